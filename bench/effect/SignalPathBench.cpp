@@ -1,0 +1,116 @@
+// Cost of the effect's signal path per sample and channel, against loops that
+// make only the library calls the chain is built on.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <vector>
+
+#include "core/IParam.h"
+#include "effect/OmbriskParameters.h"
+#include "effect/SignalPath.h"
+
+namespace {
+
+constexpr double kRate = 44100.0;
+
+std::vector<double> Program(std::size_t n) {
+  std::vector<double> x(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double t = static_cast<double>(i) / kRate;
+    x[i] = 0.55 * std::sin(2 * 3.14159265358979 * 110 * t) + 0.35 * std::sin(2 * 3.14159265358979 * 1375 * t) +
+           0.15 * std::sin(2 * 3.14159265358979 * 7000 * t);
+  }
+  return x;
+}
+
+struct Setting {
+  double inputGain, tame, react;
+};
+
+void RunChain(benchmark::State& state, Setting setting) {
+  const int block = static_cast<int>(state.range(0));
+  fx::IParam params[ombrisk::kNumParams];
+  fx::IParam* list[ombrisk::kNumParams];
+  for (int i = 0; i < ombrisk::kNumParams; ++i) list[i] = &params[i];
+  ombrisk::InitOmbriskParameters(list);
+  params[ombrisk::kInputGain].SetValue(setting.inputGain);
+  params[ombrisk::kTame].SetValue(setting.tame);
+  params[ombrisk::kReact].SetValue(setting.react);
+  ombrisk::SignalPath path(2);
+  path.OnProcessorReset(kRate);
+  const std::vector<double> in = Program(static_cast<std::size_t>(block) * 64);
+  std::vector<double> out0(static_cast<std::size_t>(block)), out1(static_cast<std::size_t>(block));
+  std::size_t pos = 0;
+  for (auto _ : state) {
+    double values[ombrisk::kNumParams];
+    for (int i = 0; i < ombrisk::kNumParams; ++i) values[i] = params[i].GetValue();
+    double* ins[2] = {const_cast<double*>(in.data() + pos), const_cast<double*>(in.data() + pos)};
+    double* outs[2] = {out0.data(), out1.data()};
+    path.ProcessAudioBlock(values, kRate, 2, ins, outs, block);
+    benchmark::DoNotOptimize(out0.data());
+    benchmark::ClobberMemory();
+    pos = (pos + static_cast<std::size_t>(block)) % (in.size() - static_cast<std::size_t>(block) + 1);
+  }
+  state.SetItemsProcessed(state.iterations() * block * 2);  // samples x channels
+}
+
+void BM_ChainDefaults(benchmark::State& state) { RunChain(state, {32.0, 0.5, 1.0}); }
+void BM_ChainHot(benchmark::State& state) { RunChain(state, {200.0, 1.0, 1.0}); }
+
+// The calls a literal reading of the chain makes per sample: the drive's five
+// tanh (T1..T4 and the final one), the knee's tanh, and React's pow.
+void BM_LibraryCallsAsWritten(benchmark::State& state) {
+  const int block = static_cast<int>(state.range(0));
+  const std::vector<double> in = Program(static_cast<std::size_t>(block) * 64);
+  std::vector<double> out(static_cast<std::size_t>(block));
+  std::size_t pos = 0;
+  for (auto _ : state) {
+    for (int ch = 0; ch < 2; ++ch) {
+      for (int n = 0; n < block; ++n) {
+        const double x = in[pos + static_cast<std::size_t>(n)] * 1.4;
+        const double t1 = std::tanh(x - 0.1);
+        const double t2 = std::tanh(x * 0.5);
+        const double t3 = std::tanh((t1 - t2) * 0.5);
+        const double t4 = std::tanh(x - t3);
+        const double z = std::tanh(0.5 * x + 0.5 * t4);
+        const double k = std::tanh(z - 0.97);
+        out[static_cast<std::size_t>(n)] = k + std::pow(1.0 - 0.3 * std::fabs(z), 4.0);
+      }
+      benchmark::DoNotOptimize(out.data());
+    }
+    benchmark::ClobberMemory();
+    pos = (pos + static_cast<std::size_t>(block)) % (in.size() - static_cast<std::size_t>(block) + 1);
+  }
+  state.SetItemsProcessed(state.iterations() * block * 2);
+}
+
+// The calls that cannot be avoided without changing a bit: one tanh for the
+// drive below its threshold and React's pow.
+void BM_LibraryCallsMinimum(benchmark::State& state) {
+  const int block = static_cast<int>(state.range(0));
+  const std::vector<double> in = Program(static_cast<std::size_t>(block) * 64);
+  std::vector<double> out(static_cast<std::size_t>(block));
+  std::size_t pos = 0;
+  for (auto _ : state) {
+    for (int ch = 0; ch < 2; ++ch) {
+      for (int n = 0; n < block; ++n) {
+        const double x = in[pos + static_cast<std::size_t>(n)] * 1.4;
+        const double z = std::tanh(std::fabs(x));
+        out[static_cast<std::size_t>(n)] = std::pow(1.0 - 0.3 * z, 4.0);
+      }
+      benchmark::DoNotOptimize(out.data());
+    }
+    benchmark::ClobberMemory();
+    pos = (pos + static_cast<std::size_t>(block)) % (in.size() - static_cast<std::size_t>(block) + 1);
+  }
+  state.SetItemsProcessed(state.iterations() * block * 2);
+}
+
+}  // namespace
+
+BENCHMARK(BM_ChainDefaults)->Arg(32)->Arg(512)->Arg(4096);
+BENCHMARK(BM_ChainHot)->Arg(32)->Arg(512)->Arg(4096);
+BENCHMARK(BM_LibraryCallsAsWritten)->Arg(512);
+BENCHMARK(BM_LibraryCallsMinimum)->Arg(512);
+BENCHMARK_MAIN();

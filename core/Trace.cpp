@@ -1,0 +1,39 @@
+#include "core/Trace.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace fx {
+namespace {
+
+struct SinkSlot {
+  TraceSink sink;
+  void* context;
+};
+
+// The slot pair is published as one pointer so a reader never sees a sink
+// with another sink's context. Slots are never freed: installing sinks is a
+// test and tool affair, a handful per process.
+std::atomic<const SinkSlot*> gSlot{nullptr};
+
+}  // namespace
+
+void SetTraceSink(TraceSink sink, void* context) {
+  const SinkSlot* slot = sink ? new SinkSlot{sink, context} : nullptr;
+  gSlot.store(slot, std::memory_order_release);
+}
+
+bool TraceEnabled() { return gSlot.load(std::memory_order_relaxed) != nullptr; }
+
+void TraceLine(const char* qualifiedName, int line, const char* format, ...) {
+  const SinkSlot* slot = gSlot.load(std::memory_order_acquire);
+  if (!slot) return;
+  char text[1024];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(text, sizeof text, format, args);
+  va_end(args);
+  slot->sink(slot->context, qualifiedName, line, format, text);
+}
+
+}  // namespace fx

@@ -1,0 +1,15 @@
+#pragma once
+// Tiny positive values (0 .. 1.6e-15) that replace input samples below the
+// subnormal guard, from a counter shared by every instance of the library.
+
+#include <cstdint>
+
+namespace ombrisk {
+
+double DenormalNoise();
+
+// For tests and tools that need a reproducible noise sequence.
+std::int32_t GetNoiseCounter();
+void SetNoiseCounter(std::int32_t value);
+
+}  // namespace ombrisk
