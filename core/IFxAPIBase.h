@@ -1,0 +1,137 @@
+#pragma once
+// The host-neutral side every host binding derives from: keeps the
+// configuration, identifies the host, carries parameter values, MIDI and
+// system-exclusive messages between the host/audio side and the editor
+// through fixed lock-free queues, and drains them towards the editor on a
+// 20 ms timer. The host-facing hooks are empty here; the binding fills them.
+//
+// Queue producers and consumers (one thread each):
+//   ParamsToEditor   host/audio side (QueueParamValueForEditor) -> timer tick
+//   MidiFromEditor   editor (QueueEditorMidi)                    -> audio side (PopMidiFromEditor)
+//   MidiToEditor     binding (QueueMidiForEditor)                -> timer tick
+//   SysExFromEditor  editor (QueueEditorSysEx)                   -> audio side (PopSysExFromEditor)
+//   SysExToEditor    binding (QueueSysExForEditor)               -> timer tick
+
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/IFxBase.h"
+#include "core/IFxConfig.h"
+#include "core/SpscQueue.h"
+#include "core/SysExRecord.h"
+#include "core/TextBuffer.h"
+#include "core/Timer.h"
+
+namespace fx {
+
+class IFxAPIBase : public IFxBase {
+ public:
+  struct ParamChange {
+    std::int32_t index = 0;
+    double value = 0.0;  // real, not normalised
+  };
+
+  static constexpr std::int32_t kParamsToEditorCapacity = 513;
+  static constexpr std::int32_t kMidiQueueCapacity = 33;
+  static constexpr std::int32_t kSysExQueueCapacity = 5;
+  static constexpr std::uint32_t kTimerPeriodMs = 20;
+  static constexpr std::size_t kDisplayTextChars = 32;
+
+  explicit IFxAPIBase(const IFxConfig& config);
+  ~IFxAPIBase() override;
+
+  // Editor-side operations, towards the host.
+  void PushAllParamsToHost() override;
+  void BeginParamGestureFromEditor(std::int32_t index) override;
+  void SetParamFromEditor(std::int32_t index, double normalized) override;
+  void EndParamGestureFromEditor(std::int32_t index) override;
+  bool ResizeFromEditor(std::int32_t width, std::int32_t height, bool needsPlatformResize) override;
+  void SendMidiFromEditor(const MidiMessage& message) override;
+  void SendSysExFromEditor(const SysExMessage& message) override;
+  void SendMessageFromEditor(std::int32_t messageTag, std::int32_t controlTag, std::int32_t dataSize,
+                             const void* data) override;
+  void QueueEditorMidi(const MidiMessage& message) override;
+  void QueueEditorSysEx(const SysExMessage& message) override;
+
+  // Virtual operations added here, in slot order.
+  // True when every parameter's value matches data[position + i] to float
+  // precision; data holds count doubles (false when it holds too few).
+  virtual bool StateMatches(const double* data, std::int32_t count, std::int32_t position) const;
+  // Unused here: a binding may answer the host's help and about requests.
+  virtual bool OnHostRequestingProductHelp();
+  virtual bool OnHostRequestingAboutBox();
+  virtual void AfterHostIdentified();
+  virtual void ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list);
+  // Unused here: editor view configurations a host may offer.
+  virtual bool OnHostRequestingSupportedViewConfiguration(std::int32_t width, std::int32_t height);
+  virtual void OnHostSelectedViewConfiguration(std::int32_t width, std::int32_t height);
+  virtual bool GetMidiNoteName(std::int32_t note, TextBuffer& name);
+  virtual IGraphicsContext* GetEditorGraphics();
+  virtual void OnIdleTick();
+  // Unused here: room for host track information.
+  virtual void GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue);
+  virtual void SetTrackIndex(std::int32_t index);
+  virtual std::int32_t GetTrackIndex();
+  virtual void SetTrackNamespaceIndex(std::int32_t index);
+  virtual std::int32_t GetTrackNamespaceIndex();
+  virtual void QueueParamValueForEditor(std::int32_t index, double value, bool isNormalized);
+  virtual void ApplyHostQuirks();
+  virtual bool ResizeEditorWindow(std::int32_t width, std::int32_t height);
+  virtual void BeginParamGesture(std::int32_t index);
+  virtual void EndParamGesture(std::int32_t index);
+  virtual void SendParamValueToHost(std::int32_t index, double normalized);
+  // Unused here.
+  virtual void SetHostLatencyHint(std::int32_t samples);
+  virtual void SetHostTailHint(std::int32_t samples);
+
+  // Records the host (binding, once, while the host id is -1).
+  void SetHost(const char* productName, std::int32_t version);
+  static std::int32_t IdentifyHost(const char* productName);
+  void GetHostVersionText(TextBuffer& out) const;
+  const char* GetAPIName() const;
+  static const char* APIName(std::int32_t kind);
+
+  // Creates (or replaces) the 20 ms editor timer; the binding's last step.
+  void StartEditorTimer();
+  void OnTimerTick(Timer& timer);
+
+  // Queue ends for the binding.
+  bool PopMidiFromEditor(MidiMessage& out);  // audio thread
+  // Audio thread. Copies the record into a work area that out points into;
+  // valid until the next call.
+  bool PopSysExFromEditor(SysExMessage& out);
+  bool QueueMidiForEditor(const MidiMessage& message);  // host MIDI events
+  bool QueueSysExForEditor(const SysExMessage& message);
+
+  TextBuffer& GetParamDisplayText() { return paramDisplayText_; }
+  Timer* GetTimer() const { return timer_.get(); }
+
+  SpscQueue<ParamChange>& ParamsToEditor() { return paramsToEditor_; }
+  SpscQueue<MidiMessage>& MidiFromEditor() { return midiFromEditor_; }
+  SpscQueue<MidiMessage>& MidiToEditor() { return midiToEditor_; }
+  SpscQueue<SysExRecord>& SysExFromEditor() { return sysExFromEditor_; }
+  SpscQueue<SysExRecord>& SysExToEditor() { return sysExToEditor_; }
+
+  // "%Y%m%d %H:%M " and the offset of local from universal time, +hhmm or -hhmm.
+  static void FormatTimestamp(const std::tm& local, const std::tm& utc, TextBuffer& out);
+  // The timestamp taken by the last construction.
+  static std::string GetConstructionTimestamp();
+
+ private:
+  static bool MakeSysExRecord(const SysExMessage& message, SysExRecord& record);
+
+  TextBuffer paramDisplayText_;
+  std::unique_ptr<Timer> timer_;
+  SpscQueue<ParamChange> paramsToEditor_{kParamsToEditorCapacity};
+  SpscQueue<MidiMessage> midiFromEditor_{kMidiQueueCapacity};
+  SpscQueue<MidiMessage> midiToEditor_{kMidiQueueCapacity};
+  SpscQueue<SysExRecord> sysExFromEditor_{kSysExQueueCapacity};
+  SpscQueue<SysExRecord> sysExToEditor_{kSysExQueueCapacity};
+  SysExRecord sysExWork_;  // audio side
+  SysExRecord tickSysEx_;  // timer tick
+};
+
+}  // namespace fx
