@@ -1,0 +1,105 @@
+#pragma once
+// Collects a frame's draws, batching consecutive triangle draws that share
+// paint uniforms, texture and blend state, and replays them through GL at
+// the end of the frame from one vertex buffer. Also owns the textures.
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "renderer/CompositeOperation.h"
+#include "renderer/FrameStats.h"
+#include "renderer/GlApi.h"
+#include "renderer/ShaderProgram.h"
+#include "renderer/Vertex.h"
+
+namespace fx::vg {
+
+struct FragUniforms {
+  std::array<float, ShaderProgram::kUniformVectors * 4> v{};
+  bool operator==(const FragUniforms&) const = default;
+};
+
+class GlBackend {
+ public:
+  // Internal texture flag: one alpha channel (the glyph atlas).
+  static constexpr int kAlphaTexture = 1 << 16;
+  static constexpr int kMaxImagePixels = 1 << 26;
+
+  explicit GlBackend(const GlApi& gl);
+  ~GlBackend();
+  GlBackend(const GlBackend&) = delete;
+  GlBackend& operator=(const GlBackend&) = delete;
+
+  bool init();
+  const std::string& error() const { return program_.error(); }
+
+  // Textures: ids start at 1; 0 means refused.
+  int createTexture(int width, int height, int flags, const std::uint8_t* pixels);
+  bool updateTexture(int id, const std::uint8_t* pixels);
+  // New storage of a new size under the same id (the glyph atlas grows so).
+  bool resizeTexture(int id, int width, int height, const std::uint8_t* pixels);
+  bool textureSize(int id, int& width, int& height) const;
+  int textureFlags(int id) const;
+  bool deleteTexture(int id);
+  GLuint textureName(int id) const;
+  GLuint programName() const { return program_.name(); }
+  GLuint bufferName() const { return buffer_; }
+
+  void beginFrame(float viewWidth, float viewHeight);
+  void addTriangles(std::span<const Vertex> verts, const FragUniforms& u, int image, const CompositeState& blend);
+  void addStencilFill(std::span<const Vertex> interior, std::span<const Vertex> fringe, std::span<const Vertex> cover,
+                      const FragUniforms& u, int image, const CompositeState& blend);
+  void addStencilStroke(std::span<const Vertex> verts, const FragUniforms& u, int image, const CompositeState& blend);
+  // `atlas` supplies the inverse size for glyph draws at replay time.
+  void endFrame(int atlas);
+  void cancelFrame();
+  const FrameStats& stats() const { return stats_; }
+
+ private:
+  struct Texture {
+    GLuint name = 0;
+    int width = 0, height = 0, flags = 0;
+  };
+  enum class Kind { Triangles, Fill, Stroke };
+  struct Call {
+    Kind kind;
+    int uniform;
+    int image;
+    CompositeState blend;
+    int first = 0, count = 0;
+    int fringeFirst = 0, fringeCount = 0;
+    int coverFirst = 0, coverCount = 0;
+  };
+
+  int pushUniform(const FragUniforms& u);
+  int pushVertices(std::span<const Vertex> verts);
+  void upload(const Texture& t, const std::uint8_t* pixels, bool create);
+  void setBlend(const CompositeState& s);
+  void setUniform(int index, int atlas);
+  void setTexture(int image);
+  void draw(int first, int count);
+
+  const GlApi& gl_;
+  ShaderProgram program_;
+  GLuint buffer_ = 0;
+  GLint maxTextureSize_ = 0;
+  std::map<int, Texture> textures_;
+  int nextTexture_ = 1;
+
+  float viewWidth_ = 1.0f, viewHeight_ = 1.0f;
+  std::vector<Vertex> vertices_;
+  std::vector<FragUniforms> uniforms_;
+  std::vector<Call> calls_;
+
+  // Replay state, to skip redundant GL calls.
+  FrameStats stats_;
+  int boundUniform_ = -1;
+  GLuint boundTexture_ = 0;
+  bool blendKnown_ = false;
+  CompositeState boundBlend_;
+};
+
+}  // namespace fx::vg

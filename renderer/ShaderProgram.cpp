@@ -1,0 +1,131 @@
+#include "renderer/ShaderProgram.h"
+
+namespace fx::vg {
+
+namespace {
+const char* kVertexSource = R"(#version 110
+uniform vec2 viewSize;
+attribute vec2 aPosition;
+attribute vec2 aPaint;
+attribute float aCover;
+attribute vec4 aTint;
+varying vec2 vPosition;
+varying vec2 vPaint;
+varying float vCover;
+varying vec4 vTint;
+void main() {
+  vPosition = aPosition;
+  vPaint = aPaint;
+  vCover = aCover;
+  vTint = aTint;
+  gl_Position = vec4(2.0 * aPosition.x / viewSize.x - 1.0, 1.0 - 2.0 * aPosition.y / viewSize.y, 0.0, 1.0);
+}
+)";
+
+// frag[0], frag[1]: rows of the inverse scissor transform (device to scissor
+// space); frag[2]: scissor half extent, device pixels per scissor unit;
+// frag[3], frag[4]: inner and outer colour (premultiplied); frag[5]:
+// gradient extent, radius, feather (for glyphs: inverse atlas size);
+// frag[6]: paint type, discard-partial flag.
+const char* kFragmentSource = R"(#version 110
+uniform vec4 frag[7];
+uniform sampler2D tex;
+varying vec2 vPosition;
+varying vec2 vPaint;
+varying float vCover;
+varying vec4 vTint;
+
+float scissorMask(vec2 p) {
+  vec3 h = vec3(p, 1.0);
+  vec2 s = abs(vec2(dot(frag[0].xyz, h), dot(frag[1].xyz, h))) - frag[2].xy;
+  s = vec2(0.5) - s * frag[2].zw;
+  return clamp(s.x, 0.0, 1.0) * clamp(s.y, 0.0, 1.0);
+}
+
+float roundedBox(vec2 p, vec2 ext, float r) {
+  vec2 d = abs(p) - ext + vec2(r);
+  return min(max(d.x, d.y), 0.0) + length(max(d, 0.0)) - r;
+}
+
+void main() {
+  float cover = clamp(vCover, 0.0, 1.0);
+  if (frag[6].y > 0.5 && cover < 0.999) discard;
+  cover *= scissorMask(vPosition);
+  float type = frag[6].x;
+  vec4 color;
+  if (type < 0.5) {
+    color = vec4(1.0);
+  } else if (type < 1.5) {
+    color = texture2D(tex, vPaint);
+  } else if (type < 2.5) {
+    color = vec4(texture2D(tex, vPaint * frag[5].xy).a);
+  } else {
+    float t;
+    if (type < 3.5) {
+      t = vPaint.x / frag[5].x;
+    } else if (type < 4.5) {
+      t = (length(vPaint) - frag[5].x) / frag[5].y;
+    } else {
+      t = roundedBox(vPaint, frag[5].xy, frag[5].z) / frag[5].w + 0.5;
+    }
+    color = mix(frag[3], frag[4], clamp(t, 0.0, 1.0));
+  }
+  gl_FragColor = color * vTint * cover;
+}
+)";
+}  // namespace
+
+ShaderProgram::~ShaderProgram() {
+  if (program_) gl_.DeleteProgram(program_);
+  if (vertex_) gl_.DeleteShader(vertex_);
+  if (fragment_) gl_.DeleteShader(fragment_);
+}
+
+GLuint ShaderProgram::compile(GLenum type, const char* source) {
+  const GLuint shader = gl_.CreateShader(type);
+  if (!shader) return 0;
+  gl_.ShaderSource(shader, 1, &source, nullptr);
+  gl_.CompileShader(shader);
+  GLint ok = 0;
+  gl_.GetShaderiv(shader, gl::kCompileStatus, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    gl_.GetShaderInfoLog(shader, sizeof log - 1, nullptr, log);
+    error_ = log;
+    gl_.DeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+bool ShaderProgram::build() {
+  vertex_ = compile(gl::kVertexShader, kVertexSource);
+  fragment_ = compile(gl::kFragmentShader, kFragmentSource);
+  if (!vertex_ || !fragment_) return false;
+  program_ = gl_.CreateProgram();
+  if (!program_) return false;
+  gl_.AttachShader(program_, vertex_);
+  gl_.AttachShader(program_, fragment_);
+  gl_.BindAttribLocation(program_, Position, "aPosition");
+  gl_.BindAttribLocation(program_, PaintCoord, "aPaint");
+  gl_.BindAttribLocation(program_, Cover, "aCover");
+  gl_.BindAttribLocation(program_, Tint, "aTint");
+  gl_.LinkProgram(program_);
+  GLint ok = 0;
+  gl_.GetProgramiv(program_, gl::kLinkStatus, &ok);
+  if (!ok) {
+    char log[1024] = {};
+    gl_.GetProgramInfoLog(program_, sizeof log - 1, nullptr, log);
+    error_ = log;
+    return false;
+  }
+  viewSize_ = gl_.GetUniformLocation(program_, "viewSize");
+  frag_ = gl_.GetUniformLocation(program_, "frag");
+  const GLint tex = gl_.GetUniformLocation(program_, "tex");
+  gl_.UseProgram(program_);
+  gl_.Uniform1i(tex, 0);
+  gl_.UseProgram(0);
+  return frag_ >= 0 && viewSize_ >= 0;
+}
+
+}  // namespace fx::vg

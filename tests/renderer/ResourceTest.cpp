@@ -1,0 +1,130 @@
+// GL objects go when their owners do; bad requests are refused by value.
+#include <limits>
+
+#include "FontFile.h"
+#include "RendererFixture.h"
+#include "renderer/FrameBufferImage.h"
+
+namespace fx::vg::test {
+namespace {
+
+class ResourceTest : public RendererFixture {};
+
+TEST_F(ResourceTest, DeletedImageReleasesItsTexture) {
+  const std::vector<std::uint8_t> px(16 * 16 * 4, 200);
+  const int image = renderer->createImageRGBA(16, 16, 0, px);
+  ASSERT_NE(image, 0);
+  const GLuint name = renderer->textureName(image);
+  const GlApi& gl = renderer->gl();
+  EXPECT_TRUE(gl.IsTexture(name));
+  EXPECT_TRUE(renderer->deleteImage(image));
+  EXPECT_FALSE(gl.IsTexture(name));
+  EXPECT_FALSE(renderer->deleteImage(image));
+  int w = 0, h = 0;
+  EXPECT_FALSE(renderer->imageSize(image, w, h));
+}
+
+TEST_F(ResourceTest, UpdateReplacesPixels) {
+  std::vector<std::uint8_t> px(2 * 2 * 4, 0);
+  const int image = renderer->createImageRGBA(2, 2, ImageNearest, px);
+  for (std::size_t i = 0; i < px.size(); i += 4) px[i] = px[i + 3] = 255;
+  ASSERT_TRUE(renderer->updateImage(image, px));
+  canvas->begin();
+  renderer->fillPaint(Paint::imagePattern(0, 0, 64, 64, 0, image, 1));
+  renderer->beginPath();
+  renderer->rect(0, 0, 64, 64);
+  renderer->fill();
+  canvas->end();
+  EXPECT_TRUE(pixelNear(*canvas, 40, 40, {255, 0, 0, 255}));
+  EXPECT_FALSE(renderer->updateImage(image, std::span<const std::uint8_t>(px.data(), 4)));
+  EXPECT_FALSE(renderer->updateImage(9999, px));
+}
+
+TEST_F(ResourceTest, FrameBufferReleasesEverything) {
+  auto fb = FrameBufferImage::create(*renderer, 32, 32);
+  ASSERT_NE(fb, nullptr);
+  const GLuint f = fb->framebuffer(), r = fb->renderbuffer(), t = renderer->textureName(fb->image());
+  const GlApi& gl = renderer->gl();
+  EXPECT_TRUE(gl.IsFramebuffer(f));
+  EXPECT_TRUE(gl.IsRenderbuffer(r));
+  EXPECT_TRUE(gl.IsTexture(t));
+  fb.reset();
+  EXPECT_FALSE(gl.IsFramebuffer(f));
+  EXPECT_FALSE(gl.IsRenderbuffer(r));
+  EXPECT_FALSE(gl.IsTexture(t));
+}
+
+TEST_F(ResourceTest, RendererReleasesProgramBufferAndTextures) {
+  auto other = makeRenderer();
+  ASSERT_NE(other, nullptr);
+  const auto font = readFile(fontPath("DejaVuSans.ttf"));
+  TestCanvas c(*other, 32, 32);
+  const std::vector<std::uint8_t> px(4 * 4 * 4, 255);
+  const int image = other->createImageRGBA(4, 4, 0, px);
+  other->fontFace(other->createFontMem("sans", font));
+  c.begin();
+  other->beginPath();
+  other->rect(0, 0, 10, 10);
+  other->fill();
+  other->text(2, 20, "x");
+  c.end();
+  const GLuint program = other->programName(), buffer = other->bufferName(), texture = other->textureName(image),
+               atlas = other->atlasTextureName();
+  const GlApi& gl = renderer->gl();
+  ASSERT_TRUE(gl.IsProgram(program));
+  ASSERT_TRUE(gl.IsBuffer(buffer));
+  ASSERT_TRUE(gl.IsTexture(texture));
+  ASSERT_TRUE(gl.IsTexture(atlas));
+  other.reset();
+  EXPECT_FALSE(gl.IsProgram(program));
+  EXPECT_FALSE(gl.IsBuffer(buffer));
+  EXPECT_FALSE(gl.IsTexture(texture));
+  EXPECT_FALSE(gl.IsTexture(atlas));
+}
+
+TEST_F(ResourceTest, RefusesBadImageSizes) {
+  const std::vector<std::uint8_t> px(64, 255);
+  EXPECT_EQ(renderer->createImageRGBA(0, 4, 0, px), 0);
+  EXPECT_EQ(renderer->createImageRGBA(4, 0, 0, px), 0);
+  EXPECT_EQ(renderer->createImageRGBA(-4, -4, 0, px), 0);
+  EXPECT_EQ(renderer->createImageRGBA(5, 5, 0, px), 0);  // 100 bytes needed, 64 given
+  EXPECT_EQ(renderer->createImageRGBA(4, 4, 0, {}), 0);
+  EXPECT_EQ(renderer->createImageEmpty(100000, 100000, 0), 0);
+  EXPECT_EQ(renderer->createImageEmpty(std::numeric_limits<int>::max(), 1, 0), 0);
+  EXPECT_EQ(renderer->createImageEmpty(1 << 20, 1, 0), 0);
+  EXPECT_EQ(FrameBufferImage::create(*renderer, 0, 0), nullptr);
+  EXPECT_EQ(FrameBufferImage::create(*renderer, 1 << 20, 1 << 20), nullptr);
+  EXPECT_NE(renderer->createImageRGBA(4, 4, 0, px), 0);
+}
+
+TEST_F(ResourceTest, RefusesMissingAndCorruptFonts) {
+  const auto font = readFile(fontPath("DejaVuSans.ttf"));
+  ASSERT_GT(font.size(), 1000u);
+  EXPECT_EQ(renderer->createFontMem("empty", {}), -1);
+  std::vector<std::uint8_t> garbage(5000);
+  for (std::size_t i = 0; i < garbage.size(); ++i) garbage[i] = static_cast<std::uint8_t>(i * 7919 % 251);
+  EXPECT_EQ(renderer->createFontMem("garbage", garbage), -1);
+  // Truncated: the table directory points past the end.
+  EXPECT_EQ(renderer->createFontMem("cut", std::span(font.data(), font.size() / 2)), -1);
+  EXPECT_EQ(renderer->createFontMem("header", std::span(font.data(), 12)), -1);
+  // A directory claiming a table far beyond the data.
+  std::vector<std::uint8_t> lying(font);
+  lying[12 + 8] = 0x7f;
+  EXPECT_EQ(renderer->createFontMem("lying", lying), -1);
+  const int ok = renderer->createFontMem("sans", font);
+  EXPECT_GE(ok, 0);
+  EXPECT_TRUE(renderer->deleteFont(ok));
+  EXPECT_FALSE(renderer->deleteFont(ok));
+  EXPECT_EQ(renderer->findFont("sans"), -1);
+  // Text with a deleted or unknown font draws nothing.
+  canvas->begin();
+  renderer->fontFace(ok);
+  renderer->text(5, 30, "nothing");
+  renderer->fontFace(12345);
+  renderer->text(5, 30, "nothing");
+  canvas->end();
+  EXPECT_EQ(canvas->coverage(), 0.0);
+}
+
+}  // namespace
+}  // namespace fx::vg::test

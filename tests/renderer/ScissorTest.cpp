@@ -1,0 +1,114 @@
+// Scissor rectangles in user space: axis-aligned, intersected, transformed.
+#include <cmath>
+#include <numbers>
+
+#include "RendererFixture.h"
+
+namespace fx::vg::test {
+namespace {
+
+class ScissorTest : public RendererFixture {
+ protected:
+  void fillCanvas() {
+    renderer->fillColor(Color::rgba(1, 1, 1, 1));
+    renderer->beginPath();
+    renderer->rect(-100, -100, 300, 300);
+    renderer->fill();
+  }
+  bool onlyInside(int x0, int y0, int x1, int y1) {
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x) {
+        const bool inside = x >= x0 && x < x1 && y >= y0 && y < y1;
+        if (!pixelNear(*canvas, x, y, inside ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 0, 0}, 1)) {
+          ADD_FAILURE() << pixelNear(*canvas, x, y, inside ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 0, 0}, 1).message();
+          return false;
+        }
+      }
+    return true;
+  }
+};
+
+TEST_F(ScissorTest, ClipsToTheRectangle) {
+  canvas->begin();
+  renderer->scissor(10, 12, 20, 30);
+  fillCanvas();
+  canvas->end();
+  EXPECT_TRUE(onlyInside(10, 12, 30, 42));
+}
+
+TEST_F(ScissorTest, IntersectNarrowsTheCurrentScissor) {
+  canvas->begin();
+  renderer->scissor(10, 10, 30, 30);
+  renderer->intersectScissor(20, 5, 40, 20);
+  fillCanvas();
+  canvas->end();
+  EXPECT_TRUE(onlyInside(20, 10, 40, 25));
+}
+
+TEST_F(ScissorTest, DisjointIntersectionDrawsNothing) {
+  canvas->begin();
+  renderer->scissor(0, 0, 10, 10);
+  renderer->intersectScissor(20, 20, 10, 10);
+  fillCanvas();
+  canvas->end();
+  EXPECT_EQ(canvas->coverage(), 0.0);
+}
+
+TEST_F(ScissorTest, RestoreBringsBackThePreviousScissor) {
+  canvas->begin();
+  renderer->scissor(0, 0, 16, 16);
+  renderer->save();
+  renderer->scissor(40, 40, 10, 10);
+  renderer->restore();
+  fillCanvas();
+  canvas->end();
+  EXPECT_TRUE(onlyInside(0, 0, 16, 16));
+}
+
+TEST_F(ScissorTest, ScissorFollowsTheTransform) {
+  canvas->begin();
+  renderer->scale(0.5f, 0.5f);
+  renderer->scissor(20, 20, 40, 40);  // device 10..30
+  fillCanvas();
+  canvas->end();
+  EXPECT_TRUE(onlyInside(10, 10, 30, 30));
+}
+
+TEST_F(ScissorTest, RotatedScissorClipsToADiamond) {
+  canvas->begin();
+  renderer->translate(32, 32);
+  renderer->rotate(std::numbers::pi_v<float> / 4);
+  renderer->scissor(-10, -10, 20, 20);
+  renderer->resetTransform();
+  fillCanvas();
+  canvas->end();
+  EXPECT_NEAR(canvas->coverage(), 400.0, 4.0);
+  EXPECT_EQ(canvas->alpha(32, 32), 255);
+  EXPECT_EQ(canvas->alpha(43, 32), 255);  // along the diagonal of the square: reaches 14.1
+  EXPECT_EQ(canvas->alpha(41, 41), 0);    // the axis-aligned corner is cut off
+}
+
+TEST_F(ScissorTest, ClipsImagesAndStrokesToo) {
+  const std::vector<std::uint8_t> px(4 * 4 * 4, 255);
+  const int image = renderer->createImageRGBA(4, 4, 0, px);
+  canvas->begin();
+  renderer->scissor(0, 0, 32, 64);
+  renderer->fillPaint(Paint::imagePattern(0, 0, 64, 64, 0, image, 1));
+  renderer->beginPath();
+  renderer->rect(0, 0, 64, 32);
+  renderer->fill();
+  renderer->beginPath();
+  renderer->moveTo(0, 48);
+  renderer->lineTo(64, 48);
+  renderer->strokeWidth(4);
+  renderer->strokeColor(Color::rgba(1, 1, 1, 1));
+  renderer->stroke();
+  canvas->end();
+  EXPECT_NEAR(canvas->coverage(), 32.0 * 32.0 + 32.0 * 4.0, 3.0);
+  EXPECT_EQ(canvas->alpha(40, 10), 0);
+  EXPECT_EQ(canvas->alpha(40, 48), 0);
+  EXPECT_EQ(canvas->alpha(20, 48), 255);
+}
+
+}  // namespace
+}  // namespace fx::vg::test
