@@ -265,9 +265,13 @@ void Renderer::quadTo(float cx, float cy, float x, float y) {
 
 void Renderer::arc(float cx, float cy, float r, float a0, float a1, ArcDirection dir) {
   if (!finite({cx, cy, r, a0, a1}) || r < 0) return;
+  if (dir != ArcDirection::Clockwise && dir != ArcDirection::CounterClockwise) return;
   const float full = 2.0f * kPi;
   float da = a1 - a0;
   if (!std::isfinite(da)) return;
+  // Huge angles keep their meaning but not their float precision: start
+  // within one turn.
+  a0 = std::fmod(a0, full);
   if (dir == ArcDirection::Clockwise) {
     if (std::fabs(da) >= full) da = full;
     else if (da < 0) da = std::fmod(da, full) + full;

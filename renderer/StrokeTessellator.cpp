@@ -65,13 +65,16 @@ int arcSteps(float angle, float radius, float tolerance) {
   return std::clamp(n, 2, 64);
 }
 
-// Directions sweeping from `from` by `angle` radians.
+// Directions sweeping from `from` by `angle` radians. They reach a little
+// past the unit circle so that the fan of chords has the area of the sector.
 std::vector<Point> arcDirs(Point from, float angle, int steps) {
   std::vector<Point> dirs;
   const float base = std::atan2(from.y, from.x);
+  const float step = std::fabs(angle) / static_cast<float>(steps);
+  const float grow = step > 1e-4f ? std::sqrt(step / std::sin(step)) : 1.0f;
   for (int k = 0; k <= steps; ++k) {
     const float a = base + angle * static_cast<float>(k) / static_cast<float>(steps);
-    dirs.push_back({std::cos(a), std::sin(a)});
+    dirs.push_back({std::cos(a) * grow, std::sin(a) * grow});
   }
   return dirs;
 }

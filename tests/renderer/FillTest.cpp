@@ -133,6 +133,7 @@ TEST_F(FillTest, ClockwiseCircleAsHoleInCounterClockwiseOne) {
   renderer->beginPath();
   renderer->arc(32, 32, 28, 0, 2 * std::numbers::pi_v<float>, ArcDirection::Clockwise);
   renderer->closePath();
+  renderer->moveTo(44, 32);  // a new sub-path, or the arc would join the first
   renderer->arc(32, 32, 12, 0, 2 * std::numbers::pi_v<float>, ArcDirection::Clockwise);
   renderer->closePath();
   renderer->pathWinding(Winding::Hole);

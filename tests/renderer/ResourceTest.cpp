@@ -61,8 +61,9 @@ TEST_F(ResourceTest, RendererReleasesProgramBufferAndTextures) {
   TestCanvas c(*other, 32, 32);
   const std::vector<std::uint8_t> px(4 * 4 * 4, 255);
   const int image = other->createImageRGBA(4, 4, 0, px);
-  other->fontFace(other->createFontMem("sans", font));
+  const int sans = other->createFontMem("sans", font);
   c.begin();
+  other->fontFace(sans);
   other->beginPath();
   other->rect(0, 0, 10, 10);
   other->fill();
