@@ -1,0 +1,70 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "TestPlugin.h"
+#include "platform/linux/TickedTimer.h"
+
+namespace {
+
+using fx::TickedTimer;
+
+TEST(TickedTimer, FiresOncePerPeriodAndNotAfterStop) {
+  const std::size_t before = TickedTimer::NLiveTimers();
+  std::vector<int> fired;
+  auto a = fx::Timer::Create([&](fx::Timer&) { fired.push_back(1); }, 20);
+  auto b = fx::Timer::Create([&](fx::Timer&) { fired.push_back(2); }, 50);
+  EXPECT_EQ(TickedTimer::NLiveTimers(), before + 2);
+  EXPECT_EQ(TickedTimer::Advance(10), 0);
+  EXPECT_EQ(TickedTimer::Advance(10), 1);
+  EXPECT_EQ(fired, std::vector<int>{1});
+  // Falling far behind fires once, like a coalesced message-queue timer.
+  fired.clear();
+  EXPECT_EQ(TickedTimer::Advance(1000), 2);
+  EXPECT_EQ(fired, (std::vector<int>{1, 2}));
+  a->Stop();
+  a->Stop();
+  fired.clear();
+  TickedTimer::Advance(100);
+  EXPECT_EQ(fired, std::vector<int>{2});
+  b.reset();
+  EXPECT_EQ(TickedTimer::NLiveTimers(), before);
+}
+
+TEST(TickedTimer, CallbackMayStopItselfAndOthers) {
+  std::unique_ptr<fx::Timer> other;
+  int otherFired = 0;
+  int selfFired = 0;
+  auto self = fx::Timer::Create(
+      [&](fx::Timer& t) {
+        ++selfFired;
+        t.Stop();
+        other.reset();
+      },
+      10);
+  other = fx::Timer::Create([&](fx::Timer&) { ++otherFired; }, 10);
+  TickedTimer::Advance(10);
+  TickedTimer::Advance(10);
+  EXPECT_EQ(selfFired, 1);
+  EXPECT_EQ(otherFired, 0);
+}
+
+TEST(TickedTimer, EditorTimerTicksThePlugin) {
+  const std::size_t before = TickedTimer::NLiveTimers();
+  {
+    testing_support::TestPlugin p;
+    p.StartEditorTimer();
+    p.StartEditorTimer();  // replaces the first
+    EXPECT_EQ(TickedTimer::NLiveTimers(), before + 1);
+    p.QueueParamValueForEditor(3, 0.0, false);
+    TickedTimer::Advance(19);
+    EXPECT_TRUE(p.log.empty());
+    TickedTimer::Advance(1);
+    EXPECT_EQ(p.log, (std::vector<std::string>{"inEditor 3 Editor Delegate", "idle"}));
+  }
+  EXPECT_EQ(TickedTimer::NLiveTimers(), before);
+  EXPECT_EQ(TickedTimer::Advance(20), 0);
+}
+
+}  // namespace
