@@ -2,7 +2,7 @@
 add_library(ombrisk_options INTERFACE)
 target_compile_options(ombrisk_options INTERFACE
   -Wall -Wextra -Wpedantic -Werror -Wshadow -Wnon-virtual-dtor
-  -Wold-style-cast -Wcast-align -Wnull-dereference -Wdouble-promotion
+  -Wold-style-cast -Wcast-align -Wdouble-promotion
   # The sound is specified operation by operation: no fused multiply-adds.
   -ffp-contract=off)
 if(OMBRISK_WINDOWS AND CMAKE_SIZEOF_VOID_P EQUAL 4)

@@ -12,14 +12,23 @@ struct SinkSlot {
 };
 
 // The slot pair is published as one pointer so a reader never sees a sink
-// with another sink's context. Slots are never freed: installing sinks is a
-// test and tool affair, a handful per process.
+// with another sink's context. Slots come from a small ring that is reused
+// only after many later installs, so a reader still holding an older slot
+// reads valid memory; installing sinks is a test and tool affair.
+constexpr unsigned kSlots = 64;
+SinkSlot gSlots[kSlots];
+std::atomic<unsigned> gNextSlot{0};
 std::atomic<const SinkSlot*> gSlot{nullptr};
 
 }  // namespace
 
 void SetTraceSink(TraceSink sink, void* context) {
-  const SinkSlot* slot = sink ? new SinkSlot{sink, context} : nullptr;
+  SinkSlot* slot = nullptr;
+  if (sink) {
+    slot = &gSlots[gNextSlot.fetch_add(1, std::memory_order_relaxed) % kSlots];
+    slot->sink = sink;
+    slot->context = context;
+  }
   gSlot.store(slot, std::memory_order_release);
 }
 

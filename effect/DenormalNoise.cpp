@@ -19,8 +19,13 @@ inline std::int32_t MulWrap(std::int32_t a, std::int32_t b) {
 
 double DenormalNoise() {
   std::int32_t counter = gNoiseCounter.load(std::memory_order_relaxed);
-  counter = counter % 1700021 + 1;
+  const double v = DenormalNoiseAt(counter);
   gNoiseCounter.store(counter, std::memory_order_relaxed);
+  return v;
+}
+
+double DenormalNoiseAt(std::int32_t& counter) {
+  counter = counter % 1700021 + 1;
   std::int32_t r = MulWrap(counter, counter) % 170003;
   r = MulWrap(r, r) % 17011;
   r = MulWrap(r, r) % 1709;

@@ -8,6 +8,10 @@ namespace ombrisk {
 
 double DenormalNoise();
 
+// The same sequence on a caller's own copy of the counter, so that a block
+// can draw without touching the shared one for every sample.
+double DenormalNoiseAt(std::int32_t& counter);
+
 // For tests and tools that need a reproducible noise sequence.
 std::int32_t GetNoiseCounter();
 void SetNoiseCounter(std::int32_t value);

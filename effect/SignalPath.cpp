@@ -161,22 +161,211 @@ double SignalPath::ShapeWithHistory(int kind, std::int32_t channel, double x, do
   return Shape(kind, s, kind == 1 ? s.drive0 : s.clip0, block_, x, k);
 }
 
+struct SignalPath::Constants {
+  BiquadCoefficients lp, hp;
+  const BlockSetup* bs;
+  double t1, kmixDiv, kk, srb, bias, wetW, wetKneeW, phi;
+  unsigned i1, i2;
+  bool reactOn, bypass, wetKnee;
+};
+
+SignalPath::Constants SignalPath::MakeConstants(const BlockSetup& bs) const {
+  Constants k;
+  k.lp = lowPass_;
+  k.hp = highPass_;
+  k.bs = &block_;
+  k.t1 = bs.t1;
+  k.kmixDiv = bs.kmix + kTiny;
+  k.kk = Clamp01(bs.K);
+  k.srb = Clamp01(bs.srBlend);
+  k.bias = bs.bias;
+  k.wetW = Clamp01(bs.wet);
+  k.wetKnee = bs.wet < kWetKnee;
+  k.wetKneeW = Clamp01(bs.wet / kWetKnee);
+  k.phi = phi_;
+  k.i1 = static_cast<unsigned>(bs.i1);
+  k.i2 = static_cast<unsigned>(bs.i2);
+  k.reactOn = bs.react == 1;
+  k.bypass = bs.bypass != 0;
+  return k;
+}
+
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
+inline void SignalPath::ProcessSample(ChannelState& s, const Constants& k, const double* in, double* out,
+                                      std::int32_t n, std::int32_t& noiseCounter) {
+  const BlockSetup& bs = *k.bs;
+  const BiquadCoefficients& lp = k.lp;
+  const BiquadCoefficients& hp = k.hp;
+  const double t1 = k.t1;
+  const unsigned i1 = k.i1;
+  const unsigned i2 = k.i2;
+  const double b = k.bias;
+  constexpr unsigned mask = kRing - 1;
+
+  // 1. Input and subnormal guard.
+  double x = in[n];
+  if (x < kSubnormalGuard && -x < kSubnormalGuard) x = DenormalNoiseAt(noiseCounter);
+
+  // 2. Input low-pass, filter slot 0.
+  const double y = lp.b0 * x + s.filterState1[0];
+  s.filterState1[0] = lp.b1 * x - lp.a1 * y + s.filterState2[0];
+  s.filterState2[0] = lp.b2 * x - lp.a2 * y;
+  const double dry = y;
+  // The stored sample matters when the host processes in place: a bypassed
+  // block then reads it back as its "input".
+  out[n] = y;
+
+  // 3. History shift; element 0 keeps its value.
+  const unsigned prevHead = s.head;
+  const unsigned head = (prevHead - 1u) & mask;
+  s.head = head;
+  s.outHist[head] = s.outHist[prevHead];
+  s.tameHist[head] = s.tameHist[prevHead];
+  s.smoothHist[head] = s.smoothHist[prevHead];
+  auto outH = [&](unsigned j) -> double& { return s.outHist[(head + j) & mask]; };
+  auto tameH = [&](unsigned j) -> double& { return s.tameHist[(head + j) & mask]; };
+  auto smoothH = [&](unsigned j) -> double& { return s.smoothHist[(head + j) & mask]; };
+
+  // 4. Bypass.
+  if (k.bypass) {
+    outH(0) = y;
+    const double raw = in[n];
+    // Pass-through keeps every finite sample; a NaN or infinity is muted.
+    out[n] = std::isfinite(raw) ? raw : 0.0;
+    return;
+  }
+
+  // 5. Drive and wet blend.
+  const double s1 = Shape(1, s, s.drive0, bs, bs.G * y, bs.kmix);
+  const double vd = (1.0 - bs.c) * y + bs.c * (s1 * bs.makeup);
+  const double vw = (1.0 - k.wetW) * dry + k.wetW * vd;
+
+  // 6. Tamer.
+  const double o = vw;
+  double sample = vw;
+  if (outH(i1 + 1) != 0.0) {
+    const double da = Lerp(outH(i1), outH(i1 + 1), t1);
+    s.slope0 = o - da;
+    const double m = (o - da + 1.0) * 0.5;
+    double W, q = 1.0, gi = 0.0;
+    if (k.reactOn) {
+      const double mc = Clamp01(m);
+      W = std::pow(1.0 - ((1.0 - mc) * kTamerW1 + mc * kTamerW2), 4.0) / (bs.M + kTiny);
+      q = Clamp01(QuotientOrZero(m, da));
+      const double R = (W + bs.K) / k.phi;
+      gi = 1.0 - Clamp01(QuotientOrZero(m - W, R - W));
+    } else {
+      // Without React, q and gi are not used.
+      W = kTiny;
+    }
+    const double dc = Lerp(tameH(i1), tameH(i1 + 1), t1);
+    double Z = dc + W;
+    if (s.slope0 != W) {
+      s.diffD = Z - dc;
+      Z = Z - (W - s.slope0) / k.kmixDiv;
+      if (k.reactOn) {
+        Z = 0.75 * ((1.0 - Clamp01(gi)) * o + Clamp01(gi) * Z) + 0.25 * (Clamp01(q) * Z + (1.0 - Clamp01(q)) * o);
+      }
+      Z = Z - s.diffD / k.kmixDiv;
+    }
+    double Zs = Z;
+    if (o < 0.0 && Z > 0.0) Zs = Z * 0.5 + o * 0.5;
+    double o2 = (1.0 - k.kk) * o + k.kk * Zs;
+    if (b > 0.0 && s.slope0 > 0.0) {
+      const double w = Clamp01(1.0 - b);
+      o2 = (1.0 - w) * o + w * o2;
+    } else if (b < 0.0 && s.slope0 < 0.0) {
+      const double w = Clamp01(b + 1.0);
+      o2 = (1.0 - w) * o + w * o2;
+    }
+    // tameHist[0] briefly holds Z in the written order; only o2 survives.
+    tameH(0) = o2;
+    sample = o2;
+  }
+  outH(0) = sample;
+
+  // 7. Output gain and knee clipper.
+  const double o3 = bs.outGain * sample;
+  const double s2 = Shape(2, s, s.clip0, bs, o3, bs.kmix);
+
+  // 8. Smoother.
+  double S = s2;
+  if (smoothH(i2) != 0.0) {
+    const double dd = Lerp(smoothH(i1), smoothH(i1 + 1), t1);
+    s.diffD = s2 - dd;
+    S = s2 - s.diffD / k.kmixDiv;
+  }
+  smoothH(0) = (1.0 - k.srb) * s2 + k.srb * S;
+  sample = S;
+  if (b > 0.0 && s.diffD > 0.0) {
+    const double w = Clamp01(1.0 - b);
+    sample = (1.0 - w) * s2 + w * S;
+  } else if (b < 0.0 && s.diffD < 0.0) {
+    const double w = Clamp01(b + 1.0);
+    sample = (1.0 - w) * s2 + w * S;
+  }
+
+  // 9. High-pass, filter slot 6, with its state limited to +-1.
+  if (s.filterState1[6] > 1.0)
+    s.filterState1[6] = 1.0;
+  else if (s.filterState1[6] < -1.0)
+    s.filterState1[6] = -1.0;
+  if (s.filterState2[6] > 1.0)
+    s.filterState2[6] = 1.0;
+  else if (s.filterState2[6] < -1.0)
+    s.filterState2[6] = -1.0;
+  const double h = hp.b0 * sample + s.filterState1[6];
+  s.filterState1[6] = hp.b1 * sample - hp.a1 * h + s.filterState2[6];
+  s.filterState2[6] = hp.b2 * sample - hp.a2 * h;
+  sample = h;
+
+  // 10. Wet knee.
+  if (k.wetKnee) sample = k.wetKneeW * h + (1.0 - k.wetKneeW) * dry;
+
+  // 11. Output low-pass, filter slot 7.
+  const double y3 = lp.b0 * sample + s.filterState1[7];
+  s.filterState1[7] = lp.b1 * sample - lp.a1 * y3 + s.filterState2[7];
+  s.filterState2[7] = lp.b2 * sample - lp.a2 * y3;
+
+  // 12. Final soft clip.
+  double a = std::fabs(y3);
+  if (a > kKneeStart) a = CubicSoftClip(a);
+  if (y3 < 0.0) a = -a;
+  if (a > 1.0) a = 1.0;
+  if (a < -1.0) a = -1.0;
+  // Only a non-finite input can get here with a NaN: never hand it on.
+  out[n] = (a == a) ? a : 0.0;
+}
+
 void SignalPath::ProcessAudioBlock(const double* params, double sampleRate, std::int32_t connectedOutputs,
                                    double** inputs, double** outputs, std::int32_t nFrames) {
   const std::int32_t nch = std::min(std::max<std::int32_t>(2, connectedOutputs), capacity_);
   const double U = BlockUniform(NextBlockSeed());
   const BlockSetup bs = PrepareBlock(params, sampleRate, U);
   if (nFrames <= 0 || !inputs || !outputs) return;
+  const Constants k = MakeConstants(bs);
+  // Channel by channel, each over all frames: when the host hands one buffer
+  // to several channels, a later channel reads what an earlier one wrote.
   for (std::int32_t ch = 0; ch < nch; ++ch) {
     const double* in = inputs[ch];
     double* out = outputs[ch];
     if (!in || !out) continue;
     ChannelState& s = channels_[static_cast<std::size_t>(ch)];
-    ProcessChannel(s, bs, in, out, nFrames);
+    ProcessChannel(s, k, in, out, nFrames);
     // A NaN or infinity that reached the state would stay there for ever;
     // the channel starts afresh instead. Finite input never gets here.
     if (!IsFinite(s)) Zero(s);
   }
+}
+
+void SignalPath::ProcessChannel(ChannelState& s, const Constants& k, const double* in, double* out,
+                                std::int32_t nFrames) {
+  // The shared counter is read once and written back once per channel block.
+  std::int32_t noise = GetNoiseCounter();
+  for (std::int32_t n = 0; n < nFrames; ++n) ProcessSample(s, k, in, out, n, noise);
+  SetNoiseCounter(noise);
 }
 
 bool SignalPath::IsFinite(const ChannelState& s) {
@@ -204,161 +393,6 @@ bool SignalPath::IsChannelStateZero(std::int32_t channel) const {
   for (unsigned i = 0; i < kRing; ++i)
     if (s.outHist[i] != 0.0 || s.tameHist[i] != 0.0 || s.smoothHist[i] != 0.0) return false;
   return true;
-}
-
-void SignalPath::ProcessChannel(ChannelState& s, const BlockSetup& bs, const double* in, double* out,
-                                std::int32_t nFrames) {
-  const BiquadCoefficients lp = lowPass_;
-  const BiquadCoefficients hp = highPass_;
-  const double t1 = bs.t1;
-  const unsigned i1 = static_cast<unsigned>(bs.i1);
-  const unsigned i2 = static_cast<unsigned>(bs.i2);
-  const double kmixDiv = bs.kmix + kTiny;
-  const double kk = Clamp01(bs.K);
-  const double srb = Clamp01(bs.srBlend);
-  const double b = bs.bias;
-  const bool reactOn = bs.react == 1;
-  const double wetW = Clamp01(bs.wet);
-  constexpr unsigned mask = kRing - 1;
-
-  for (std::int32_t n = 0; n < nFrames; ++n) {
-    // 1. Input and subnormal guard.
-    double x = in[n];
-    if (x < kSubnormalGuard && -x < kSubnormalGuard) x = DenormalNoise();
-
-    // 2. Input low-pass, filter slot 0.
-    const double y = lp.b0 * x + s.filterState1[0];
-    s.filterState1[0] = lp.b1 * x - lp.a1 * y + s.filterState2[0];
-    s.filterState2[0] = lp.b2 * x - lp.a2 * y;
-    const double dry = y;
-    // The stored sample matters when the host processes in place: a bypassed
-    // block then reads it back as its "input".
-    out[n] = y;
-
-    // 3. History shift; element 0 keeps its value.
-    const unsigned prevHead = s.head;
-    const unsigned head = (prevHead - 1u) & mask;
-    s.head = head;
-    s.outHist[head] = s.outHist[prevHead];
-    s.tameHist[head] = s.tameHist[prevHead];
-    s.smoothHist[head] = s.smoothHist[prevHead];
-    auto outH = [&](unsigned j) -> double& { return s.outHist[(head + j) & mask]; };
-    auto tameH = [&](unsigned j) -> double& { return s.tameHist[(head + j) & mask]; };
-    auto smoothH = [&](unsigned j) -> double& { return s.smoothHist[(head + j) & mask]; };
-
-    // 4. Bypass.
-    if (bs.bypass != 0) {
-      outH(0) = y;
-      const double raw = in[n];
-      // Pass-through keeps every finite sample; a NaN or infinity is muted.
-      out[n] = std::isfinite(raw) ? raw : 0.0;
-      continue;
-    }
-
-    // 5. Drive and wet blend.
-    const double s1 = Shape(1, s, s.drive0, bs, bs.G * y, bs.kmix);
-    const double vd = (1.0 - bs.c) * y + bs.c * (s1 * bs.makeup);
-    const double vw = (1.0 - wetW) * dry + wetW * vd;
-
-    // 6. Tamer.
-    const double o = vw;
-    double sample = vw;
-    if (outH(i1 + 1) != 0.0) {
-      const double da = Lerp(outH(i1), outH(i1 + 1), t1);
-      s.slope0 = o - da;
-      const double m = (o - da + 1.0) * 0.5;
-      double W, q;
-      if (reactOn) {
-        const double mc = Clamp01(m);
-        W = std::pow(1.0 - ((1.0 - mc) * kTamerW1 + mc * kTamerW2), 4.0) / (bs.M + kTiny);
-        q = Clamp01(QuotientOrZero(m, da));
-      } else {
-        W = kTiny;
-        q = 1.0;
-      }
-      const double R = (W + bs.K) / phi_;
-      const double gi = 1.0 - Clamp01(QuotientOrZero(m - W, R - W));
-      const double dc = Lerp(tameH(i1), tameH(i1 + 1), t1);
-      double Z = dc + W;
-      if (s.slope0 != W) {
-        s.diffD = Z - dc;
-        Z = Z - (W - s.slope0) / kmixDiv;
-        if (reactOn) {
-          Z = 0.75 * ((1.0 - Clamp01(gi)) * o + Clamp01(gi) * Z) + 0.25 * (Clamp01(q) * Z + (1.0 - Clamp01(q)) * o);
-        }
-        Z = Z - s.diffD / kmixDiv;
-      }
-      tameH(0) = Z;
-      double Zs = Z;
-      if (o < 0.0 && Z > 0.0) Zs = Z * 0.5 + o * 0.5;
-      double o2 = (1.0 - kk) * o + kk * Zs;
-      if (b > 0.0 && s.slope0 > 0.0) {
-        const double w = Clamp01(1.0 - b);
-        o2 = (1.0 - w) * o + w * o2;
-      } else if (b < 0.0 && s.slope0 < 0.0) {
-        const double w = Clamp01(b + 1.0);
-        o2 = (1.0 - w) * o + w * o2;
-      }
-      tameH(0) = o2;
-      sample = o2;
-    }
-    outH(0) = sample;
-
-    // 7. Output gain and knee clipper.
-    const double o3 = bs.outGain * sample;
-    const double s2 = Shape(2, s, s.clip0, bs, o3, bs.kmix);
-
-    // 8. Smoother.
-    double S = s2;
-    if (smoothH(i2) != 0.0) {
-      const double dd = Lerp(smoothH(i1), smoothH(i1 + 1), t1);
-      s.diffD = s2 - dd;
-      S = s2 - s.diffD / kmixDiv;
-    }
-    smoothH(0) = (1.0 - srb) * s2 + srb * S;
-    sample = S;
-    if (b > 0.0 && s.diffD > 0.0) {
-      const double w = Clamp01(1.0 - b);
-      sample = (1.0 - w) * s2 + w * S;
-    } else if (b < 0.0 && s.diffD < 0.0) {
-      const double w = Clamp01(b + 1.0);
-      sample = (1.0 - w) * s2 + w * S;
-    }
-
-    // 9. High-pass, filter slot 6, with its state limited to +-1.
-    if (s.filterState1[6] > 1.0)
-      s.filterState1[6] = 1.0;
-    else if (s.filterState1[6] < -1.0)
-      s.filterState1[6] = -1.0;
-    if (s.filterState2[6] > 1.0)
-      s.filterState2[6] = 1.0;
-    else if (s.filterState2[6] < -1.0)
-      s.filterState2[6] = -1.0;
-    const double h = hp.b0 * sample + s.filterState1[6];
-    s.filterState1[6] = hp.b1 * sample - hp.a1 * h + s.filterState2[6];
-    s.filterState2[6] = hp.b2 * sample - hp.a2 * h;
-    sample = h;
-
-    // 10. Wet knee.
-    if (bs.wet < kWetKnee) {
-      const double w = Clamp01(bs.wet / kWetKnee);
-      sample = w * h + (1.0 - w) * dry;
-    }
-
-    // 11. Output low-pass, filter slot 7.
-    const double y3 = lp.b0 * sample + s.filterState1[7];
-    s.filterState1[7] = lp.b1 * sample - lp.a1 * y3 + s.filterState2[7];
-    s.filterState2[7] = lp.b2 * sample - lp.a2 * y3;
-
-    // 12. Final soft clip.
-    double a = std::fabs(y3);
-    if (a > kKneeStart) a = CubicSoftClip(a);
-    if (y3 < 0.0) a = -a;
-    if (a > 1.0) a = 1.0;
-    if (a < -1.0) a = -1.0;
-    // Only a non-finite input can get here with a NaN: never hand it on.
-    out[n] = (a == a) ? a : 0.0;
-  }
 }
 
 }  // namespace ombrisk

@@ -86,7 +86,12 @@ class SignalPath {
     double diffD;
   };
 
-  void ProcessChannel(ChannelState& s, const BlockSetup& bs, const double* in, double* out, std::int32_t nFrames);
+  struct Constants;  // per-block values in the form the sample loop wants
+
+  Constants MakeConstants(const BlockSetup& bs) const;
+  static void ProcessSample(ChannelState& s, const Constants& k, const double* in, double* out, std::int32_t n,
+                            std::int32_t& noiseCounter);
+  void ProcessChannel(ChannelState& s, const Constants& k, const double* in, double* out, std::int32_t nFrames);
   static double Shape(int kind, const ChannelState& s, double& h0, const BlockSetup& bs, double x, double k);
   static bool IsFinite(const ChannelState& s);
   static void Zero(ChannelState& s);
