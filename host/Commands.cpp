@@ -1,0 +1,698 @@
+#include "host/Commands.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+
+#include "host/Args.h"
+#include "host/Audio.h"
+#include "host/Json.h"
+#include "host/PluginHost.h"
+#include "host/Render.h"
+#include "host/Signals.h"
+#include "host/Validate.h"
+
+namespace ombrisk::host {
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: ombrisk-host COMMAND ...\n"
+    "  info PLUGIN [--json]\n"
+    "  process PLUGIN IN OUT [--param NAME_OR_INDEX=TEXT]... [--param-norm NAME_OR_INDEX=0..1]...\n"
+    "          [--chunk FILE [--bank]] [--rate HZ] [--block N] [--mode replacing|double|accumulating] [--offline]\n"
+    "  chunk get|set PLUGIN FILE [--bank]\n"
+    "  bench PLUGIN [PLUGIN2] [--seconds S] [--rate HZ] [--block N] [--runs N]\n"
+    "  validate PLUGIN [--strictness 1..10] [--seed N]\n"
+    "  synth OUT [--seconds S] [--rate HZ]\n"
+    "  curve PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]\n";
+
+int Fail(const std::string& message, int code = kExitFailure) {
+  std::cerr << "ombrisk-host: " << message << '\n';
+  return code;
+}
+
+std::string FourChars(std::int32_t id) {
+  std::string text;
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    const auto c = static_cast<char>((static_cast<std::uint32_t>(id) >> shift) & 0xFF);
+    if (c < 32 || c > 126) return {};
+    text += c;
+  }
+  return text;
+}
+
+std::string Hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08X", value);
+  return text;
+}
+
+std::vector<std::string> FlagNames(std::int32_t flags) {
+  struct Named {
+    std::int32_t bit;
+    const char* name;
+  };
+  static constexpr Named kFlags[] = {
+      {vst2::effFlagsHasEditor, "HasEditor"},         {vst2::effFlagsCanMono, "CanMono"},
+      {vst2::effFlagsCanReplacing, "CanReplacing"},   {vst2::effFlagsProgramChunks, "ProgramChunks"},
+      {vst2::effFlagsIsSynth, "IsSynth"},             {vst2::effFlagsNoSoundInStop, "NoSoundInStop"},
+      {vst2::effFlagsCanDoubleReplacing, "CanDoubleReplacing"},
+  };
+  std::vector<std::string> names;
+  for (const Named& n : kFlags) {
+    if ((flags & n.bit) != 0) names.emplace_back(n.name);
+  }
+  return names;
+}
+
+std::string Join(const std::vector<std::string>& items, const char* separator) {
+  std::string out;
+  for (std::size_t i = 0; i < items.size(); ++i) out += (i ? separator : "") + items[i];
+  return out;
+}
+
+const char* CategoryName(std::intptr_t category) {
+  static constexpr const char* kNames[] = {"Unknown",     "Effect",      "Synth",    "Analysis",
+                                           "Mastering",   "Spacializer", "RoomFx",   "SurroundFx",
+                                           "Restoration", "OfflineProcess", "Shell", "Generator"};
+  return category >= 0 && category < 12 ? kNames[category] : "?";
+}
+
+std::vector<std::string> ParamPropertyNames(std::int32_t flags) {
+  std::vector<std::string> names;
+  if (flags & vst2::kVstParameterIsSwitch) names.emplace_back("switch");
+  if (flags & vst2::kVstParameterUsesIntegerMinMax) names.emplace_back("integer-range");
+  if (flags & vst2::kVstParameterUsesFloatStep) names.emplace_back("float-step");
+  if (flags & vst2::kVstParameterUsesIntStep) names.emplace_back("integer-step");
+  if (flags & vst2::kVstParameterSupportsDisplayIndex) names.emplace_back("display-index");
+  if (flags & vst2::kVstParameterSupportsDisplayCategory) names.emplace_back("category");
+  if (flags & vst2::kVstParameterCanRamp) names.emplace_back("can-ramp");
+  return names;
+}
+
+constexpr const char* kCanDoQueries[] = {
+    "sendVstEvents",    "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo",
+    "offline",          "midiProgramNames", "bypass",           "MPE",                 "noRealTime",
+    "plugAsChannelInsert", "plugAsSend",    "mixDryWet",        "1in1out",             "1in2out",
+    "2in2out",          "2in4out",          "4in4out",          "wantsChannelCountNotifications",
+};
+
+std::unique_ptr<PluginInstance> OpenPlugin(const std::string& path, std::string& error) {
+  return PluginInstance::Open(path, error);
+}
+
+// ---------------------------------------------------------------- info
+
+int CommandInfo(const Args& args) {
+  if (args.positional.size() != 1) return Fail("info needs exactly one PLUGIN", kExitUsage);
+  std::string error;
+  auto plugin = OpenPlugin(args.positional[0], error);
+  if (!plugin) return Fail(error);
+  plugin->Configure(44100.0, 512);
+  const vst2::AEffect& e = plugin->Effect();
+
+  JsonWriter json;
+  json.BeginObject();
+  json.Field("path", args.positional[0]);
+  json.Field("effectName", plugin->Text(vst2::effGetEffectName));
+  json.Field("vendor", plugin->Text(vst2::effGetVendorString));
+  json.Field("product", plugin->Text(vst2::effGetProductString));
+  json.Field("uniqueId", static_cast<long long>(e.uniqueID));
+  json.Field("uniqueIdText", FourChars(e.uniqueID));
+  json.Field("version", static_cast<long long>(e.version));
+  json.Field("vendorVersion", static_cast<long long>(plugin->Dispatch(vst2::effGetVendorVersion)));
+  json.Field("vstVersion", static_cast<long long>(plugin->Dispatch(vst2::effGetVstVersion)));
+  const std::intptr_t category = plugin->Dispatch(vst2::effGetPlugCategory);
+  json.Field("category", static_cast<long long>(category));
+  json.Field("categoryName", CategoryName(category));
+  json.Field("flags", static_cast<long long>(e.flags));
+  json.Key("flagNames");
+  json.BeginArray();
+  for (const std::string& name : FlagNames(e.flags)) json.Value(name);
+  json.EndArray();
+  json.Field("inputs", static_cast<long long>(e.numInputs));
+  json.Field("outputs", static_cast<long long>(e.numOutputs));
+  json.Field("latency", static_cast<long long>(e.initialDelay));
+  json.Field("tailSize", static_cast<long long>(plugin->Dispatch(vst2::effGetTailSize)));
+
+  json.Key("parameters");
+  json.BeginArray();
+  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+    json.BeginObject();
+    json.Field("index", static_cast<long long>(i));
+    json.Field("name", plugin->ParamName(i));
+    json.Field("label", plugin->ParamLabel(i));
+    json.Field("display", plugin->ParamDisplay(i));
+    json.Field("value", static_cast<double>(plugin->GetParameter(i)));
+    json.Field("automatable", plugin->Dispatch(vst2::effCanBeAutomated, i) != 0);
+    vst2::VstParameterProperties props{};
+    if (plugin->Dispatch(vst2::effGetParameterProperties, i, 0, &props) != 0) {
+      props.label[sizeof props.label - 1] = '\0';
+      json.Key("properties");
+      json.BeginObject();
+      json.Field("flags", static_cast<long long>(props.flags));
+      json.Key("flagNames");
+      json.BeginArray();
+      for (const std::string& name : ParamPropertyNames(props.flags)) json.Value(name);
+      json.EndArray();
+      if (props.flags & vst2::kVstParameterUsesIntegerMinMax) {
+        json.Field("minInteger", static_cast<long long>(props.minInteger));
+        json.Field("maxInteger", static_cast<long long>(props.maxInteger));
+      }
+      if (props.flags & vst2::kVstParameterUsesFloatStep) {
+        json.Field("stepFloat", static_cast<double>(props.stepFloat));
+        json.Field("smallStepFloat", static_cast<double>(props.smallStepFloat));
+        json.Field("largeStepFloat", static_cast<double>(props.largeStepFloat));
+      }
+      json.Field("label", std::string(props.label));
+      json.EndObject();
+    }
+    json.EndObject();
+  }
+  json.EndArray();
+
+  json.Field("currentProgram", static_cast<long long>(plugin->Dispatch(vst2::effGetProgram)));
+  json.Key("programs");
+  json.BeginArray();
+  for (std::int32_t p = 0; p < std::min(plugin->NumPrograms(), 1024); ++p) {
+    std::vector<char> name(1024, '\0');
+    plugin->Dispatch(vst2::effGetProgramNameIndexed, p, -1, name.data());
+    name.back() = '\0';
+    json.Value(std::string(name.data()));
+  }
+  json.EndArray();
+
+  for (const bool input : {true, false}) {
+    json.Key(input ? "inputPins" : "outputPins");
+    json.BeginArray();
+    const std::int32_t n = input ? e.numInputs : e.numOutputs;
+    for (std::int32_t c = 0; c < n; ++c) {
+      vst2::VstPinProperties pin{};
+      const bool answered =
+          plugin->Dispatch(input ? vst2::effGetInputProperties : vst2::effGetOutputProperties, c, 0, &pin) != 0;
+      pin.label[sizeof pin.label - 1] = '\0';
+      json.BeginObject();
+      json.Field("index", static_cast<long long>(c));
+      json.Field("answered", answered);
+      json.Field("label", std::string(answered ? pin.label : ""));
+      json.Field("flags", static_cast<long long>(answered ? pin.flags : 0));
+      json.Field("active", answered && (pin.flags & vst2::kVstPinIsActive) != 0);
+      json.Field("stereo", answered && (pin.flags & vst2::kVstPinIsStereo) != 0);
+      json.EndObject();
+    }
+    json.EndArray();
+  }
+
+  json.Key("canDo");
+  json.BeginObject();
+  for (const char* query : kCanDoQueries) {
+    std::string text = query;
+    json.Field(query, static_cast<long long>(plugin->Dispatch(vst2::effCanDo, 0, 0, text.data())));
+  }
+  json.EndObject();
+  json.EndObject();
+
+  if (args.Has("json")) {
+    std::cout << json.Text() << '\n';
+    return 0;
+  }
+
+  std::cout << "Plug-in:      " << args.positional[0] << '\n'
+            << "Name:         " << plugin->Text(vst2::effGetEffectName) << '\n'
+            << "Vendor:       " << plugin->Text(vst2::effGetVendorString) << '\n'
+            << "Product:      " << plugin->Text(vst2::effGetProductString) << '\n';
+  const std::string idText = FourChars(e.uniqueID);
+  std::cout << "Unique ID:    " << Hex(static_cast<std::uint32_t>(e.uniqueID))
+            << (idText.empty() ? "" : " '" + idText + "'") << '\n'
+            << "Version:      " << e.version << " (vendor version " << plugin->Dispatch(vst2::effGetVendorVersion)
+            << ", VST " << plugin->Dispatch(vst2::effGetVstVersion) << ")\n"
+            << "Category:     " << CategoryName(category) << " (" << category << ")\n"
+            << "Flags:        " << Hex(static_cast<std::uint32_t>(e.flags)) << ' ' << Join(FlagNames(e.flags), " ")
+            << '\n'
+            << "I/O:          " << e.numInputs << " in, " << e.numOutputs << " out\n"
+            << "Latency:      " << e.initialDelay << " samples\n"
+            << "Tail:         " << plugin->Dispatch(vst2::effGetTailSize) << " samples\n"
+            << "Parameters:   " << plugin->NumParams() << '\n';
+  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+    char value[32];
+    std::snprintf(value, sizeof value, "%.4f", static_cast<double>(plugin->GetParameter(i)));
+    std::cout << "  " << i << ": " << plugin->ParamName(i) << " = " << plugin->ParamDisplay(i);
+    const std::string label = plugin->ParamLabel(i);
+    if (!label.empty()) std::cout << ' ' << label;
+    std::cout << " [" << value << "]";
+    if (plugin->Dispatch(vst2::effCanBeAutomated, i) == 0) std::cout << " not-automatable";
+    vst2::VstParameterProperties props{};
+    if (plugin->Dispatch(vst2::effGetParameterProperties, i, 0, &props) != 0) {
+      std::cout << " {" << Join(ParamPropertyNames(props.flags), ",");
+      if (props.flags & vst2::kVstParameterUsesIntegerMinMax)
+        std::cout << " " << props.minInteger << ".." << props.maxInteger;
+      std::cout << "}";
+    }
+    std::cout << '\n';
+  }
+  std::cout << "Programs:     " << plugin->NumPrograms() << " (current " << plugin->Dispatch(vst2::effGetProgram)
+            << ")\n";
+  for (std::int32_t p = 0; p < std::min(plugin->NumPrograms(), 1024); ++p) {
+    std::vector<char> name(1024, '\0');
+    plugin->Dispatch(vst2::effGetProgramNameIndexed, p, -1, name.data());
+    name.back() = '\0';
+    std::cout << "  " << p << ": " << name.data() << '\n';
+  }
+  for (const bool input : {true, false}) {
+    std::cout << (input ? "Input pins:" : "Output pins:") << '\n';
+    const std::int32_t n = input ? e.numInputs : e.numOutputs;
+    for (std::int32_t c = 0; c < n; ++c) {
+      vst2::VstPinProperties pin{};
+      if (plugin->Dispatch(input ? vst2::effGetInputProperties : vst2::effGetOutputProperties, c, 0, &pin) == 0) {
+        std::cout << "  " << c << ": (no answer)\n";
+        continue;
+      }
+      pin.label[sizeof pin.label - 1] = '\0';
+      std::cout << "  " << c << ": \"" << pin.label << "\"" << ((pin.flags & vst2::kVstPinIsActive) ? " active" : "")
+                << ((pin.flags & vst2::kVstPinIsStereo) ? " stereo" : "") << '\n';
+    }
+  }
+  std::cout << "Can do:";
+  for (const char* query : kCanDoQueries) {
+    std::string text = query;
+    const std::intptr_t answer = plugin->Dispatch(vst2::effCanDo, 0, 0, text.data());
+    if (answer != 0) std::cout << ' ' << query << '=' << answer;
+  }
+  std::cout << "\n";
+  return 0;
+}
+
+// ---------------------------------------------------------------- parameters
+
+// Applies every --param (display text through effString2Parameter) and
+// --param-norm (normalised value) option in the order given.
+bool ApplyParameters(PluginInstance& plugin, const Args& args, std::string& error) {
+  for (const bool normalised : {false, true}) {
+    for (const std::string& assignment : args.All(normalised ? "param-norm" : "param")) {
+      const auto eq = assignment.find('=');
+      if (eq == std::string::npos) {
+        error = "parameter setting needs NAME_OR_INDEX=VALUE: " + assignment;
+        return false;
+      }
+      const std::string name = assignment.substr(0, eq);
+      std::string value = assignment.substr(eq + 1);
+      const std::int32_t index = plugin.FindParameter(name);
+      if (index < 0) {
+        error = "no parameter named or numbered \"" + name + "\" (see ombrisk-host info)";
+        return false;
+      }
+      if (normalised) {
+        double v = 0.0;
+        if (!ParseDouble(value, v) || v < 0.0 || v > 1.0) {
+          error = "normalised value for \"" + name + "\" must be a number from 0 to 1: " + value;
+          return false;
+        }
+        plugin.SetParameter(index, static_cast<float>(v));
+        continue;
+      }
+      if (plugin.Dispatch(vst2::effString2Parameter, index, 0, value.data()) == 0) {
+        error = "the plug-in does not accept the text \"" + value + "\" for \"" + plugin.ParamName(index) +
+                "\" (try --param-norm with a value from 0 to 1)";
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+bool LoadChunkFile(PluginInstance& plugin, const std::string& path, bool bank, std::string& error) {
+  if (!plugin.HasFlag(vst2::effFlagsProgramChunks)) {
+    error = "the plug-in does not exchange state chunks";
+    return false;
+  }
+  std::vector<std::uint8_t> bytes;
+  if (!ReadFileBytes(path, bytes, error)) return false;
+  if (bytes.empty()) {
+    error = path + " is empty";
+    return false;
+  }
+  if (plugin.Dispatch(vst2::effSetChunk, bank ? 0 : 1, static_cast<std::intptr_t>(bytes.size()), bytes.data()) == 0) {
+    error = "the plug-in rejected the " + std::string(bank ? "bank" : "program") + " chunk in " + path;
+    return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- process
+
+class ProgressBar {
+ public:
+  explicit ProgressBar(bool enabled) : enabled_(enabled) {}
+  ~ProgressBar() {
+    if (enabled_ && shown_) std::cerr << "\r" << std::string(60, ' ') << "\r" << std::flush;
+  }
+  void Show(double fraction) {
+    if (!enabled_) return;
+    shown_ = true;
+    const int width = 40;
+    const int filled = static_cast<int>(std::clamp(fraction, 0.0, 1.0) * width);
+    std::cerr << "\r[" << std::string(static_cast<std::size_t>(filled), '#')
+              << std::string(static_cast<std::size_t>(width - filled), '-') << "] " << static_cast<int>(fraction * 100.0)
+              << "%" << std::flush;
+  }
+
+ private:
+  bool enabled_;
+  bool shown_ = false;
+};
+
+void PrintLevels(const char* what, const AudioData& audio) {
+  const Levels levels = MeasureLevels(audio);
+  char crest[32];
+  std::snprintf(crest, sizeof crest, "%.2f", levels.CrestDb());
+  std::cout << what << ": peak " << FormatDb(levels.peak) << " dBFS, RMS " << FormatDb(levels.rms)
+            << " dBFS, crest factor " << crest << " dB";
+  if (levels.nonFinite > 0) std::cout << ", " << levels.nonFinite << " NaN/Inf samples";
+  std::cout << '\n';
+}
+
+bool ParseRateAndBlock(const Args& args, double& rate, std::int32_t& block, std::string& error) {
+  if (const std::string* text = args.Value("rate")) {
+    if (!ParseDouble(*text, rate) || rate < 1000.0 || rate > 1536000.0) {
+      error = "--rate must be a sample rate from 1000 to 1536000 Hz: " + *text;
+      return false;
+    }
+  }
+  if (const std::string* text = args.Value("block")) {
+    long long n = 0;
+    if (!ParseInt(*text, n) || n < 1 || n > 1 << 20) {
+      error = "--block must be a whole number from 1 to 1048576: " + *text;
+      return false;
+    }
+    block = static_cast<std::int32_t>(n);
+  }
+  return true;
+}
+
+int CommandProcess(const Args& args) {
+  if (args.positional.size() != 3) return Fail("process needs PLUGIN IN OUT", kExitUsage);
+  RenderOptions options;
+  double rate = 0.0;
+  std::string error;
+  if (!ParseRateAndBlock(args, rate, options.blockSize, error)) return Fail(error, kExitUsage);
+  if (const std::string* mode = args.Value("mode")) {
+    if (!ParseProcessMode(*mode, options.mode)) return Fail("--mode must be replacing, double or accumulating", kExitUsage);
+  }
+  options.offline = args.Has("offline");
+  if (args.Has("bank") && !args.Value("chunk")) return Fail("--bank goes with --chunk FILE", kExitUsage);
+
+  AudioData input;
+  if (!ReadAudioFile(args.positional[1], input, error)) return Fail(error);
+  if (input.NumChannels() == 0) return Fail(args.positional[1] + " holds no audio channels");
+  if (rate > 0.0) input.sampleRate = rate;
+
+  auto plugin = OpenPlugin(args.positional[0], error);
+  if (!plugin) return Fail(error);
+  if (const std::string* chunk = args.Value("chunk")) {
+    if (!LoadChunkFile(*plugin, *chunk, args.Has("bank"), error)) return Fail(error);
+  }
+  if (!ApplyParameters(*plugin, args, error)) return Fail(error);
+
+  ProgressBar bar(StderrIsTerminal() && input.Frames() > static_cast<std::size_t>(input.sampleRate * 20.0));
+  options.progress = [&bar](double fraction) { bar.Show(fraction); };
+  AudioData output;
+  RenderReport report;
+  const auto start = std::chrono::steady_clock::now();
+  const bool rendered = Render(*plugin, input, output, options, report, error);
+  const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  options.progress = nullptr;
+  if (!rendered) return Fail(error);
+  if (!WriteAudioFile(args.positional[2], output, error)) return Fail(error);
+
+  std::cout << "plug-in: " << plugin->Text(vst2::effGetEffectName) << " (" << plugin->NumInputs() << " in, "
+            << plugin->NumOutputs() << " out), " << ProcessModeName(options.mode) << ", block " << options.blockSize
+            << ", " << input.sampleRate << " Hz" << (options.offline ? ", offline" : "") << '\n';
+  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+    std::cout << "  " << plugin->ParamName(i) << " = " << plugin->ParamDisplay(i);
+    const std::string label = plugin->ParamLabel(i);
+    if (!label.empty()) std::cout << ' ' << label;
+    std::cout << '\n';
+  }
+  char seconds[64];
+  std::snprintf(seconds, sizeof seconds, "%.3f s of audio in %.3f s", static_cast<double>(input.Frames()) / input.sampleRate,
+                elapsed);
+  std::cout << "frames: " << input.Frames() << " (" << seconds << "), latency " << report.latency << " removed, tail "
+            << report.tailFrames << " added, " << input.NumChannels() << " -> " << report.outputChannels
+            << " channels\n";
+  PrintLevels("in ", input);
+  PrintLevels("out", output);
+  std::cout << "wrote " << args.positional[2] << '\n';
+  return 0;
+}
+
+// ---------------------------------------------------------------- chunk
+
+int CommandChunk(const Args& args) {
+  if (args.positional.size() != 3 || (args.positional[0] != "get" && args.positional[0] != "set")) {
+    return Fail("chunk needs get|set PLUGIN FILE", kExitUsage);
+  }
+  const bool bank = args.Has("bank");
+  const std::string& file = args.positional[2];
+  std::string error;
+  auto plugin = OpenPlugin(args.positional[1], error);
+  if (!plugin) return Fail(error);
+  if (!plugin->HasFlag(vst2::effFlagsProgramChunks)) return Fail("the plug-in does not exchange state chunks");
+  const char* kind = bank ? "bank" : "program";
+  if (args.positional[0] == "get") {
+    void* data = nullptr;
+    const std::intptr_t size = plugin->Dispatch(vst2::effGetChunk, bank ? 0 : 1, 0, &data);
+    if (size <= 0 || data == nullptr) return Fail(std::string("the plug-in gave no ") + kind + " chunk");
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.close();
+    if (!out) return Fail("cannot write " + file);
+    std::cout << "wrote " << size << " bytes of " << kind << " chunk to " << file << '\n';
+    return 0;
+  }
+  if (!LoadChunkFile(*plugin, file, bank, error)) return Fail(error);
+  std::cout << "the plug-in accepted the " << kind << " chunk; parameters now:\n";
+  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+    std::cout << "  " << i << ": " << plugin->ParamName(i) << " = " << plugin->ParamDisplay(i) << ' '
+              << plugin->ParamLabel(i) << '\n';
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- bench
+
+int CommandBench(const Args& args) {
+  if (args.positional.empty() || args.positional.size() > 2) return Fail("bench needs PLUGIN [PLUGIN2]", kExitUsage);
+  double rate = 48000.0;
+  std::int32_t block = 512;
+  double seconds = 10.0;
+  long long runs = 5;
+  std::string error;
+  if (!ParseRateAndBlock(args, rate, block, error)) return Fail(error, kExitUsage);
+  if (const std::string* text = args.Value("seconds")) {
+    if (!ParseDouble(*text, seconds) || seconds <= 0.0 || seconds > 3600.0) return Fail("--seconds must be from 0 to 3600", kExitUsage);
+  }
+  if (const std::string* text = args.Value("runs")) {
+    if (!ParseInt(*text, runs) || runs < 1 || runs > 101) return Fail("--runs must be from 1 to 101", kExitUsage);
+  }
+  struct Entry {
+    std::unique_ptr<PluginInstance> plugin;
+    std::unique_ptr<BlockBuffers> buffers;
+    ProcessMode mode = ProcessMode::Replacing;
+    std::vector<double> nsPerSample;
+    std::int32_t channels = 1;
+  };
+  std::vector<Entry> entries;
+  for (const std::string& path : args.positional) {
+    Entry entry;
+    entry.plugin = OpenPlugin(path, error);
+    if (!entry.plugin) return Fail(error);
+    entry.mode = entry.plugin->CanReplacing() ? ProcessMode::Replacing : ProcessMode::Double;
+    if (!ModeSupported(*entry.plugin, entry.mode, error)) return Fail(path + ": " + error);
+    entry.plugin->Configure(rate, block);
+    entry.plugin->Dispatch(vst2::effStartProcess);
+    entry.buffers = std::make_unique<BlockBuffers>(entry.plugin->NumInputs(), entry.plugin->NumOutputs(), block);
+    entry.channels = std::max({entry.plugin->NumInputs(), entry.plugin->NumOutputs(), 1});
+    entries.push_back(std::move(entry));
+  }
+  const AudioData noise = WhiteNoise(rate, seconds, 2, 4242);
+  const std::size_t frames = noise.Frames();
+  using Clock = std::chrono::steady_clock;
+  // One warm-up run, then the measured ones; the plug-ins take turns block by block.
+  for (long long run = 0; run <= runs; ++run) {
+    std::vector<Clock::duration> spent(entries.size(), Clock::duration::zero());
+    for (std::size_t pos = 0; pos < frames; pos += static_cast<std::size_t>(block)) {
+      const auto n = static_cast<std::int32_t>(std::min<std::size_t>(static_cast<std::size_t>(block), frames - pos));
+      for (std::size_t p = 0; p < entries.size(); ++p) {
+        Entry& entry = entries[p];
+        for (std::size_t c = 0; c < entry.buffers->In().size(); ++c) {
+          std::copy_n(noise.channels[c % 2].begin() + static_cast<std::ptrdiff_t>(pos), n, entry.buffers->In()[c].begin());
+        }
+        const auto t0 = Clock::now();
+        entry.buffers->Run(*entry.plugin, entry.mode, n);
+        spent[p] += Clock::now() - t0;
+      }
+    }
+    if (run == 0) continue;
+    for (std::size_t p = 0; p < entries.size(); ++p) {
+      const double ns = std::chrono::duration<double, std::nano>(spent[p]).count();
+      entries[p].nsPerSample.push_back(ns / (static_cast<double>(frames) * entries[p].channels));
+    }
+  }
+  std::vector<double> medians;
+  for (std::size_t p = 0; p < entries.size(); ++p) {
+    Entry& entry = entries[p];
+    entry.plugin->Dispatch(vst2::effStopProcess);
+    std::vector<double> sorted = entry.nsPerSample;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    medians.push_back(median);
+    const double realTime = 1e9 / (median * entry.channels * rate);
+    char line[256];
+    std::snprintf(line, sizeof line, "%s: %.2f ns per sample per channel, real-time factor %.1f (%d channels, median of %lld runs)",
+                  args.positional[p].c_str(), median, realTime, entry.channels, runs);
+    std::cout << line << '\n';
+  }
+  char setup[128];
+  std::snprintf(setup, sizeof setup, "%.1f s of noise at %.0f Hz in blocks of %d per run", seconds, rate, block);
+  std::cout << setup << '\n';
+  if (medians.size() == 2) {
+    char ratio[128];
+    std::snprintf(ratio, sizeof ratio, "ratio (second / first): %.3f", medians[1] / medians[0]);
+    std::cout << ratio << '\n';
+  }
+  return 0;
+}
+
+// ---------------------------------------------------------------- validate
+
+int CommandValidate(const Args& args) {
+  if (args.positional.size() != 1) return Fail("validate needs exactly one PLUGIN", kExitUsage);
+  ValidateOptions options;
+  options.path = args.positional[0];
+  if (const std::string* text = args.Value("strictness")) {
+    long long n = 0;
+    if (!ParseInt(*text, n) || n < 1 || n > 10) return Fail("--strictness must be from 1 to 10", kExitUsage);
+    options.strictness = static_cast<int>(n);
+  }
+  if (const std::string* text = args.Value("seed")) {
+    long long n = 0;
+    if (!ParseInt(*text, n) || n < 0 || n > 0xFFFFFFFFLL) return Fail("--seed must be a whole number from 0 to 4294967295", kExitUsage);
+    options.seed = static_cast<std::uint32_t>(n);
+  }
+  std::cout << "validating " << options.path << " at strictness " << options.strictness << '\n';
+  const ValidateResult result = Validate(options, std::cout);
+  std::cout << result.Passed() << " passed, " << result.Failed() << " failed\n";
+  if (!result.loaded) std::cerr << "ombrisk-host: " << result.loadError << '\n';
+  return result.Failed() == 0 ? 0 : kExitFailure;
+}
+
+// ---------------------------------------------------------------- synth and curve
+
+int CommandSynth(const Args& args) {
+  if (args.positional.size() != 1) return Fail("synth needs OUT", kExitUsage);
+  double rate = 44100.0;
+  std::int32_t block = 0;
+  double seconds = 9.0;
+  std::string error;
+  if (!ParseRateAndBlock(args, rate, block, error)) return Fail(error, kExitUsage);
+  if (const std::string* text = args.Value("seconds")) {
+    if (!ParseDouble(*text, seconds) || seconds < 0.1 || seconds > 600.0) return Fail("--seconds must be from 0.1 to 600", kExitUsage);
+  }
+  const AudioData audio = SynthesiseTestProgram(rate, seconds);
+  if (!WriteAudioFile(args.positional[0], audio, error)) return Fail(error);
+  PrintLevels("test program", audio);
+  std::cout << "wrote " << args.positional[0] << '\n';
+  return 0;
+}
+
+int CommandCurve(const Args& args) {
+  if (args.positional.size() != 2) return Fail("curve needs PLUGIN OUT.txt", kExitUsage);
+  double rate = 44100.0;
+  std::int32_t block = 512;
+  double peakDb = 6.0;
+  std::string error;
+  if (!ParseRateAndBlock(args, rate, block, error)) return Fail(error, kExitUsage);
+  if (const std::string* text = args.Value("peak")) {
+    if (!ParseDouble(*text, peakDb) || peakDb < -60.0 || peakDb > 24.0) return Fail("--peak must be from -60 to 24 dBFS", kExitUsage);
+  }
+  auto plugin = OpenPlugin(args.positional[0], error);
+  if (!plugin) return Fail(error);
+  if (!ApplyParameters(*plugin, args, error)) return Fail(error);
+  const AudioData input = RisingSine(rate, 1.0, std::pow(10.0, peakDb / 20.0), 2);
+  AudioData output;
+  RenderReport report;
+  RenderOptions options;
+  options.blockSize = block;
+  options.mode = plugin->CanReplacing() ? ProcessMode::Replacing : ProcessMode::Double;
+  options.includeTail = false;
+  if (!Render(*plugin, input, output, options, report, error)) return Fail(error);
+  std::ofstream out(args.positional[1], std::ios::trunc);
+  if (!out) return Fail("cannot create " + args.positional[1]);
+  out << "# input output (first channel, one point in four)\n";
+  char line[64];
+  for (std::size_t i = 0; i < input.Frames(); i += 4) {
+    std::snprintf(line, sizeof line, "%.6f %.6f\n", static_cast<double>(input.channels[0][i]),
+                  static_cast<double>(output.channels[0][i]));
+    out << line;
+  }
+  out.close();
+  if (!out) return Fail("cannot write " + args.positional[1]);
+  std::cout << "wrote " << args.positional[1] << '\n';
+  return 0;
+}
+
+}  // namespace
+
+int RunCommandLine(const std::vector<std::string>& words) {
+  if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
+    (words.empty() ? std::cerr : std::cout) << kUsage;
+    return words.empty() ? kExitUsage : 0;
+  }
+  const std::string& command = words[0];
+  const std::vector<std::string> rest(words.begin() + 1, words.end());
+  struct Spec {
+    const char* name;
+    std::set<std::string> withValue;
+    std::set<std::string> plain;
+    int (*run)(const Args&);
+  };
+  const Spec specs[] = {
+      {"info", {}, {"json"}, &CommandInfo},
+      {"process", {"param", "param-norm", "chunk", "rate", "block", "mode"}, {"offline", "bank"}, &CommandProcess},
+      {"chunk", {}, {"bank"}, &CommandChunk},
+      {"bench", {"seconds", "rate", "block", "runs"}, {}, &CommandBench},
+      {"validate", {"strictness", "seed"}, {}, &CommandValidate},
+      {"synth", {"seconds", "rate"}, {}, &CommandSynth},
+      {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve},
+  };
+  for (const Spec& spec : specs) {
+    if (command != spec.name) continue;
+    Args args;
+    std::string error;
+    if (!ParseArgs(rest, spec.withValue, spec.plain, args, error)) return Fail(command + ": " + error, kExitUsage);
+    return spec.run(args);
+  }
+  return Fail("unknown command \"" + command + "\" (commands: info, process, chunk, bench, validate, synth, curve)",
+              kExitUsage);
+}
+
+}  // namespace ombrisk::host
