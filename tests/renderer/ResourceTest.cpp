@@ -1,4 +1,6 @@
 // GL objects go when their owners do; bad requests are refused by value.
+#include <cstdlib>
+#include <iostream>
 #include <limits>
 
 #include "FontFile.h"
@@ -58,17 +60,19 @@ TEST_F(ResourceTest, RendererReleasesProgramBufferAndTextures) {
   auto other = makeRenderer();
   ASSERT_NE(other, nullptr);
   const auto font = readFile(fontPath("DejaVuSans.ttf"));
-  TestCanvas c(*other, 32, 32);
   const std::vector<std::uint8_t> px(4 * 4 * 4, 255);
   const int image = other->createImageRGBA(4, 4, 0, px);
-  const int sans = other->createFontMem("sans", font);
-  c.begin();
-  other->fontFace(sans);
-  other->beginPath();
-  other->rect(0, 0, 10, 10);
-  other->fill();
-  other->text(2, 20, "x");
-  c.end();
+  {
+    TestCanvas c(*other, 32, 32);  // gone before its renderer
+    const int sans = other->createFontMem("sans", font);
+    c.begin();
+    other->fontFace(sans);
+    other->beginPath();
+    other->rect(0, 0, 10, 10);
+    other->fill();
+    other->text(2, 20, "x");
+    c.end();
+  }
   const GLuint program = other->programName(), buffer = other->bufferName(), texture = other->textureName(image),
                atlas = other->atlasTextureName();
   const GlApi& gl = renderer->gl();
@@ -125,6 +129,22 @@ TEST_F(ResourceTest, RefusesMissingAndCorruptFonts) {
   renderer->text(5, 30, "nothing");
   canvas->end();
   EXPECT_EQ(canvas->coverage(), 0.0);
+}
+
+}  // namespace
+}  // namespace fx::vg::test
+
+namespace fx::vg::test {
+namespace {
+
+TEST_F(ResourceTest, ContextOffersOpenGl2) {
+  const GlApi& gl = renderer->gl();
+  const auto* version = reinterpret_cast<const char*>(gl.GetString(gl::kVersion));
+  const auto* name = reinterpret_cast<const char*>(gl.GetString(gl::kRenderer));
+  ASSERT_NE(version, nullptr);
+  std::cout << "[ info     ] " << context()->description() << ": OpenGL " << version << " on "
+            << (name ? name : "?") << "\n";
+  EXPECT_GE(std::atoi(version), 2);
 }
 
 }  // namespace
