@@ -10,15 +10,46 @@ namespace {
 constexpr GLenum kInvert = 0x150A;
 }
 
-GlBackend::GlBackend(const GlApi& gl) : gl_(gl), program_(gl) {}
+GlBackend::GlBackend(const GlApi& gl) : gl_(gl) {}
 
 GlBackend::~GlBackend() {
   for (auto& [id, t] : textures_) gl_.DeleteTextures(1, &t.name);
   if (buffer_) gl_.DeleteBuffers(1, &buffer_);
 }
 
+ShaderProgram* GlBackend::program(ShaderProgram::Variant v) {
+  const auto i = static_cast<std::size_t>(v.index());
+  if (!programs_[i] && !failed_[i]) {
+    auto p = std::make_unique<ShaderProgram>(gl_);
+    if (p->build(v)) {
+      programs_[i] = std::move(p);
+    } else {
+      failed_[i] = true;
+      error_ = p->error();
+    }
+  }
+  return programs_[i].get();
+}
+
+ShaderProgram::Variant GlBackend::variantOf(const FragUniforms& u) {
+  ShaderProgram::Variant v;
+  const float type = u.v[6 * 4];
+  v.paint = type < 0.5f   ? ShaderProgram::PaintVariant::Solid
+            : type < 1.5f ? ShaderProgram::PaintVariant::Image
+            : type < 2.5f ? ShaderProgram::PaintVariant::Glyph
+                          : ShaderProgram::PaintVariant::Gradient;
+  // No scissor is stored as an all-zero inverse transform.
+  v.scissor = false;
+  for (int i = 0; i < 8; ++i)
+    if (u.v[static_cast<std::size_t>(i)] != 0.0f) v.scissor = true;
+  v.coreOnly = u.v[6 * 4 + 1] > 0.5f;
+  return v;
+}
+
+GLuint GlBackend::programName() const { return programs_[0] ? programs_[0]->name() : 0; }
+
 bool GlBackend::init() {
-  if (!program_.build()) return false;
+  if (!program(ShaderProgram::Variant{})) return false;
   gl_.GenBuffers(1, &buffer_);
   gl_.GetIntegerv(gl::kMaxTextureSize, &maxTextureSize_);
   if (maxTextureSize_ <= 0) maxTextureSize_ = 2048;
@@ -206,18 +237,34 @@ void GlBackend::setBlend(const CompositeState& s) {
   ++stats_.stateChanges;
 }
 
-void GlBackend::setUniform(int index, int atlas) {
-  if (boundUniform_ == index) return;
+bool GlBackend::setUniform(int index, int atlas) {
   FragUniforms u = uniforms_[static_cast<std::size_t>(index)];
+  const ShaderProgram::Variant variant = variantOf(u);
+  ShaderProgram* p = program(variant);
+  if (!p) return false;
+  const auto slot = static_cast<std::size_t>(variant.index());
+  if (p != boundProgram_) {
+    gl_.UseProgram(p->name());
+    boundProgram_ = p;
+    ++stats_.stateChanges;
+    if (!programViewSet_[slot]) {
+      gl_.Uniform2f(p->viewSizeLocation(), viewWidth_, viewHeight_);
+      programViewSet_[slot] = true;
+      ++stats_.stateChanges;
+    }
+  }
+  if (programUniform_[slot] == index) return true;
   if (u.v[6 * 4] > 1.5f && u.v[6 * 4] < 2.5f) {
     int w = 1, h = 1;
     textureSize(atlas, w, h);
     u.v[5 * 4] = 1.0f / static_cast<float>(w);
     u.v[5 * 4 + 1] = 1.0f / static_cast<float>(h);
   }
-  gl_.Uniform4fv(program_.fragLocation(), ShaderProgram::kUniformVectors, u.v.data());
-  boundUniform_ = index;
+  programUniform_[slot] = index;
+  if (p->fragLocation() < 0) return true;  // the variant reads none of them
+  gl_.Uniform4fv(p->fragLocation(), ShaderProgram::kUniformVectors, u.v.data());
   ++stats_.stateChanges;
+  return true;
 }
 
 void GlBackend::setTexture(int image) {
@@ -239,8 +286,6 @@ void GlBackend::endFrame(int atlas) {
   stats_.vertices = static_cast<int>(vertices_.size());
   if (calls_.empty()) return;
   int changes = 0;
-  gl_.UseProgram(program_.name());
-  gl_.Uniform2f(program_.viewSizeLocation(), viewWidth_, viewHeight_);
   gl_.Enable(gl::kBlend);
   gl_.Disable(gl::kDepthTest);
   gl_.Disable(gl::kCullFace);
@@ -261,8 +306,10 @@ void GlBackend::endFrame(int atlas) {
   gl_.VertexAttribPointer(ShaderProgram::Tint, 4, gl::kUnsignedByte, 1, stride,
                           reinterpret_cast<const void*>(offsetof(Vertex, tint)));
   for (GLuint a = 0; a < 4; ++a) gl_.EnableVertexAttribArray(a);
-  changes += 20;
-  boundUniform_ = -1;
+  changes += 18;
+  boundProgram_ = nullptr;
+  programUniform_.fill(-1);
+  programViewSet_.fill(false);
   boundTexture_ = static_cast<GLuint>(-1);
   blendKnown_ = false;
   stats_.stateChanges = changes;
@@ -273,11 +320,10 @@ void GlBackend::endFrame(int atlas) {
     setTexture(c.image);
     switch (c.kind) {
       case Kind::Triangles:
-        setUniform(c.uniform, atlas);
-        draw(c.first, c.count);
+        if (setUniform(c.uniform, atlas)) draw(c.first, c.count);
         break;
       case Kind::Fill:
-        setUniform(c.uniform, atlas);
+        if (!setUniform(c.uniform, atlas)) break;
         // Winding counts into the stencil, colour untouched.
         gl_.Enable(gl::kStencilTest);
         gl_.StencilMask(0xff);
@@ -306,6 +352,7 @@ void GlBackend::endFrame(int atlas) {
         break;
       case Kind::Stroke:
         // Each pixel once: solid core first, then the fringe, then clear.
+        if (!setUniform(c.uniform, atlas) || !setUniform(c.uniform + 1, atlas)) break;
         gl_.Enable(gl::kStencilTest);
         gl_.StencilMask(0xff);
         gl_.StencilFunc(gl::kEqual, 0, 0xff);

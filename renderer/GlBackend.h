@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "renderer/CompositeOperation.h"
@@ -34,7 +35,7 @@ class GlBackend {
   GlBackend& operator=(const GlBackend&) = delete;
 
   bool init();
-  const std::string& error() const { return program_.error(); }
+  const std::string& error() const { return error_; }
 
   // Textures: ids start at 1; 0 means refused.
   int createTexture(int width, int height, int flags, const std::uint8_t* pixels);
@@ -45,7 +46,8 @@ class GlBackend {
   int textureFlags(int id) const;
   bool deleteTexture(int id);
   GLuint textureName(int id) const;
-  GLuint programName() const { return program_.name(); }
+  // The first program built (solid paint, no scissor).
+  GLuint programName() const;
   GLuint bufferName() const { return buffer_; }
 
   void beginFrame(float viewWidth, float viewHeight);
@@ -77,13 +79,17 @@ class GlBackend {
   int pushUniform(const FragUniforms& u);
   int pushVertices(std::span<const Vertex> verts);
   void upload(const Texture& t, const std::uint8_t* pixels, bool create);
+  ShaderProgram* program(ShaderProgram::Variant v);
+  static ShaderProgram::Variant variantOf(const FragUniforms& u);
   void setBlend(const CompositeState& s);
-  void setUniform(int index, int atlas);
+  bool setUniform(int index, int atlas);
   void setTexture(int image);
   void draw(int first, int count);
 
   const GlApi& gl_;
-  ShaderProgram program_;
+  std::array<std::unique_ptr<ShaderProgram>, ShaderProgram::kVariantCount> programs_;
+  std::array<bool, ShaderProgram::kVariantCount> failed_{};
+  std::string error_;
   GLuint buffer_ = 0;
   GLint maxTextureSize_ = 0;
   std::map<int, Texture> textures_;
@@ -96,7 +102,9 @@ class GlBackend {
 
   // Replay state, to skip redundant GL calls.
   FrameStats stats_;
-  int boundUniform_ = -1;
+  ShaderProgram* boundProgram_ = nullptr;
+  std::array<int, ShaderProgram::kVariantCount> programUniform_{};  // uniform block last sent to each
+  std::array<bool, ShaderProgram::kVariantCount> programViewSet_{};
   GLuint boundTexture_ = 0;
   bool blendKnown_ = false;
   CompositeState boundBlend_;

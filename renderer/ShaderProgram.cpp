@@ -3,7 +3,7 @@
 namespace fx::vg {
 
 namespace {
-const char* kVertexSource = R"(#version 110
+const char* kVertexSource = R"(
 uniform vec2 viewSize;
 attribute vec2 aPosition;
 attribute vec2 aPaint;
@@ -26,8 +26,8 @@ void main() {
 // space); frag[2]: scissor half extent, device pixels per scissor unit;
 // frag[3], frag[4]: inner and outer colour (premultiplied); frag[5]:
 // gradient extent, radius, feather (for glyphs: inverse atlas size);
-// frag[6]: paint type, discard-partial flag.
-const char* kFragmentSource = R"(#version 110
+// frag[6]: paint type (gradients: 3 linear, 4 radial, 5 box).
+const char* kFragmentSource = R"(
 uniform vec4 frag[7];
 uniform sampler2D tex;
 varying vec2 vPosition;
@@ -49,27 +49,30 @@ float roundedBox(vec2 p, vec2 ext, float r) {
 
 void main() {
   float cover = clamp(vCover, 0.0, 1.0);
-  if (frag[6].y > 0.5 && cover < 0.999) discard;
+#if CORE_ONLY
+  if (cover < 0.999) discard;
+#endif
+#if SCISSOR
   cover *= scissorMask(vPosition);
+#endif
+#if PAINT == 0
+  vec4 color = vec4(1.0);
+#elif PAINT == 1
+  vec4 color = texture2D(tex, vPaint);
+#elif PAINT == 2
+  vec4 color = vec4(texture2D(tex, vPaint * frag[5].xy).a);
+#else
   float type = frag[6].x;
-  vec4 color;
-  if (type < 0.5) {
-    color = vec4(1.0);
-  } else if (type < 1.5) {
-    color = texture2D(tex, vPaint);
-  } else if (type < 2.5) {
-    color = vec4(texture2D(tex, vPaint * frag[5].xy).a);
+  float t;
+  if (type < 3.5) {
+    t = vPaint.x / frag[5].x;
+  } else if (type < 4.5) {
+    t = (length(vPaint) - frag[5].x) / frag[5].y;
   } else {
-    float t;
-    if (type < 3.5) {
-      t = vPaint.x / frag[5].x;
-    } else if (type < 4.5) {
-      t = (length(vPaint) - frag[5].x) / frag[5].y;
-    } else {
-      t = roundedBox(vPaint, frag[5].xy, frag[5].z) / frag[5].w + 0.5;
-    }
-    color = mix(frag[3], frag[4], clamp(t, 0.0, 1.0));
+    t = roundedBox(vPaint, frag[5].xy, frag[5].z) / frag[5].w + 0.5;
   }
+  vec4 color = mix(frag[3], frag[4], clamp(t, 0.0, 1.0));
+#endif
   gl_FragColor = color * vTint * cover;
 }
 )";
@@ -81,10 +84,12 @@ ShaderProgram::~ShaderProgram() {
   if (fragment_) gl_.DeleteShader(fragment_);
 }
 
-GLuint ShaderProgram::compile(GLenum type, const char* source) {
+GLuint ShaderProgram::compile(GLenum type, const char* source, const std::string& defines) {
   const GLuint shader = gl_.CreateShader(type);
   if (!shader) return 0;
-  gl_.ShaderSource(shader, 1, &source, nullptr);
+  const std::string header = "#version 110\n" + defines;
+  const GLchar* parts[2] = {header.c_str(), source};
+  gl_.ShaderSource(shader, 2, parts, nullptr);
   gl_.CompileShader(shader);
   GLint ok = 0;
   gl_.GetShaderiv(shader, gl::kCompileStatus, &ok);
@@ -98,9 +103,12 @@ GLuint ShaderProgram::compile(GLenum type, const char* source) {
   return shader;
 }
 
-bool ShaderProgram::build() {
-  vertex_ = compile(gl::kVertexShader, kVertexSource);
-  fragment_ = compile(gl::kFragmentShader, kFragmentSource);
+bool ShaderProgram::build(Variant variant) {
+  const std::string defines = "#define PAINT " + std::to_string(static_cast<int>(variant.paint)) +
+                              "\n#define SCISSOR " + (variant.scissor ? "1" : "0") + "\n#define CORE_ONLY " +
+                              (variant.coreOnly ? "1" : "0") + "\n";
+  vertex_ = compile(gl::kVertexShader, kVertexSource, "");
+  fragment_ = compile(gl::kFragmentShader, kFragmentSource, defines);
   if (!vertex_ || !fragment_) return false;
   program_ = gl_.CreateProgram();
   if (!program_) return false;
@@ -122,10 +130,13 @@ bool ShaderProgram::build() {
   viewSize_ = gl_.GetUniformLocation(program_, "viewSize");
   frag_ = gl_.GetUniformLocation(program_, "frag");
   const GLint tex = gl_.GetUniformLocation(program_, "tex");
+  GLint previous = 0;
+  gl_.GetIntegerv(gl::kCurrentProgram, &previous);
   gl_.UseProgram(program_);
-  gl_.Uniform1i(tex, 0);
-  gl_.UseProgram(0);
-  return frag_ >= 0 && viewSize_ >= 0;
+  if (tex >= 0) gl_.Uniform1i(tex, 0);
+  gl_.UseProgram(static_cast<GLuint>(previous));
+  // Unused uniforms are optimised away; only the view size is always there.
+  return viewSize_ >= 0;
 }
 
 }  // namespace fx::vg

@@ -1,6 +1,8 @@
 #pragma once
-// The renderer's one GLSL 1.10 program: solid, image, glyph-mask and
-// gradient paints, coverage anti-aliasing and the transformed scissor.
+// One GLSL 1.10 program of the renderer, specialised at compile time for a
+// paint kind (solid, image, glyph mask, gradient), with or without the
+// transformed scissor and the discard of partly covered fragments: on a
+// software rasteriser every instruction per fragment counts.
 #include <string>
 
 #include "renderer/GlApi.h"
@@ -17,15 +19,24 @@ class ShaderProgram {
   ShaderProgram(const ShaderProgram&) = delete;
   ShaderProgram& operator=(const ShaderProgram&) = delete;
 
+  enum class PaintVariant { Solid = 0, Image = 1, Glyph = 2, Gradient = 3 };
+  struct Variant {
+    PaintVariant paint = PaintVariant::Solid;
+    bool scissor = false;
+    bool coreOnly = false;
+    int index() const { return static_cast<int>(paint) * 4 + (scissor ? 2 : 0) + (coreOnly ? 1 : 0); }
+  };
+  static constexpr int kVariantCount = 16;
+
   // False, with the compiler's or linker's log in error(), on failure.
-  bool build();
+  bool build(Variant variant);
   GLuint name() const { return program_; }
   GLint viewSizeLocation() const { return viewSize_; }
   GLint fragLocation() const { return frag_; }
   const std::string& error() const { return error_; }
 
  private:
-  GLuint compile(GLenum type, const char* source);
+  GLuint compile(GLenum type, const char* source, const std::string& defines);
   const GlApi& gl_;
   GLuint program_ = 0, vertex_ = 0, fragment_ = 0;
   GLint viewSize_ = -1, frag_ = -1;

@@ -134,6 +134,40 @@ void BM_EditorScene(benchmark::State& state) {
 }
 BENCHMARK(BM_EditorScene)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The renderer's own cost for the page image alone: its shader and blending
+// against the bare quad below.
+void BM_PageImageOnly(benchmark::State& state) {
+  Bench& b = bench();
+  if (!b.renderer) {
+    state.SkipWithError("no GL context or renderer");
+    return;
+  }
+  const float scale = static_cast<float>(state.range(0)) / 100.0f;
+  const int w = static_cast<int>(kPageWidth * scale), h = static_cast<int>(kPageHeight * scale);
+  auto target = FrameBufferImage::create(*b.renderer, w, h);
+  if (!target) {
+    state.SkipWithError("no frame buffer");
+    return;
+  }
+  const GlApi& gl = b.renderer->gl();
+  for (auto _ : state) {
+    target->bind();
+    gl.Viewport(0, 0, w, h);
+    gl.ClearColor(0, 0, 0, 0);
+    gl.Clear(gl::kColorBufferBit | gl::kStencilBufferBit);
+    b.renderer->beginFrame(static_cast<float>(w), static_cast<float>(h), 1.0f);
+    b.renderer->scale(scale, scale);
+    b.renderer->fillPaint(Paint::imagePattern(0, 0, kPageWidth, kPageHeight, 0.0f, b.background, 1.0f));
+    b.renderer->beginPath();
+    b.renderer->rect(0, 0, kPageWidth, kPageHeight);
+    b.renderer->fill();
+    b.renderer->endFrame();
+    gl.Finish();
+    target->unbind();
+  }
+}
+BENCHMARK(BM_PageImageOnly)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The floor: one full-frame textured quad through a minimal program.
 void BM_BareTexturedQuad(benchmark::State& state) {
   Bench& b = bench();
