@@ -14,6 +14,7 @@ PACKAGES=(
   libegl-dev libgl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libsndfile1-dev
   gnuplot-nox
+  zam-plugins lsp-plugins-vst
 )
 
 missing=()
