@@ -2,6 +2,7 @@
 // loading a shared library and asking whether stderr is a terminal.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,11 @@ class SharedLibrary {
 };
 
 bool StderrIsTerminal();
+
+// Runs `probe` where a crash cannot take the caller down (a child process on
+// POSIX). True if it returned normally; false and what happened otherwise.
+// Without process isolation (Windows) the probe runs in place.
+bool RunIsolated(const std::function<void()>& probe, std::string& what);
 
 // Name of the library file suffix of this platform (".so" or ".dll").
 const char* PluginSuffix();

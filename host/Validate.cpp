@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <random>
 #include <thread>
 
+#include "host/Platform.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
 
@@ -207,7 +209,10 @@ void Suite::CheckOpenClose() {
 
 // A text answer must end within the buffer a host gives; hosts give small ones.
 Reason BoundedText(PluginInstance& plugin, std::int32_t opcode, std::int32_t index, const std::string& what) {
+  // Canary bytes behind an empty string: a plug-in that writes nothing passes,
+  // one that writes without a terminator leaves the canary visible.
   std::vector<char> buffer(512, '\x55');
+  buffer[0] = '\0';
   plugin.Dispatch(opcode, index, 0, buffer.data());
   const auto end = std::find(buffer.begin(), buffer.begin() + 256, '\0');
   if (end == buffer.begin() + 256) return what + " is not terminated within 256 bytes";
@@ -295,57 +300,106 @@ void Suite::CheckParameters() {
   }
 }
 
+// Each probe runs isolated where the platform allows, so that one crashing
+// opcode is reported by name instead of ending the run.
+Reason Probe(const std::string& what, const std::function<void()>& call) {
+  std::string happened;
+  if (RunIsolated(call, happened)) return {};
+  return what + " " + happened;
+}
+
 void Suite::CheckDispatcherRobustness() {
+  struct Named {
+    std::int32_t opcode;
+    const char* name;
+  };
   Check("opcodes with null pointers where a plug-in must cope", [&]() -> Reason {
-    // Each of these opcodes tells "no buffer" by a null pointer; none may crash.
-    for (const std::int32_t op : {vst2::effSetProgramName, vst2::effGetProgramName, vst2::effEditGetRect,
-                                  vst2::effGetChunk, vst2::effProcessEvents, vst2::effString2Parameter,
-                                  vst2::effGetProgramNameIndexed, vst2::effGetInputProperties,
-                                  vst2::effGetOutputProperties, vst2::effGetEffectName, vst2::effGetVendorString,
-                                  vst2::effGetProductString, vst2::effCanDo, vst2::effGetMidiKeyName}) {
-      main_->Dispatch(op, 0, 0, nullptr, 0.0F);
+    // The interface gives a null pointer a meaning for these: "leave this
+    // direction alone", "no data".
+    static constexpr Named kMeaningfulNull[] = {
+        {vst2::effSetSpeakerArrangement, "effSetSpeakerArrangement"},
+        {vst2::effGetSpeakerArrangement, "effGetSpeakerArrangement"},
+        {vst2::effSetChunk, "effSetChunk"}};
+    // Hosts always pass a buffer to these; coping with null is defensive
+    // programming, asked for at strictness 7 and up.
+    static constexpr Named kDefensiveNull[] = {
+        {vst2::effSetProgramName, "effSetProgramName"}, {vst2::effGetProgramName, "effGetProgramName"},
+        {vst2::effEditGetRect, "effEditGetRect"}, {vst2::effGetChunk, "effGetChunk"},
+        {vst2::effProcessEvents, "effProcessEvents"},
+        {vst2::effString2Parameter, "effString2Parameter"}, {vst2::effGetProgramNameIndexed, "effGetProgramNameIndexed"},
+        {vst2::effGetInputProperties, "effGetInputProperties"}, {vst2::effGetOutputProperties, "effGetOutputProperties"},
+        {vst2::effGetEffectName, "effGetEffectName"},
+        {vst2::effGetVendorString, "effGetVendorString"}, {vst2::effGetProductString, "effGetProductString"},
+        {vst2::effCanDo, "effCanDo"}, {vst2::effGetMidiKeyName, "effGetMidiKeyName"}};
+    std::string failures;
+    const auto probe = [&](const Named& op) {
+      const Reason r = Probe(std::string(op.name) + " with a null pointer",
+                             [&] { main_->Dispatch(op.opcode, 0, 0, nullptr, 0.0F); });
+      if (!r.empty()) failures += (failures.empty() ? "" : "; ") + r;
+    };
+    for (const Named& op : kMeaningfulNull) probe(op);
+    if (S() >= 7) {
+      for (const Named& op : kDefensiveNull) probe(op);
     }
-    main_->Dispatch(vst2::effSetChunk, 0, 0, nullptr);
-    main_->Dispatch(vst2::effSetChunk, 1, 0, nullptr);
-    main_->Dispatch(vst2::effSetSpeakerArrangement, 0, 0, nullptr);
-    main_->Dispatch(vst2::effGetSpeakerArrangement, 0, 0, nullptr);
-    return {};
+    return failures;
   });
   Check("opcodes with out-of-range indexes", [&]() -> Reason {
-    std::vector<char> text(512, '\0');
     const std::int32_t np = main_->NumParams();
+    std::string failures;
+    const auto note = [&failures](const Reason& r) {
+      if (!r.empty()) failures += (failures.empty() ? "" : "; ") + r;
+    };
+    static constexpr Named kParamOps[] = {{vst2::effGetParamLabel, "effGetParamLabel"},
+                                          {vst2::effGetParamDisplay, "effGetParamDisplay"},
+                                          {vst2::effGetParamName, "effGetParamName"},
+                                          {vst2::effCanBeAutomated, "effCanBeAutomated"},
+                                          {vst2::effString2Parameter, "effString2Parameter"},
+                                          {vst2::effGetParameterProperties, "effGetParameterProperties"}};
     for (const std::int32_t index : {-1, np, np + 100}) {
-      for (const std::int32_t op : {vst2::effGetParamLabel, vst2::effGetParamDisplay, vst2::effGetParamName}) {
-        main_->Dispatch(op, index, 0, text.data());
+      for (const Named& op : kParamOps) {
+        note(Probe(std::string(op.name) + " for parameter " + std::to_string(index), [&] {
+          std::vector<char> text(512, '\0');
+          std::memcpy(text.data(), "0.5", 4);
+          main_->Dispatch(op.opcode, index, 0, text.data());
+        }));
       }
-      main_->Dispatch(vst2::effCanBeAutomated, index);
-      char number[] = "0.5";
-      main_->Dispatch(vst2::effString2Parameter, index, 0, number);
-      vst2::VstParameterProperties props{};
-      main_->Dispatch(vst2::effGetParameterProperties, index, 0, &props);
     }
     for (const std::int32_t index : {-1, main_->NumPrograms(), main_->NumPrograms() + 100}) {
-      main_->Dispatch(vst2::effGetProgramNameIndexed, index, -1, text.data());
+      note(Probe("effGetProgramNameIndexed for program " + std::to_string(index), [&] {
+        std::vector<char> text(512, '\0');
+        main_->Dispatch(vst2::effGetProgramNameIndexed, index, -1, text.data());
+      }));
     }
-    for (const std::int32_t index : {-1, main_->NumInputs(), main_->NumOutputs() + 100}) {
-      vst2::VstPinProperties pin{};
-      main_->Dispatch(vst2::effGetInputProperties, index, 0, &pin);
-      main_->Dispatch(vst2::effGetOutputProperties, index, 0, &pin);
+    for (const std::int32_t index : {-1, std::max(main_->NumInputs(), main_->NumOutputs()) + 100}) {
+      note(Probe("pin properties for channel " + std::to_string(index), [&] {
+        vst2::VstPinProperties pin{};
+        main_->Dispatch(vst2::effGetInputProperties, index, 0, &pin);
+        main_->Dispatch(vst2::effGetOutputProperties, index, 0, &pin);
+      }));
     }
     if (S() >= 4) {
       // Hosts call the parameter callbacks with whatever index they hold.
-      const float value = main_->GetParameter(-1) + main_->GetParameter(np);
-      (void)value;
-      main_->SetParameter(-1, 0.5F);
-      main_->SetParameter(np, 0.5F);
+      for (const std::int32_t index : {-1, np}) {
+        note(Probe("getParameter/setParameter for parameter " + std::to_string(index), [&] {
+          volatile float value = main_->GetParameter(index);
+          (void)value;
+          main_->SetParameter(index, 0.5F);
+        }));
+      }
     }
-    return {};
+    return failures;
   });
   Check("unknown opcodes are answered with 0", [&]() -> Reason {
     std::vector<char> scratch(512, '\0');
     for (std::int32_t op = 80; op < 80 + 10 * S(); ++op) {
-      const std::intptr_t answer = main_->Dispatch(op, 0, 0, scratch.data());
-      if (answer != 0) return "opcode " + std::to_string(op) + " answered " + std::to_string(answer);
+      std::intptr_t answer = 0;
+      const Reason r = Probe("opcode " + std::to_string(op), [&] {
+        const std::intptr_t a = main_->Dispatch(op, 0, 0, scratch.data());
+        if (a != 0) std::_Exit(3);
+        answer = a;
+      });
+      if (!r.empty()) return r.find("status 3") != std::string::npos ? "opcode " + std::to_string(op) + " answered non-zero" : r;
+      (void)answer;
     }
     return {};
   });
@@ -575,46 +629,86 @@ void Suite::CheckChunks() {
     const std::string kind = bank ? "bank" : "program";
     Check(kind + " chunk round trip restores parameters and bytes", [&, bank]() -> Reason {
       std::uniform_real_distribution<float> value(0.0F, 1.0F);
-      for (std::int32_t i = 0; i < main_->NumParams(); ++i) main_->SetParameter(i, value(random_));
-      const std::vector<float> before = ParameterValues(*main_);
+      const auto scramble = [&] {
+        for (std::int32_t i = 0; i < main_->NumParams(); ++i) main_->SetParameter(i, value(random_));
+      };
+      scramble();
       const std::vector<std::uint8_t> saved = GetChunk(*main_, bank);
       if (saved.empty()) return "effGetChunk returned no data";
-      for (std::int32_t i = 0; i < main_->NumParams(); ++i) main_->SetParameter(i, value(random_));
+      // The first restore settles what the chunk means (a plug-in may store
+      // stepped values); every later restore must give exactly that.
+      scramble();
       if (SetChunk(*main_, bank, saved) == 0) return "effSetChunk refused the plug-in's own chunk";
-      const std::vector<float> after = ParameterValues(*main_);
-      for (std::size_t i = 0; i < before.size(); ++i) {
-        if (std::fabs(before[i] - after[i]) > 1e-6F)
-          return "parameter " + std::to_string(i) + " is " + std::to_string(after[i]) + " after effSetChunk, was " +
-                 std::to_string(before[i]);
-      }
+      const std::vector<float> restored = ParameterValues(*main_);
       if (GetChunk(*main_, bank) != saved) return "effGetChunk after effSetChunk gives different bytes";
+      scramble();
+      if (SetChunk(*main_, bank, saved) == 0) return "effSetChunk refused its chunk the second time";
+      const std::vector<float> again = ParameterValues(*main_);
+      for (std::size_t i = 0; i < restored.size(); ++i) {
+        if (std::fabs(restored[i] - again[i]) > 1e-6F)
+          return "parameter " + std::to_string(i) + " reads " + std::to_string(again[i]) +
+                 " right after effSetChunk, but " + std::to_string(restored[i]) + " after the same chunk before";
+      }
       return {};
     });
-    Check(kind + " chunks truncated, empty and mutated are survived", [&, bank]() -> Reason {
+    Check(kind + " chunks truncated, empty, mutated and foreign are survived", [&, bank]() -> Reason {
+      main_->Configure(44100.0, 256);
       const std::vector<float> before = ParameterValues(*main_);
       const std::vector<std::uint8_t> saved = GetChunk(*main_, bank);
       if (saved.empty()) return "effGetChunk returned no data";
-      std::vector<std::size_t> lengths = {0, 1, 4, 8, saved.size() / 2, saved.size() - 1};
-      for (const std::size_t n : lengths) {
-        SetChunk(*main_, bank, std::vector<std::uint8_t>(saved.begin(), saved.begin() + static_cast<std::ptrdiff_t>(std::min(n, saved.size()))));
+      std::vector<std::pair<std::string, std::vector<std::uint8_t>>> damaged;
+      for (const std::size_t n : {std::size_t{0}, std::size_t{1}, std::size_t{4}, std::size_t{8}, saved.size() / 2, saved.size() - 1}) {
+        const std::size_t keep = std::min(n, saved.size());
+        damaged.emplace_back("a chunk cut to " + std::to_string(keep) + " bytes",
+                             std::vector<std::uint8_t>(saved.begin(), saved.begin() + static_cast<std::ptrdiff_t>(keep)));
       }
       std::uniform_int_distribution<std::size_t> at(0, saved.size() - 1);
       std::uniform_int_distribution<int> byte(0, 255);
       for (int m = 0; m < 8 * S(); ++m) {
         std::vector<std::uint8_t> mutated = saved;
         for (int k = 0; k <= m % 4; ++k) mutated[at(random_)] = static_cast<std::uint8_t>(byte(random_));
-        SetChunk(*main_, bank, mutated);
-        for (const float v : ParameterValues(*main_)) {
-          if (!std::isfinite(v) || v < 0.0F || v > 1.0F) return "a mutated chunk left a parameter at " + std::to_string(v);
-        }
+        damaged.emplace_back("mutated chunk " + std::to_string(m + 1), std::move(mutated));
       }
-      // Foreign data of another plug-in.
       std::vector<std::uint8_t> foreign(std::max<std::size_t>(saved.size(), 64));
       for (auto& b : foreign) b = static_cast<std::uint8_t>(byte(random_));
-      SetChunk(*main_, bank, foreign);
-      main_->Configure(44100.0, 512);
-      Reason r = ProcessBlocks(*main_, BestMode(*main_), 512, 4, nullptr, "after damaged chunks");
-      if (!r.empty()) return r;
+      damaged.emplace_back("another plug-in's chunk", std::move(foreign));
+
+      constexpr int kBadParameter = 4;
+      constexpr int kBadOutput = 5;
+      for (const auto& [what, bytes] : damaged) {
+        // Isolated: a damaged chunk may corrupt memory long before anything crashes.
+        std::string happened;
+        const bool survived = RunIsolated([&, bytes = bytes] {
+          SetChunk(*main_, bank, bytes);
+          if (S() >= 6) {  // trusting a damaged chunk's values is tolerated below 6
+            for (const float v : ParameterValues(*main_)) {
+              if (!std::isfinite(v) || v < 0.0F || v > 1.0F) std::_Exit(kBadParameter);
+            }
+          }
+          if (!ProcessBlocks(*main_, BestMode(*main_), 256, 2, nullptr, "").empty()) std::_Exit(kBadOutput);
+          // Replacing the damaged state frees what it built: corruption shows here.
+          SetChunk(*main_, bank, saved);
+          (void)GetChunk(*main_, bank);
+          SetChunk(*main_, !bank, GetChunk(*main_, !bank));
+        }, happened);
+        if (survived) continue;
+        if (happened.find("status " + std::to_string(kBadParameter)) != std::string::npos)
+          return what + " leaves a parameter outside 0..1";
+        if (happened.find("status " + std::to_string(kBadOutput)) != std::string::npos)
+          return what + " leads to NaN/Inf output";
+        return what + " " + happened;
+      }
+      if (S() >= 8) {
+        // All of them in a row on one instance, as a fuzzing host would.
+        std::string happened;
+        if (!RunIsolated([&] {
+              for (const auto& entry : damaged) SetChunk(*main_, bank, entry.second);
+              SetChunk(*main_, bank, saved);
+              (void)ProcessBlocks(*main_, BestMode(*main_), 256, 2, nullptr, "");
+            }, happened)) {
+          return "damaged chunks applied one after another: the plug-in " + happened;
+        }
+      }
       if (SetChunk(*main_, bank, saved) == 0) return "the intact chunk is refused after damaged ones";
       const std::vector<float> after = ParameterValues(*main_);
       for (std::size_t i = 0; i < before.size(); ++i) {

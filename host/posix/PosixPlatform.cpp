@@ -1,6 +1,12 @@
 #include <dlfcn.h>
+#include <signal.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "host/Platform.h"
 
@@ -38,6 +44,32 @@ std::unique_ptr<SharedLibrary> SharedLibrary::Open(const std::string& path, std:
     return nullptr;
   }
   return std::make_unique<PosixLibrary>(handle);
+}
+
+bool RunIsolated(const std::function<void()>& probe, std::string& what) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child < 0) {  // no isolation to be had: take the risk
+    probe();
+    return true;
+  }
+  if (child == 0) {
+    alarm(60);  // a hung probe ends as a crash would
+    probe();
+    _exit(0);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return true;
+  }
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFSIGNALED(status)) {
+    const int sig = WTERMSIG(status);
+    what = sig == SIGALRM ? "hangs" : std::string("crashes (") + strsignal(sig) + ")";
+  } else {
+    what = "exits the process with status " + std::to_string(WEXITSTATUS(status));
+  }
+  return false;
 }
 
 bool StderrIsTerminal() { return isatty(STDERR_FILENO) != 0; }

@@ -61,6 +61,11 @@ std::unique_ptr<SharedLibrary> SharedLibrary::Open(const std::string& path, std:
   return std::make_unique<WinLibrary>(module);
 }
 
+bool RunIsolated(const std::function<void()>& probe, std::string&) {
+  probe();
+  return true;
+}
+
 bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 const char* PluginSuffix() { return ".dll"; }
