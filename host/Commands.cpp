@@ -33,7 +33,8 @@ constexpr const char* kUsage =
     "  bench PLUGIN [PLUGIN2] [--seconds S] [--rate HZ] [--block N] [--runs N]\n"
     "  validate PLUGIN [--strictness 1..10] [--seed N]\n"
     "  synth OUT [--seconds S] [--rate HZ]\n"
-    "  curve PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]\n";
+    "  curve PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]\n"
+    "  dump AUDIO OUT.txt [--from SECONDS] [--to SECONDS]\n";
 
 int Fail(const std::string& message, int code = kExitFailure) {
   std::cerr << "ombrisk-host: " << message << '\n';
@@ -441,6 +442,8 @@ int CommandProcess(const Args& args) {
   const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   options.progress = nullptr;
   if (!rendered) return Fail(error);
+  const bool overFullScale = MeasureLevels(output).peak > 1.0;
+  if (overFullScale && output.format != SampleFormat::Float32) output.format = SampleFormat::Float32;
   if (!WriteAudioFile(args.positional[2], output, error)) return Fail(error);
 
   std::cout << "plug-in: " << plugin->Text(vst2::effGetEffectName) << " (" << plugin->NumInputs() << " in, "
@@ -460,6 +463,7 @@ int CommandProcess(const Args& args) {
             << " channels\n";
   PrintLevels("in ", input);
   PrintLevels("out", output);
+  if (overFullScale) std::cout << "the output peaks above 0 dBFS: written as 32-bit float so that nothing is clipped\n";
   std::cout << "wrote " << args.positional[2] << '\n';
   return 0;
 }
@@ -660,6 +664,39 @@ int CommandCurve(const Args& args) {
   return 0;
 }
 
+// Text columns (time, then one per channel) for plotting tools.
+int CommandDump(const Args& args) {
+  if (args.positional.size() != 2) return Fail("dump needs AUDIO OUT.txt", kExitUsage);
+  double from = 0.0;
+  double to = 1e9;
+  if (const std::string* text = args.Value("from")) {
+    if (!ParseDouble(*text, from) || from < 0.0) return Fail("--from must be a time in seconds, 0 or more", kExitUsage);
+  }
+  if (const std::string* text = args.Value("to")) {
+    if (!ParseDouble(*text, to) || to <= from) return Fail("--to must be a time in seconds after --from", kExitUsage);
+  }
+  AudioData audio;
+  std::string error;
+  if (!ReadAudioFile(args.positional[0], audio, error)) return Fail(error);
+  std::ofstream out(args.positional[1], std::ios::trunc);
+  if (!out) return Fail("cannot create " + args.positional[1]);
+  const auto first = static_cast<std::size_t>(std::min(from * audio.sampleRate, static_cast<double>(audio.Frames())));
+  const auto last = static_cast<std::size_t>(std::min(to * audio.sampleRate, static_cast<double>(audio.Frames())));
+  char number[32];
+  for (std::size_t i = first; i < last; ++i) {
+    std::snprintf(number, sizeof number, "%.6f", static_cast<double>(i) / audio.sampleRate);
+    out << number;
+    for (const auto& channel : audio.channels) {
+      std::snprintf(number, sizeof number, " %.6f", static_cast<double>(channel[i]));
+      out << number;
+    }
+    out << '\n';
+  }
+  out.close();
+  if (!out) return Fail("cannot write " + args.positional[1]);
+  return 0;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& words) {
@@ -683,6 +720,7 @@ int RunCommandLine(const std::vector<std::string>& words) {
       {"validate", {"strictness", "seed"}, {}, &CommandValidate},
       {"synth", {"seconds", "rate"}, {}, &CommandSynth},
       {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve},
+      {"dump", {"from", "to"}, {}, &CommandDump},
   };
   for (const Spec& spec : specs) {
     if (command != spec.name) continue;
@@ -691,7 +729,7 @@ int RunCommandLine(const std::vector<std::string>& words) {
     if (!ParseArgs(rest, spec.withValue, spec.plain, args, error)) return Fail(command + ": " + error, kExitUsage);
     return spec.run(args);
   }
-  return Fail("unknown command \"" + command + "\" (commands: info, process, chunk, bench, validate, synth, curve)",
+  return Fail("unknown command \"" + command + "\" (commands: info, process, chunk, bench, validate, synth, curve, dump)",
               kExitUsage);
 }
 
