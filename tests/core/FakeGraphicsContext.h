@@ -2,6 +2,7 @@
 // A graphics context that records what the delegate asks of it.
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -76,14 +77,8 @@ class FakeGraphicsContext : public fx::IGraphicsContext {
     x = mouseX;
     y = mouseY;
   }
-  bool OnKeyDown(float x, float y, const fx::IKeyPress& key) override {
-    keys.push_back("down " + std::to_string(x) + " " + std::to_string(y) + " " + key.utf8);
-    return key.vk == handledKey;
-  }
-  bool OnKeyUp(float x, float y, const fx::IKeyPress& key) override {
-    keys.push_back("up " + std::to_string(x) + " " + std::to_string(y) + " " + key.utf8);
-    return key.vk == handledKey;
-  }
+  bool OnKeyDown(float x, float y, const fx::IKeyPress& key) override { return Key("down", x, y, key); }
+  bool OnKeyUp(float x, float y, const fx::IKeyPress& key) override { return Key("up", x, y, key); }
 
   std::vector<Control> controls;
   std::vector<Applied> applied;
@@ -99,6 +94,13 @@ class FakeGraphicsContext : public fx::IGraphicsContext {
   char window = 0;
 
  private:
+  bool Key(const char* what, float x, float y, const fx::IKeyPress& key) {
+    char text[96];
+    std::snprintf(text, sizeof text, "%s %.2f %.2f %s", what, static_cast<double>(x), static_cast<double>(y), key.utf8);
+    keys.emplace_back(text);
+    return key.vk == handledKey;
+  }
+
   std::int32_t width_, height_;
   float scale_;
   int* liveCount_;
