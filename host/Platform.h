@@ -25,9 +25,10 @@ class SharedLibrary {
 bool StderrIsTerminal();
 
 // Runs `probe` where a crash cannot take the caller down (a child process on
-// POSIX). True if it returned normally; false and what happened otherwise.
-// Without process isolation (Windows) the probe runs in place.
-bool RunIsolated(const std::function<void()>& probe, std::string& what);
+// POSIX). True if it returned, with its result (0..125) in `result`; false and
+// what happened otherwise. Without process isolation (Windows) the probe runs
+// in place, and a crash is the caller's crash.
+bool RunIsolated(const std::function<int()>& probe, int& result, std::string& what);
 
 // Name of the library file suffix of this platform (".so" or ".dll").
 const char* PluginSuffix();

@@ -304,7 +304,8 @@ void Suite::CheckParameters() {
 // opcode is reported by name instead of ending the run.
 Reason Probe(const std::string& what, const std::function<void()>& call) {
   std::string happened;
-  if (RunIsolated(call, happened)) return {};
+  int result = 0;
+  if (RunIsolated([&] { call(); return 0; }, result, happened)) return {};
   return what + " " + happened;
 }
 
@@ -392,14 +393,11 @@ void Suite::CheckDispatcherRobustness() {
   Check("unknown opcodes are answered with 0", [&]() -> Reason {
     std::vector<char> scratch(512, '\0');
     for (std::int32_t op = 80; op < 80 + 10 * S(); ++op) {
-      std::intptr_t answer = 0;
-      const Reason r = Probe("opcode " + std::to_string(op), [&] {
-        const std::intptr_t a = main_->Dispatch(op, 0, 0, scratch.data());
-        if (a != 0) std::_Exit(3);
-        answer = a;
-      });
-      if (!r.empty()) return r.find("status 3") != std::string::npos ? "opcode " + std::to_string(op) + " answered non-zero" : r;
-      (void)answer;
+      int nonZero = 0;
+      std::string happened;
+      if (!RunIsolated([&] { return main_->Dispatch(op, 0, 0, scratch.data()) != 0 ? 1 : 0; }, nonZero, happened))
+        return "opcode " + std::to_string(op) + " " + happened;
+      if (nonZero != 0) return "opcode " + std::to_string(op) + " answered non-zero";
     }
     return {};
   });
@@ -678,34 +676,36 @@ void Suite::CheckChunks() {
       for (const auto& [what, bytes] : damaged) {
         // Isolated: a damaged chunk may corrupt memory long before anything crashes.
         std::string happened;
+        int outcome = 0;
         const bool survived = RunIsolated([&, bytes = bytes] {
           SetChunk(*main_, bank, bytes);
+          int found = 0;
           if (S() >= 6) {  // trusting a damaged chunk's values is tolerated below 6
             for (const float v : ParameterValues(*main_)) {
-              if (!std::isfinite(v) || v < 0.0F || v > 1.0F) std::_Exit(kBadParameter);
+              if (!std::isfinite(v) || v < 0.0F || v > 1.0F) found = kBadParameter;
             }
           }
-          if (!ProcessBlocks(*main_, BestMode(*main_), 256, 2, nullptr, "").empty()) std::_Exit(kBadOutput);
+          if (found == 0 && !ProcessBlocks(*main_, BestMode(*main_), 256, 2, nullptr, "").empty()) found = kBadOutput;
           // Replacing the damaged state frees what it built: corruption shows here.
           SetChunk(*main_, bank, saved);
           (void)GetChunk(*main_, bank);
           SetChunk(*main_, !bank, GetChunk(*main_, !bank));
-        }, happened);
-        if (survived) continue;
-        if (happened.find("status " + std::to_string(kBadParameter)) != std::string::npos)
-          return what + " leaves a parameter outside 0..1";
-        if (happened.find("status " + std::to_string(kBadOutput)) != std::string::npos)
-          return what + " leads to NaN/Inf output";
-        return what + " " + happened;
+          return found;
+        }, outcome, happened);
+        if (!survived) return what + " " + happened;
+        if (outcome == kBadParameter) return what + " leaves a parameter outside 0..1";
+        if (outcome == kBadOutput) return what + " leads to NaN/Inf output";
       }
       if (S() >= 8) {
         // All of them in a row on one instance, as a fuzzing host would.
         std::string happened;
+        int ignored = 0;
         if (!RunIsolated([&] {
               for (const auto& entry : damaged) SetChunk(*main_, bank, entry.second);
               SetChunk(*main_, bank, saved);
               (void)ProcessBlocks(*main_, BestMode(*main_), 256, 2, nullptr, "");
-            }, happened)) {
+              return 0;
+            }, ignored, happened)) {
           return "damaged chunks applied one after another: the plug-in " + happened;
         }
       }

@@ -46,23 +46,28 @@ std::unique_ptr<SharedLibrary> SharedLibrary::Open(const std::string& path, std:
   return std::make_unique<PosixLibrary>(handle);
 }
 
-bool RunIsolated(const std::function<void()>& probe, std::string& what) {
+bool RunIsolated(const std::function<int()>& probe, int& result, std::string& what) {
   std::fflush(nullptr);
   const pid_t child = fork();
   if (child < 0) {  // no isolation to be had: take the risk
-    probe();
+    result = probe();
     return true;
   }
   if (child == 0) {
     alarm(60);  // a hung probe ends as a crash would
-    probe();
-    _exit(0);
+    _exit(probe() & 0x7F);
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return true;
+    if (errno != EINTR) {
+      what = "could not be watched";
+      return false;
+    }
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFEXITED(status) && WEXITSTATUS(status) < 126) {
+    result = WEXITSTATUS(status);
+    return true;
+  }
   if (WIFSIGNALED(status)) {
     const int sig = WTERMSIG(status);
     what = sig == SIGALRM ? "hangs" : std::string("crashes (") + strsignal(sig) + ")";

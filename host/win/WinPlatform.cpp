@@ -61,8 +61,8 @@ std::unique_ptr<SharedLibrary> SharedLibrary::Open(const std::string& path, std:
   return std::make_unique<WinLibrary>(module);
 }
 
-bool RunIsolated(const std::function<void()>& probe, std::string&) {
-  probe();
+bool RunIsolated(const std::function<int()>& probe, int& result, std::string&) {
+  result = probe();
   return true;
 }
 
