@@ -109,7 +109,7 @@ set title "sine sweep at 1 kHz, left channel"
 plot "$out/test-program-sweep.txt" using 1:2 with lines lw 1.5 lc rgb "#999999" title "input", \
      "$out/output-default-sweep.txt" using 1:2 with lines lw 1.5 lc rgb "#1f77b4" title "default", \
      "$out/output-hot-sweep.txt" using 1:2 with lines lw 1.5 lc rgb "#d62728" title "hot"
-set title "static curve: a 100 Hz sine rising to +6 dBFS"
+set title "input/output curve: a 100 Hz sine rising to +6 dBFS"
 set xlabel "input sample"
 set ylabel "output sample"
 set xrange [-2:2]
@@ -123,8 +123,8 @@ set xlabel "time (s)"
 set ylabel "amplitude"
 set autoscale x
 set yrange [-1.1:1.1]
-plot "< '$host' dump '$out/output-hot.wav' /dev/stdout" every 20 using 1:2 with lines lc rgb "#d62728" title "hot", \
-     "< '$host' dump '$out/test-program.wav' /dev/stdout" every 20 using 1:2 with lines lc rgb "#999999" title "input"
+plot "< '$host' dump '$out/test-program.wav' /dev/stdout" every 20 using 1:2 with lines lc rgb "#999999" title "input", \
+     "< '$host' dump '$out/output-hot.wav' /dev/stdout" every 20 using 1:2 with lines lc rgb "#d62728" title "hot"
 unset multiplot
 EOF
 
