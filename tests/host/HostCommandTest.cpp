@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -98,6 +100,41 @@ TEST(Commands, BadInputGivesAFailureCode) {
   EXPECT_EQ(RunCommandLine({"chunk", "get", plugin, Temp("no/such/dir/state.bin")}), 1);
   EXPECT_EQ(RunCommandLine({"info", Temp("missing.so")}), 1);
   for (const std::string& f : {in, junk, out}) std::remove(f.c_str());
+}
+
+TEST(Commands, CurveAndDumpWriteColumnsForPlotting) {
+  const std::string curve = Temp("cmd_curve.txt");
+  ASSERT_EQ(RunCommandLine({"curve", OMBRISK_TESTFX_PATH, curve, "--param", "Gain=50", "--peak", "0"}), 0);
+  std::ifstream in(curve);
+  std::string header;
+  std::getline(in, header);
+  EXPECT_EQ(header[0], '#');
+  double x = 0.0;
+  double y = 0.0;
+  int rows = 0;
+  double largest = 0.0;
+  while (in >> x >> y) {
+    ASSERT_NEAR(y, 0.5 * x, 1e-5);  // 50 % gain: a straight line of slope 0.5
+    largest = std::max(largest, std::fabs(x));
+    ++rows;
+  }
+  EXPECT_EQ(rows, 44100 / 4);  // one second, one point in four
+  EXPECT_NEAR(largest, 1.0, 0.01);  // rises to 0 dBFS
+
+  const std::string wav = Temp("cmd_dump.wav");
+  const std::string text = Temp("cmd_dump.txt");
+  ASSERT_EQ(RunCommandLine({"synth", wav, "--seconds", "1", "--rate", "8000"}), 0);
+  ASSERT_EQ(RunCommandLine({"dump", wav, text, "--from", "0.5", "--to", "0.51"}), 0);
+  std::ifstream dumped(text);
+  double t = 0.0;
+  double left = 0.0;
+  double right = 0.0;
+  int frames = 0;
+  while (dumped >> t >> left >> right) ++frames;
+  EXPECT_EQ(frames, 80);
+  EXPECT_NEAR(t, 0.50988, 1e-4);
+  EXPECT_EQ(RunCommandLine({"dump", wav, text, "--from", "0.5", "--to", "0.4"}), 2);
+  for (const std::string& f : {curve, wav, text}) std::remove(f.c_str());
 }
 
 TEST(Commands, BenchComparesTwoPlugins) {

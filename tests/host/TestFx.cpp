@@ -234,7 +234,10 @@ float OMBRISK_VSTCALL GetParameter(AEffect* e, std::int32_t index) {
 [[maybe_unused]] AEffect* Create(audioMasterCallback host) {
   if (TESTFX_FAULT == FAULT_NULL_MAIN) return nullptr;
   if (host != nullptr && host(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0F) == 0) return nullptr;
-  auto* fx = new (std::nothrow) TestFx();
+  // A host must not call into a record with the wrong magic, so it cannot close
+  // this one: keep it static rather than leak it.
+  static TestFx notClosable;
+  auto* fx = TESTFX_FAULT == FAULT_BAD_MAGIC ? &notClosable : new (std::nothrow) TestFx();
   if (fx == nullptr) return nullptr;
   fx->host = host;
   AEffect& e = fx->effect;
