@@ -149,7 +149,14 @@ void Renderer::fillColor(Color c) {
   if (finite({c.r, c.g, c.b, c.a})) state().fill = Paint::solid(c);
 }
 
+bool Renderer::paintIsFinite(const Paint& p) {
+  return p.transform.isFinite() &&
+         finite({p.extent[0], p.extent[1], p.radius, p.feather, p.inner.r, p.inner.g, p.inner.b, p.inner.a, p.outer.r,
+                 p.outer.g, p.outer.b, p.outer.a});
+}
+
 void Renderer::fillPaint(const Paint& p) {
+  if (!paintIsFinite(p)) return;
   state().fill = p;
   state().fill.transform = state().transform * p.transform;
 }
@@ -159,6 +166,7 @@ void Renderer::strokeColor(Color c) {
 }
 
 void Renderer::strokePaint(const Paint& p) {
+  if (!paintIsFinite(p)) return;
   state().stroke = p;
   state().stroke.transform = state().transform * p.transform;
 }

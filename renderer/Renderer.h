@@ -140,6 +140,7 @@ class Renderer {
   Renderer();
   RendererState& state();
   const RendererState& state() const;
+  static bool paintIsFinite(const Paint& p);
   Transform deviceTransform() const;
   Point toDevice(float x, float y) const;
   void addArcSegment(float cx, float cy, float r, float a0, float da, bool connect);

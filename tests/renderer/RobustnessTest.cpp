@@ -79,13 +79,17 @@ TEST_F(RobustnessTest, NonFiniteStateIsIgnored) {
   renderer->fontSize(kNaN);
   renderer->scissor(kNaN, 0, 10, 10);
   renderer->fillColor(Color::rgba(kNaN, 0, 0, 1));
-  // Still the identity transform: this square lands where it says.
+  renderer->fillPaint(Paint::linearGradient(kNaN, 0, 1, 1, Color::rgba(1, 0, 0, 1), Color::rgba(0, 0, 1, 1)));
+  renderer->fillPaint(Paint::boxGradient(0, 0, 10, 10, kInf, 2, Color::rgba(1, 0, 0, 1), Color::rgba(0, 0, 1, 1)));
+  renderer->fillPaint(Paint::imagePattern(0, 0, 10, 10, kNaN, 1, 1));
+  // Still the identity transform and the default white fill: this square lands where it says.
   renderer->beginPath();
   renderer->rect(40, 40, 10, 10);
   renderer->fill();
   canvas->end();
   EXPECT_NEAR(canvas->coverage(40, 40, 50, 50), 100.0, 0.5);
   EXPECT_EQ(canvas->coverage() - canvas->coverage(40, 40, 50, 50), 0.0);
+  EXPECT_TRUE(pixelNear(*canvas, 45, 45, {255, 255, 255, 255}));
 }
 
 TEST_F(RobustnessTest, SingularTransformDrawsNothing) {
