@@ -11,17 +11,13 @@
 #include <vector>
 
 #include "renderer/CompositeOperation.h"
+#include "renderer/FragUniforms.h"
 #include "renderer/FrameStats.h"
 #include "renderer/GlApi.h"
 #include "renderer/ShaderProgram.h"
 #include "renderer/Vertex.h"
 
 namespace fx::vg {
-
-struct FragUniforms {
-  std::array<float, ShaderProgram::kUniformVectors * 4> v{};
-  bool operator==(const FragUniforms&) const = default;
-};
 
 class GlBackend {
  public:

@@ -4,16 +4,11 @@
 // device pixels and follows the transform's scale by construction.
 #include <vector>
 
+#include "renderer/Contour.h"
 #include "renderer/Transform.h"
 #include "renderer/Winding.h"
 
 namespace fx::vg {
-
-struct Contour {
-  std::vector<Point> points;
-  bool closed = false;
-  Winding winding = Winding::Solid;
-};
 
 class PathBuilder {
  public:
