@@ -113,6 +113,13 @@ std::unique_ptr<PluginInstance> OpenPlugin(const std::string& path, std::string&
 
 // ---------------------------------------------------------------- info
 
+// 0 means "not said", 1 means "no tail" in this interface.
+std::string TailText(std::intptr_t tail) {
+  if (tail == 0) return "0 (not reported)";
+  if (tail == 1) return "none";
+  return std::to_string(tail) + " samples";
+}
+
 int CommandInfo(const Args& args) {
   if (args.positional.size() != 1) return Fail("info needs exactly one PLUGIN", kExitUsage);
   std::string error;
@@ -241,7 +248,7 @@ int CommandInfo(const Args& args) {
             << '\n'
             << "I/O:          " << e.numInputs << " in, " << e.numOutputs << " out\n"
             << "Latency:      " << e.initialDelay << " samples\n"
-            << "Tail:         " << plugin->Dispatch(vst2::effGetTailSize) << " samples\n"
+            << "Tail:         " << TailText(plugin->Dispatch(vst2::effGetTailSize)) << '\n'
             << "Parameters:   " << plugin->NumParams() << '\n';
   for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
     char value[32];
