@@ -5,7 +5,7 @@ deps:
 	bash scripts/install-deps.sh
 
 demo: deps
-	bash scripts/run-demo.sh
+	bash scripts/demo.sh
 
 test:
 	bash scripts/test-all.sh
