@@ -5,7 +5,8 @@
 // through fixed lock-free queues, and drains them towards the editor on a
 // 20 ms timer. The host-facing hooks are empty here; the binding fills them.
 //
-// Queue producers and consumers (one thread each):
+// Queue producers and consumers (one thread each, except that any host
+// thread may produce parameter values):
 //   ParamsToEditor   host/audio side (QueueParamValueForEditor) -> timer tick
 //   MidiFromEditor   editor (QueueEditorMidi)                    -> audio side (PopMidiFromEditor)
 //   MidiToEditor     binding (QueueMidiForEditor)                -> timer tick
@@ -20,6 +21,7 @@
 
 #include "core/IFxBase.h"
 #include "core/IFxConfig.h"
+#include "core/MpscQueue.h"
 #include "core/SpscQueue.h"
 #include "core/SysExRecord.h"
 #include "core/TextBuffer.h"
@@ -109,7 +111,7 @@ class IFxAPIBase : public IFxBase {
   TextBuffer& GetParamDisplayText() { return paramDisplayText_; }
   Timer* GetTimer() const { return timer_.get(); }
 
-  SpscQueue<ParamChange>& ParamsToEditor() { return paramsToEditor_; }
+  MpscQueue<ParamChange>& ParamsToEditor() { return paramsToEditor_; }
   SpscQueue<MidiMessage>& MidiFromEditor() { return midiFromEditor_; }
   SpscQueue<MidiMessage>& MidiToEditor() { return midiToEditor_; }
   SpscQueue<SysExRecord>& SysExFromEditor() { return sysExFromEditor_; }
@@ -125,7 +127,7 @@ class IFxAPIBase : public IFxBase {
 
   TextBuffer paramDisplayText_;
   std::unique_ptr<Timer> timer_;
-  SpscQueue<ParamChange> paramsToEditor_{kParamsToEditorCapacity};
+  MpscQueue<ParamChange> paramsToEditor_{kParamsToEditorCapacity};
   SpscQueue<MidiMessage> midiFromEditor_{kMidiQueueCapacity};
   SpscQueue<MidiMessage> midiToEditor_{kMidiQueueCapacity};
   SpscQueue<SysExRecord> sysExFromEditor_{kSysExQueueCapacity};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TestPlugin.h"
+#include "core/MpscQueue.h"
 #include "core/SpscQueue.h"
 
 namespace {
@@ -119,6 +120,89 @@ TEST(SpscQueue, FullQueueDropsWhileTheConsumerIsAway) {
   producer.join();
   for (int r = 0; r < kRounds; ++r) EXPECT_EQ(acceptedPerRound[static_cast<std::size_t>(r)], 32) << r;
   EXPECT_EQ(received, expected);
+}
+
+TEST(MpscQueue, SingleThreadedDropRule) {
+  fx::MpscQueue<int> q(5);
+  int out = -1;
+  EXPECT_FALSE(q.Pop(out));
+  for (int round = 0; round < 3; ++round) {
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(q.Push(i));
+    EXPECT_FALSE(q.Push(99));
+    EXPECT_EQ(q.Count(), 4);
+    for (int i = 0; i < 4; ++i) {
+      ASSERT_TRUE(q.Pop(out));
+      EXPECT_EQ(out, i);
+    }
+    EXPECT_FALSE(q.Pop(out));
+    EXPECT_TRUE(q.Push(7));
+    ASSERT_TRUE(q.Pop(out));
+  }
+  fx::MpscQueue<int> tiny(1);  // raised to the smallest usable ring
+  EXPECT_TRUE(tiny.Push(1));
+  EXPECT_TRUE(tiny.Push(2));
+  EXPECT_FALSE(tiny.Push(3));
+  ASSERT_TRUE(tiny.Pop(out));
+  EXPECT_EQ(out, 1);
+}
+
+// Three producers at once: each one's accepted entries arrive whole, once
+// and in its own order.
+TEST(MpscQueue, SeveralProducersKeepEachOnesOrder) {
+  constexpr int kProducers = 3;
+  constexpr std::uint32_t kCount = 100000;
+  fx::MpscQueue<Numbered> q(33);
+  std::vector<std::vector<std::uint32_t>> accepted(kProducers);
+  std::atomic<int> running{kProducers};
+  std::vector<std::thread> producers;
+  for (int p = 0; p < kProducers; ++p) {
+    producers.emplace_back([&, p] {
+      Numbered n;
+      for (std::uint32_t s = 1; s <= kCount; ++s) {
+        n.Set(s * kProducers + static_cast<std::uint32_t>(p));
+        if (q.Push(n)) accepted[static_cast<std::size_t>(p)].push_back(n.seq);
+      }
+      running.fetch_sub(1, std::memory_order_release);
+    });
+  }
+  std::vector<std::vector<std::uint32_t>> received(kProducers);
+  bool allWhole = true;
+  Numbered n;
+  for (;;) {
+    const bool finished = running.load(std::memory_order_acquire) == 0;
+    while (q.Pop(n)) {
+      allWhole = allWhole && n.Whole();
+      received[n.seq % kProducers].push_back(n.seq);
+    }
+    if (finished) break;
+    std::this_thread::yield();
+  }
+  for (std::thread& t : producers) t.join();
+  EXPECT_TRUE(allWhole);
+  for (int p = 0; p < kProducers; ++p) EXPECT_EQ(received[static_cast<std::size_t>(p)], accepted[static_cast<std::size_t>(p)]) << p;
+}
+
+// With the consumer away, two racing producers together place exactly
+// capacity - 1 entries.
+TEST(MpscQueue, RacingProducersFillExactlyToCapacity) {
+  constexpr int kRounds = 100;
+  fx::MpscQueue<std::uint32_t> q(33);
+  for (int r = 0; r < kRounds; ++r) {
+    std::atomic<int> total{0};
+    std::thread a([&] {
+      for (std::uint32_t i = 0; i < 40; ++i) total += q.Push(i) ? 1 : 0;
+    });
+    std::thread b([&] {
+      for (std::uint32_t i = 0; i < 40; ++i) total += q.Push(i) ? 1 : 0;
+    });
+    a.join();
+    b.join();
+    EXPECT_EQ(total.load(), 32) << r;
+    std::uint32_t v;
+    int drained = 0;
+    while (q.Pop(v)) ++drained;
+    EXPECT_EQ(drained, 32) << r;
+  }
 }
 
 // The plug-in's own queues with their real ends on two threads: the audio
