@@ -499,6 +499,7 @@ GLuint Renderer::textureName(int image) const { return backend_->textureName(ima
 GLuint Renderer::programName() const { return backend_->programName(); }
 GLuint Renderer::bufferName() const { return backend_->bufferName(); }
 GLuint Renderer::atlasTextureName() const { return backend_->textureName(atlasImage_); }
+bool Renderer::atlasSize(int& width, int& height) const { return backend_->textureSize(atlasImage_, width, height); }
 
 // ---- text
 

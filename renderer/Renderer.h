@@ -135,6 +135,8 @@ class Renderer {
   GLuint programName() const;
   GLuint bufferName() const;
   GLuint atlasTextureName() const;
+  // Current size of the glyph atlas texture; false before any text was drawn.
+  bool atlasSize(int& width, int& height) const;
 
  private:
   Renderer();
