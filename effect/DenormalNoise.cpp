@@ -24,6 +24,20 @@ double DenormalNoise() {
   return v;
 }
 
+std::int32_t AdvanceNoiseCounter(std::int32_t counter, std::int64_t steps) {
+  if (steps <= 0) return counter;
+  // Each draw adds one; once in 1 .. 1700021 the counter wraps within it.
+  std::int64_t c = counter % 1700021 + 1;
+  std::int64_t rest = steps - 1;
+  if (c < 1) {  // only a negative start climbs towards 1 first
+    const std::int64_t toOne = 1 - c;
+    if (rest < toOne) return static_cast<std::int32_t>(c + rest);
+    rest -= toOne;
+    c = 1;
+  }
+  return static_cast<std::int32_t>((c - 1 + rest) % 1700021 + 1);
+}
+
 double DenormalNoiseAt(std::int32_t& counter) {
   counter = counter % 1700021 + 1;
   std::int32_t r = MulWrap(counter, counter) % 170003;

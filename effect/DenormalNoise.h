@@ -12,6 +12,9 @@ double DenormalNoise();
 // can draw without touching the shared one for every sample.
 double DenormalNoiseAt(std::int32_t& counter);
 
+// The counter after `steps` draws from `counter`.
+std::int32_t AdvanceNoiseCounter(std::int32_t counter, std::int64_t steps);
+
 // For tests and tools that need a reproducible noise sequence.
 std::int32_t GetNoiseCounter();
 void SetNoiseCounter(std::int32_t value);

@@ -190,77 +190,99 @@ SignalPath::Constants SignalPath::MakeConstants(const BlockSetup& bs) const {
   return k;
 }
 
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
-inline void SignalPath::ProcessSample(ChannelState& s, const Constants& k, const double* in, double* out,
-                                      std::int32_t n, std::int32_t& noiseCounter) {
-  const BlockSetup& bs = *k.bs;
+// One sample of one channel is six stages. The stages of a sample depend on
+// each other and on the previous sample's, so one channel is a single long
+// dependency chain; running the stages of two channels alternately lets the
+// processor overlap two independent chains.
+struct SignalPath::Lane {
+  ChannelState* s;
+  const double* in;
+  double* out;
+  std::int32_t noise;
+  unsigned head;
+  bool tamerActive;
+  double dry, sample, s2, W, q, gi;
+};
+
+#define OMBRISK_INLINE inline __attribute__((always_inline))
+
+// 1-4: input, subnormal guard, input low-pass, history shift, bypass.
+OMBRISK_INLINE void SignalPath::StageInput(Lane& v, const Constants& k, std::int32_t n) {
+  ChannelState& s = *v.s;
   const BiquadCoefficients& lp = k.lp;
-  const BiquadCoefficients& hp = k.hp;
-  const double t1 = k.t1;
-  const unsigned i1 = k.i1;
-  const unsigned i2 = k.i2;
-  const double b = k.bias;
-  constexpr unsigned mask = kRing - 1;
-
-  // 1. Input and subnormal guard.
-  double x = in[n];
-  if (x < kSubnormalGuard && -x < kSubnormalGuard) x = DenormalNoiseAt(noiseCounter);
-
-  // 2. Input low-pass, filter slot 0.
+  double x = v.in[n];
+  if (x < kSubnormalGuard && -x < kSubnormalGuard) x = DenormalNoiseAt(v.noise);
   const double y = lp.b0 * x + s.filterState1[0];
   s.filterState1[0] = lp.b1 * x - lp.a1 * y + s.filterState2[0];
   s.filterState2[0] = lp.b2 * x - lp.a2 * y;
-  const double dry = y;
+  v.dry = y;
   // The stored sample matters when the host processes in place: a bypassed
   // block then reads it back as its "input".
-  out[n] = y;
-
-  // 3. History shift; element 0 keeps its value.
+  v.out[n] = y;
   const unsigned prevHead = s.head;
-  const unsigned head = (prevHead - 1u) & mask;
+  const unsigned head = (prevHead - 1u) & (kRing - 1);
   s.head = head;
+  v.head = head;
   s.outHist[head] = s.outHist[prevHead];
   s.tameHist[head] = s.tameHist[prevHead];
   s.smoothHist[head] = s.smoothHist[prevHead];
-  auto outH = [&](unsigned j) -> double& { return s.outHist[(head + j) & mask]; };
-  auto tameH = [&](unsigned j) -> double& { return s.tameHist[(head + j) & mask]; };
-  auto smoothH = [&](unsigned j) -> double& { return s.smoothHist[(head + j) & mask]; };
-
-  // 4. Bypass.
   if (k.bypass) {
-    outH(0) = y;
-    const double raw = in[n];
+    s.outHist[head] = y;
+    const double raw = v.in[n];
     // Pass-through keeps every finite sample; a NaN or infinity is muted.
-    out[n] = std::isfinite(raw) ? raw : 0.0;
-    return;
+    v.out[n] = std::isfinite(raw) ? raw : 0.0;
   }
+}
 
-  // 5. Drive and wet blend.
+// 5: drive and wet blend.
+OMBRISK_INLINE void SignalPath::StageDrive(Lane& v, const Constants& k) {
+  ChannelState& s = *v.s;
+  const BlockSetup& bs = *k.bs;
+  const double y = v.dry;
   const double s1 = Shape(1, s, s.drive0, bs, bs.G * y, bs.kmix);
   const double vd = (1.0 - bs.c) * y + bs.c * (s1 * bs.makeup);
-  const double vw = (1.0 - k.wetW) * dry + k.wetW * vd;
+  v.sample = (1.0 - k.wetW) * v.dry + k.wetW * vd;
+}
 
-  // 6. Tamer.
-  const double o = vw;
-  double sample = vw;
-  if (outH(i1 + 1) != 0.0) {
-    const double da = Lerp(outH(i1), outH(i1 + 1), t1);
-    s.slope0 = o - da;
-    const double m = (o - da + 1.0) * 0.5;
-    double W, q = 1.0, gi = 0.0;
-    if (k.reactOn) {
-      const double mc = Clamp01(m);
-      W = std::pow(1.0 - ((1.0 - mc) * kTamerW1 + mc * kTamerW2), 4.0) / (bs.M + kTiny);
-      q = Clamp01(QuotientOrZero(m, da));
-      const double R = (W + bs.K) / k.phi;
-      gi = 1.0 - Clamp01(QuotientOrZero(m - W, R - W));
-    } else {
-      // Without React, q and gi are not used.
-      W = kTiny;
-    }
-    const double dc = Lerp(tameH(i1), tameH(i1 + 1), t1);
+// 6a: the tamer's slope and React threshold (its long-latency part).
+OMBRISK_INLINE void SignalPath::StageTamerThreshold(Lane& v, const Constants& k) {
+  ChannelState& s = *v.s;
+  const BlockSetup& bs = *k.bs;
+  constexpr unsigned mask = kRing - 1;
+  const unsigned head = v.head;
+  v.tamerActive = s.outHist[(head + k.i1 + 1) & mask] != 0.0;
+  if (!v.tamerActive) return;
+  const double o = v.sample;
+  const double da = Lerp(s.outHist[(head + k.i1) & mask], s.outHist[(head + k.i1 + 1) & mask], k.t1);
+  s.slope0 = o - da;
+  const double m = (o - da + 1.0) * 0.5;
+  if (k.reactOn) {
+    const double mc = Clamp01(m);
+    const double W = std::pow(1.0 - ((1.0 - mc) * kTamerW1 + mc * kTamerW2), 4.0) / (bs.M + kTiny);
+    v.q = Clamp01(QuotientOrZero(m, da));
+    const double R = (W + bs.K) / k.phi;
+    v.gi = 1.0 - Clamp01(QuotientOrZero(m - W, R - W));
+    v.W = W;
+  } else {
+    // Without React, q and gi are not used.
+    v.W = kTiny;
+    v.q = 1.0;
+    v.gi = 0.0;
+  }
+}
+
+// 6b: the tamer's correction, bias and histories.
+OMBRISK_INLINE void SignalPath::StageTamerCorrect(Lane& v, const Constants& k) {
+  ChannelState& s = *v.s;
+  constexpr unsigned mask = kRing - 1;
+  const unsigned head = v.head;
+  auto tameH = [&](unsigned j) -> double& { return s.tameHist[(head + j) & mask]; };
+  const double b = k.bias;
+  const double o = v.sample;
+  double sample = o;
+  if (v.tamerActive) {
+    const double W = v.W, q = v.q, gi = v.gi;
+    const double dc = Lerp(tameH(k.i1), tameH(k.i1 + 1), k.t1);
     double Z = dc + W;
     if (s.slope0 != W) {
       s.diffD = Z - dc;
@@ -284,21 +306,33 @@ inline void SignalPath::ProcessSample(ChannelState& s, const Constants& k, const
     tameH(0) = o2;
     sample = o2;
   }
-  outH(0) = sample;
+  s.outHist[head] = sample;
+  v.sample = sample;
+}
 
-  // 7. Output gain and knee clipper.
-  const double o3 = bs.outGain * sample;
-  const double s2 = Shape(2, s, s.clip0, bs, o3, bs.kmix);
+// 7: output gain and knee clipper.
+OMBRISK_INLINE void SignalPath::StageClip(Lane& v, const Constants& k) {
+  ChannelState& s = *v.s;
+  const BlockSetup& bs = *k.bs;
+  v.s2 = Shape(2, s, s.clip0, bs, bs.outGain * v.sample, bs.kmix);
+}
 
-  // 8. Smoother.
+// 8: the smoother.
+OMBRISK_INLINE void SignalPath::StageSmooth(Lane& v, const Constants& k) {
+  ChannelState& s = *v.s;
+  constexpr unsigned mask = kRing - 1;
+  const unsigned head = v.head;
+  auto smoothH = [&](unsigned j) -> double& { return s.smoothHist[(head + j) & mask]; };
+  const double s2 = v.s2;
+  const double b = k.bias;
   double S = s2;
-  if (smoothH(i2) != 0.0) {
-    const double dd = Lerp(smoothH(i1), smoothH(i1 + 1), t1);
+  if (smoothH(k.i2) != 0.0) {
+    const double dd = Lerp(smoothH(k.i1), smoothH(k.i1 + 1), k.t1);
     s.diffD = s2 - dd;
     S = s2 - s.diffD / k.kmixDiv;
   }
   smoothH(0) = (1.0 - k.srb) * s2 + k.srb * S;
-  sample = S;
+  double sample = S;
   if (b > 0.0 && s.diffD > 0.0) {
     const double w = Clamp01(1.0 - b);
     sample = (1.0 - w) * s2 + w * S;
@@ -306,8 +340,15 @@ inline void SignalPath::ProcessSample(ChannelState& s, const Constants& k, const
     const double w = Clamp01(b + 1.0);
     sample = (1.0 - w) * s2 + w * S;
   }
+  v.sample = sample;
+}
 
-  // 9. High-pass, filter slot 6, with its state limited to +-1.
+// 9-12: high-pass, wet knee, output low-pass, final soft clip.
+OMBRISK_INLINE void SignalPath::StageOutput(Lane& v, const Constants& k, std::int32_t n) {
+  ChannelState& s = *v.s;
+  const BiquadCoefficients& lp = k.lp;
+  const BiquadCoefficients& hp = k.hp;
+  double sample = v.sample;
   if (s.filterState1[6] > 1.0)
     s.filterState1[6] = 1.0;
   else if (s.filterState1[6] < -1.0)
@@ -320,23 +361,39 @@ inline void SignalPath::ProcessSample(ChannelState& s, const Constants& k, const
   s.filterState1[6] = hp.b1 * sample - hp.a1 * h + s.filterState2[6];
   s.filterState2[6] = hp.b2 * sample - hp.a2 * h;
   sample = h;
-
-  // 10. Wet knee.
-  if (k.wetKnee) sample = k.wetKneeW * h + (1.0 - k.wetKneeW) * dry;
-
-  // 11. Output low-pass, filter slot 7.
+  if (k.wetKnee) sample = k.wetKneeW * h + (1.0 - k.wetKneeW) * v.dry;
   const double y3 = lp.b0 * sample + s.filterState1[7];
   s.filterState1[7] = lp.b1 * sample - lp.a1 * y3 + s.filterState2[7];
   s.filterState2[7] = lp.b2 * sample - lp.a2 * y3;
-
-  // 12. Final soft clip.
   double a = std::fabs(y3);
   if (a > kKneeStart) a = CubicSoftClip(a);
   if (y3 < 0.0) a = -a;
   if (a > 1.0) a = 1.0;
   if (a < -1.0) a = -1.0;
   // Only a non-finite input can get here with a NaN: never hand it on.
-  out[n] = (a == a) ? a : 0.0;
+  v.out[n] = (a == a) ? a : 0.0;
+}
+
+template <int kLanes>
+void SignalPath::ProcessLanes(Lane* lanes, const Constants& k, std::int32_t nFrames) {
+  for (std::int32_t n = 0; n < nFrames; ++n) {
+    for (int l = 0; l < kLanes; ++l) StageInput(lanes[l], k, n);
+    if (k.bypass) continue;
+    for (int l = 0; l < kLanes; ++l) StageDrive(lanes[l], k);
+    for (int l = 0; l < kLanes; ++l) StageTamerThreshold(lanes[l], k);
+    for (int l = 0; l < kLanes; ++l) StageTamerCorrect(lanes[l], k);
+    for (int l = 0; l < kLanes; ++l) StageClip(lanes[l], k);
+    for (int l = 0; l < kLanes; ++l) StageSmooth(lanes[l], k);
+    for (int l = 0; l < kLanes; ++l) StageOutput(lanes[l], k, n);
+  }
+}
+
+// Two channels can run side by side when neither reads a buffer the other
+// writes (working in place, or both reading one input, is fine): the result
+// is then the same as running them one after the other.
+static bool Separate(const double* in0, const double* out0, const double* in1, const double* out1, std::int32_t n) {
+  const auto apart = [n](const double* a, const double* b) { return a + n <= b || b + n <= a; };
+  return apart(out0, in1) && apart(out1, in0) && apart(out0, out1);
 }
 
 void SignalPath::ProcessAudioBlock(const double* params, double sampleRate, std::int32_t connectedOutputs,
@@ -346,26 +403,38 @@ void SignalPath::ProcessAudioBlock(const double* params, double sampleRate, std:
   const BlockSetup bs = PrepareBlock(params, sampleRate, U);
   if (nFrames <= 0 || !inputs || !outputs) return;
   const Constants k = MakeConstants(bs);
-  // Channel by channel, each over all frames: when the host hands one buffer
-  // to several channels, a later channel reads what an earlier one wrote.
+  if (nch == 2 && inputs[0] && inputs[1] && outputs[0] && outputs[1] &&
+      Separate(inputs[0], outputs[0], inputs[1], outputs[1], nFrames)) {
+    // Channel 1 draws its noise after all of channel 0's draws, as it would
+    // running second; channel 0's input is not written before it is read,
+    // so its draws can be counted up front.
+    std::int64_t draws0 = 0;
+    for (std::int32_t n = 0; n < nFrames; ++n) {
+      const double x = inputs[0][n];
+      draws0 += (x < kSubnormalGuard && -x < kSubnormalGuard) ? 1 : 0;
+    }
+    const std::int32_t noise = GetNoiseCounter();
+    Lane lanes[2] = {{&channels_[0], inputs[0], outputs[0], noise, 0, false, 0, 0, 0, 0, 0, 0},
+                     {&channels_[1], inputs[1], outputs[1], AdvanceNoiseCounter(noise, draws0), 0, false, 0, 0, 0, 0, 0, 0}};
+    ProcessLanes<2>(lanes, k, nFrames);
+    SetNoiseCounter(lanes[1].noise);
+  } else {
+    // Channel by channel, each over all frames: when the host hands one
+    // buffer to several channels, a later channel reads what an earlier one
+    // wrote.
+    for (std::int32_t ch = 0; ch < nch; ++ch) {
+      if (!inputs[ch] || !outputs[ch]) continue;
+      Lane lane{&channels_[static_cast<std::size_t>(ch)], inputs[ch], outputs[ch], GetNoiseCounter(), 0, false, 0, 0, 0, 0, 0, 0};
+      ProcessLanes<1>(&lane, k, nFrames);
+      SetNoiseCounter(lane.noise);
+    }
+  }
   for (std::int32_t ch = 0; ch < nch; ++ch) {
-    const double* in = inputs[ch];
-    double* out = outputs[ch];
-    if (!in || !out) continue;
     ChannelState& s = channels_[static_cast<std::size_t>(ch)];
-    ProcessChannel(s, k, in, out, nFrames);
     // A NaN or infinity that reached the state would stay there for ever;
     // the channel starts afresh instead. Finite input never gets here.
     if (!IsFinite(s)) Zero(s);
   }
-}
-
-void SignalPath::ProcessChannel(ChannelState& s, const Constants& k, const double* in, double* out,
-                                std::int32_t nFrames) {
-  // The shared counter is read once and written back once per channel block.
-  std::int32_t noise = GetNoiseCounter();
-  for (std::int32_t n = 0; n < nFrames; ++n) ProcessSample(s, k, in, out, n, noise);
-  SetNoiseCounter(noise);
 }
 
 bool SignalPath::IsFinite(const ChannelState& s) {

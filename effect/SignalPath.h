@@ -89,9 +89,17 @@ class SignalPath {
   struct Constants;  // per-block values in the form the sample loop wants
 
   Constants MakeConstants(const BlockSetup& bs) const;
-  static void ProcessSample(ChannelState& s, const Constants& k, const double* in, double* out, std::int32_t n,
-                            std::int32_t& noiseCounter);
-  void ProcessChannel(ChannelState& s, const Constants& k, const double* in, double* out, std::int32_t nFrames);
+  struct Lane;  // one channel's buffers and the values carried between stages
+
+  static void StageInput(Lane& v, const Constants& k, std::int32_t n);
+  static void StageDrive(Lane& v, const Constants& k);
+  static void StageTamerThreshold(Lane& v, const Constants& k);
+  static void StageTamerCorrect(Lane& v, const Constants& k);
+  static void StageClip(Lane& v, const Constants& k);
+  static void StageSmooth(Lane& v, const Constants& k);
+  static void StageOutput(Lane& v, const Constants& k, std::int32_t n);
+  template <int kLanes>
+  static void ProcessLanes(Lane* lanes, const Constants& k, std::int32_t nFrames);
   static double Shape(int kind, const ChannelState& s, double& h0, const BlockSetup& bs, double x, double k);
   static bool IsFinite(const ChannelState& s);
   static void Zero(ChannelState& s);

@@ -33,6 +33,18 @@ TEST(DenormalNoise, WrapsAtTheCounterLimitAndStaysInRange) {
   }
 }
 
+TEST(DenormalNoise, AdvancingMatchesDrawing) {
+  for (std::int32_t start : {0, 5, 1700020, 1700021, 1700022, -3, -2000000, 2147483647, -2147483647 - 1}) {
+    std::int32_t counter = start;
+    for (std::int64_t steps = 0; steps < 40; ++steps) {
+      ASSERT_EQ(ombrisk::AdvanceNoiseCounter(start, steps), counter) << start << " " << steps;
+      ombrisk::DenormalNoiseAt(counter);
+    }
+  }
+  // Whole cycles later the counter is back where one step took it.
+  EXPECT_EQ(ombrisk::AdvanceNoiseCounter(0, 1 + 3 * 1700021LL), 1);
+}
+
 TEST(BlockRandom, FirstOutputMatchesTheStandardEngine) {
   std::mt19937 seeds(12345);
   for (int i = 0; i < 2000; ++i) {

@@ -146,4 +146,49 @@ TEST(ReferenceComparison, RandomParameterSetsRatesAndSignals) {
   }
 }
 
+// Hosts hand one buffer to several channels; the channels then run one after
+// the other, a later channel reading what an earlier one wrote.
+TEST(ReferenceComparison, SharedBuffersRunChannelByChannel) {
+  for (int layout = 0; layout < 2; ++layout) {
+    effect_test::SeedSequence seeds(21);
+    effect_test::Params params;
+    params.p[ombrisk::kInputGain].SetValue(150.0);
+    double v[7];
+    params.Values(v);
+    ombrisk::SetNoiseCounter(77);
+    ModelNoise noise(77);
+    reference::SignalPathModel model;
+    model.noise = [&] { return noise(); };
+    ombrisk::SignalPath path(2);
+    path.OnProcessorReset(48000.0);
+    model.Reset(48000.0);
+    std::mt19937 rng(5);
+    std::vector<double> a(300), b(300), ma(300), mb(300);
+    for (int block = 0; block < 12; ++block) {
+      Fill(a, Signal::Bursts, rng, block);
+      Fill(b, Signal::Music, rng, block);
+      ma = a;
+      mb = b;
+      if (layout == 0) {
+        // One buffer for every input and output.
+        double* io[2] = {a.data(), a.data()};
+        double* mio[2] = {ma.data(), ma.data()};
+        path.ProcessAudioBlock(v, 48000.0, 2, io, io, 300);
+        model.Process(v, 48000.0, effect_test::ModelUniform(seeds.last), mio, mio, 300);
+      } else {
+        // Channel 0 writes the buffer channel 1 reads.
+        double* ins[2] = {b.data(), a.data()};
+        double* outs[2] = {a.data(), b.data()};
+        double* mins[2] = {mb.data(), ma.data()};
+        double* mouts[2] = {ma.data(), mb.data()};
+        path.ProcessAudioBlock(v, 48000.0, 2, ins, outs, 300);
+        model.Process(v, 48000.0, effect_test::ModelUniform(seeds.last), mins, mouts, 300);
+      }
+      ASSERT_EQ(a, ma) << "layout " << layout << " block " << block;
+      ASSERT_EQ(b, mb) << "layout " << layout << " block " << block;
+    }
+    EXPECT_EQ(ombrisk::GetNoiseCounter(), noise.Counter());
+  }
+}
+
 }  // namespace
