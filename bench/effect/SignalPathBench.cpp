@@ -54,17 +54,26 @@ struct Setting {
   double inputGain, tame, react;
 };
 
+// The parameters of a setting and a signal path reset for the bench rate.
+struct Chain {
+  fx::IParam params[ombrisk::kNumParams];
+  ombrisk::SignalPath path{2};
+  explicit Chain(Setting setting) {
+    fx::IParam* list[ombrisk::kNumParams];
+    for (int i = 0; i < ombrisk::kNumParams; ++i) list[i] = &params[i];
+    ombrisk::InitOmbriskParameters(list);
+    params[ombrisk::kInputGain].SetValue(setting.inputGain);
+    params[ombrisk::kTame].SetValue(setting.tame);
+    params[ombrisk::kReact].SetValue(setting.react);
+    path.OnProcessorReset(kRate);
+  }
+};
+
 void RunChain(benchmark::State& state, Setting setting) {
   const int block = static_cast<int>(state.range(0));
-  fx::IParam params[ombrisk::kNumParams];
-  fx::IParam* list[ombrisk::kNumParams];
-  for (int i = 0; i < ombrisk::kNumParams; ++i) list[i] = &params[i];
-  ombrisk::InitOmbriskParameters(list);
-  params[ombrisk::kInputGain].SetValue(setting.inputGain);
-  params[ombrisk::kTame].SetValue(setting.tame);
-  params[ombrisk::kReact].SetValue(setting.react);
-  ombrisk::SignalPath path(2);
-  path.OnProcessorReset(kRate);
+  Chain chain(setting);
+  fx::IParam* params = chain.params;
+  ombrisk::SignalPath& path = chain.path;
   const std::vector<double> in = Program(static_cast<std::size_t>(block) * 64);
   std::vector<double> out0(static_cast<std::size_t>(block)), out1(static_cast<std::size_t>(block));
   std::size_t pos = 0;
@@ -88,15 +97,9 @@ void BM_ChainHot(benchmark::State& state) { RunChain(state, {200.0, 1.0, 1.0}); 
 // after a warm-up pass), then times a loop that makes only those calls.
 void ReplayCalls(benchmark::State& state, Setting setting) {
   const int block = static_cast<int>(state.range(0));
-  fx::IParam params[ombrisk::kNumParams];
-  fx::IParam* list[ombrisk::kNumParams];
-  for (int i = 0; i < ombrisk::kNumParams; ++i) list[i] = &params[i];
-  ombrisk::InitOmbriskParameters(list);
-  params[ombrisk::kInputGain].SetValue(setting.inputGain);
-  params[ombrisk::kTame].SetValue(setting.tame);
-  params[ombrisk::kReact].SetValue(setting.react);
-  ombrisk::SignalPath path(2);
-  path.OnProcessorReset(kRate);
+  Chain chain(setting);
+  fx::IParam* params = chain.params;
+  ombrisk::SignalPath& path = chain.path;
   const std::vector<double> in = Program(static_cast<std::size_t>(block) * 64);
   std::vector<double> out0(static_cast<std::size_t>(block)), out1(static_cast<std::size_t>(block));
   double values[ombrisk::kNumParams];
