@@ -51,17 +51,22 @@ void IFxVST2::ProcessHostBlock(BlockKind kind, void** inputs, void** outputs, st
   // Longer blocks than announced are processed in slices of the announced
   // size, so the channel buffers are never overrun.
   const std::int32_t slice = std::max(GetBlockSize(), 1);
+  // The host's lists hold one pointer per connected channel, no more; the
+  // frame walks all its channels and takes the next pointer for each
+  // connected one.
   const std::size_t nIn = sliceInputs_.size();
   const std::size_t nOut = sliceOutputs_.size();
+  const std::size_t hostIn = std::min<std::size_t>(nIn, static_cast<std::size_t>(NChannelsConnected(kInput)));
+  const std::size_t hostOut = std::min<std::size_t>(nOut, static_cast<std::size_t>(NChannelsConnected(kOutput)));
   const std::size_t sampleBytes = kind == BlockKind::kReplaceDouble ? sizeof(double) : sizeof(float);
   std::int32_t done = 0;
   do {
     const std::int32_t frames = std::min(slice, std::max(sampleFrames - done, 0));
     const std::size_t offset = static_cast<std::size_t>(done) * sampleBytes;
     for (std::size_t c = 0; c < nIn; ++c)
-      sliceInputs_[c] = (inputs && inputs[c]) ? static_cast<char*>(inputs[c]) + offset : nullptr;
+      sliceInputs_[c] = (c < hostIn && inputs && inputs[c]) ? static_cast<char*>(inputs[c]) + offset : nullptr;
     for (std::size_t c = 0; c < nOut; ++c)
-      sliceOutputs_[c] = (outputs && outputs[c]) ? static_cast<char*>(outputs[c]) + offset : nullptr;
+      sliceOutputs_[c] = (c < hostOut && outputs && outputs[c]) ? static_cast<char*>(outputs[c]) + offset : nullptr;
 
     if (kind == BlockKind::kReplaceDouble) {
       auto** in = reinterpret_cast<double**>(sliceInputs_.data());

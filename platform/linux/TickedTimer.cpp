@@ -13,9 +13,12 @@ struct TimerList {
   std::vector<TickedTimer*> timers;
 };
 
+// An object of the library, not of the heap: unloading the library frees it
+// (instances are closed by then), so a host that loads and unloads the
+// plug-in again and again leaves nothing behind.
 TimerList& List() {
-  static TimerList* list = new TimerList;
-  return *list;
+  static TimerList list;
+  return list;
 }
 
 }  // namespace
