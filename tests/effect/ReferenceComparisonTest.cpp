@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -167,8 +168,8 @@ TEST(ReferenceComparison, SharedBuffersRunChannelByChannel) {
     for (int block = 0; block < 12; ++block) {
       Fill(a, Signal::Bursts, rng, block);
       Fill(b, Signal::Music, rng, block);
-      ma = a;
-      mb = b;
+      std::copy(a.begin(), a.end(), ma.begin());
+      std::copy(b.begin(), b.end(), mb.begin());
       if (layout == 0) {
         // One buffer for every input and output.
         double* io[2] = {a.data(), a.data()};
