@@ -6,9 +6,15 @@
 #include <memory>
 #include <vector>
 
-#include "core/BusSpec.h"
+#include "core/BusDirection.h"
 
 namespace fx {
+
+// One bus of a layout.
+struct BusSpec {
+  BusDirection direction = kInput;
+  std::int32_t nChannels = 0;
+};
 
 class IOLayout {
  public:

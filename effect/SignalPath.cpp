@@ -49,6 +49,20 @@ inline double CubicSoftClip(double a) {
   return a * (1.0 - w) + w * (kCubicB * qv - ((qv * kCubicA) * qv) * qv);
 }
 
+// Bias leans a stage's result back towards its input on one slope direction
+// only: positive bias on rising, negative bias on falling slopes.
+inline double BiasBlend(double bias, double slope, double input, double result) {
+  if (bias > 0.0 && slope > 0.0) {
+    const double w = Clamp01(1.0 - bias);
+    return (1.0 - w) * input + w * result;
+  }
+  if (bias < 0.0 && slope < 0.0) {
+    const double w = Clamp01(bias + 1.0);
+    return (1.0 - w) * input + w * result;
+  }
+  return result;
+}
+
 // One quotient of the tamer carries no offset; 0/0 would otherwise leave a
 // NaN in the state. Its natural limit, 0, is used instead.
 inline double QuotientOrZero(double num, double den) {
@@ -294,14 +308,7 @@ OMBRISK_INLINE void SignalPath::StageTamerCorrect(Lane& v, const Constants& k) {
     }
     double Zs = Z;
     if (o < 0.0 && Z > 0.0) Zs = Z * 0.5 + o * 0.5;
-    double o2 = (1.0 - k.kk) * o + k.kk * Zs;
-    if (b > 0.0 && s.slope0 > 0.0) {
-      const double w = Clamp01(1.0 - b);
-      o2 = (1.0 - w) * o + w * o2;
-    } else if (b < 0.0 && s.slope0 < 0.0) {
-      const double w = Clamp01(b + 1.0);
-      o2 = (1.0 - w) * o + w * o2;
-    }
+    const double o2 = BiasBlend(b, s.slope0, o, (1.0 - k.kk) * o + k.kk * Zs);
     // tameHist[0] briefly holds Z in the written order; only o2 survives.
     tameH(0) = o2;
     sample = o2;
@@ -332,15 +339,7 @@ OMBRISK_INLINE void SignalPath::StageSmooth(Lane& v, const Constants& k) {
     S = s2 - s.diffD / k.kmixDiv;
   }
   smoothH(0) = (1.0 - k.srb) * s2 + k.srb * S;
-  double sample = S;
-  if (b > 0.0 && s.diffD > 0.0) {
-    const double w = Clamp01(1.0 - b);
-    sample = (1.0 - w) * s2 + w * S;
-  } else if (b < 0.0 && s.diffD < 0.0) {
-    const double w = Clamp01(b + 1.0);
-    sample = (1.0 - w) * s2 + w * S;
-  }
-  v.sample = sample;
+  v.sample = BiasBlend(b, s.diffD, s2, S);
 }
 
 // 9-12: high-pass, wet knee, output low-pass, final soft clip.

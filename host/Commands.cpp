@@ -713,13 +713,13 @@ int RunCommandLine(const std::vector<std::string>& words) {
   }
   const std::string& command = words[0];
   const std::vector<std::string> rest(words.begin() + 1, words.end());
-  struct Spec {
+  struct Subcommand {
     const char* name;
     std::set<std::string> withValue;
     std::set<std::string> plain;
     int (*run)(const Args&);
   };
-  const Spec specs[] = {
+  const Subcommand subcommands[] = {
       {"info", {}, {"json"}, &CommandInfo},
       {"process", {"param", "param-norm", "chunk", "rate", "block", "mode"}, {"offline", "bank"}, &CommandProcess},
       {"chunk", {}, {"bank"}, &CommandChunk},
@@ -729,12 +729,12 @@ int RunCommandLine(const std::vector<std::string>& words) {
       {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve},
       {"dump", {"from", "to"}, {}, &CommandDump},
   };
-  for (const Spec& spec : specs) {
-    if (command != spec.name) continue;
+  for (const Subcommand& sub : subcommands) {
+    if (command != sub.name) continue;
     Args args;
     std::string error;
-    if (!ParseArgs(rest, spec.withValue, spec.plain, args, error)) return Fail(command + ": " + error, kExitUsage);
-    return spec.run(args);
+    if (!ParseArgs(rest, sub.withValue, sub.plain, args, error)) return Fail(command + ": " + error, kExitUsage);
+    return sub.run(args);
   }
   return Fail("unknown command \"" + command + "\" (commands: info, process, chunk, bench, validate, synth, curve, dump)",
               kExitUsage);
