@@ -25,10 +25,11 @@ constexpr double kTiny2 = 1e-38;
 constexpr double kSubnormalGuard = 1.2e-38;
 constexpr double kWetKnee = 0.85;
 
-// max(0, min(1, v)), the minimum first; a NaN passes through.
+// max(0, min(1, v)), the minimum first. A NaN passes through; a negative
+// zero comes out as +0.0, as from std::max(0.0, ...).
 inline double Clamp01(double v) {
-  const double m = (1.0 < v) ? 1.0 : v;
-  return (m < 0.0) ? 0.0 : m;
+  const double m = (1.0 <= v) ? 1.0 : v;
+  return (0.0 >= m) ? 0.0 : m;
 }
 
 // (1 - t) a + t b, as the two products and then their sum.
