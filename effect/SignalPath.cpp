@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "effect/BlockRandom.h"
 #include "effect/DenormalNoise.h"
@@ -81,7 +80,7 @@ SignalPath::SignalPath(std::int32_t channelCapacity)
   for (ChannelState& s : channels_) Zero(s);
 }
 
-void SignalPath::Zero(ChannelState& s) { std::memset(&s, 0, sizeof s); }
+void SignalPath::Zero(ChannelState& s) { s = ChannelState{}; }
 
 void SignalPath::OnProcessorReset(double sampleRate) {
   if (const RateCoefficientRow* row = RateCoefficientTable::Find(Trunc32(sampleRate))) {
