@@ -100,19 +100,24 @@ void drawScene(Renderer& r, const Bench& b, float scale, float t) {
   r.text(1600, 990, "Ombrisk v1.0.0 - saturating clipper");
 }
 
-void BM_EditorScene(benchmark::State& state) {
-  Bench& b = bench();
+// A frame buffer of the page at the benchmark's scale, or null (with the
+// benchmark marked skipped) when there is no renderer or no frame buffer.
+std::unique_ptr<FrameBufferImage> MakeTarget(benchmark::State& state, Bench& b, int w, int h) {
   if (!b.renderer) {
     state.SkipWithError("no GL context or renderer");
-    return;
+    return nullptr;
   }
+  auto target = FrameBufferImage::create(*b.renderer, w, h);
+  if (!target) state.SkipWithError("no frame buffer");
+  return target;
+}
+
+void BM_EditorScene(benchmark::State& state) {
+  Bench& b = bench();
   const float scale = static_cast<float>(state.range(0)) / 100.0f;
   const int w = static_cast<int>(kPageWidth * scale), h = static_cast<int>(kPageHeight * scale);
-  auto target = FrameBufferImage::create(*b.renderer, w, h);
-  if (!target) {
-    state.SkipWithError("no frame buffer");
-    return;
-  }
+  auto target = MakeTarget(state, b, w, h);
+  if (!target) return;
   const GlApi& gl = b.renderer->gl();
   float t = 0.0f;
   for (auto _ : state) {
@@ -138,17 +143,10 @@ BENCHMARK(BM_EditorScene)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->Use
 // against the bare quad below.
 void BM_PageImageOnly(benchmark::State& state) {
   Bench& b = bench();
-  if (!b.renderer) {
-    state.SkipWithError("no GL context or renderer");
-    return;
-  }
   const float scale = static_cast<float>(state.range(0)) / 100.0f;
   const int w = static_cast<int>(kPageWidth * scale), h = static_cast<int>(kPageHeight * scale);
-  auto target = FrameBufferImage::create(*b.renderer, w, h);
-  if (!target) {
-    state.SkipWithError("no frame buffer");
-    return;
-  }
+  auto target = MakeTarget(state, b, w, h);
+  if (!target) return;
   const GlApi& gl = b.renderer->gl();
   for (auto _ : state) {
     target->bind();
@@ -171,17 +169,10 @@ BENCHMARK(BM_PageImageOnly)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->U
 // The floor: one full-frame textured quad through a minimal program.
 void BM_BareTexturedQuad(benchmark::State& state) {
   Bench& b = bench();
-  if (!b.renderer) {
-    state.SkipWithError("no GL context or renderer");
-    return;
-  }
   const float scale = static_cast<float>(state.range(0)) / 100.0f;
   const int w = static_cast<int>(kPageWidth * scale), h = static_cast<int>(kPageHeight * scale);
-  auto target = FrameBufferImage::create(*b.renderer, w, h);
-  if (!target) {
-    state.SkipWithError("no frame buffer");
-    return;
-  }
+  auto target = MakeTarget(state, b, w, h);
+  if (!target) return;
   const GlApi& gl = b.renderer->gl();
   const char* vs = "#version 110\nattribute vec2 p;varying vec2 uv;void main(){uv=p*0.5+0.5;gl_Position=vec4(p,0.0,1.0);}";
   const char* fs = "#version 110\nuniform sampler2D t;varying vec2 uv;void main(){gl_FragColor=texture2D(t,uv);}";
