@@ -12,56 +12,56 @@ namespace {
 
 struct HostEntry {
   const char* text;
-  std::int32_t id;
+  HostId id;
 };
 
 // Tested in this order: "wavelab elements" before "wavelab", and the two
 // generic texts last.
 constexpr HostEntry kHosts[] = {
-    {"reaper", 1},
-    {"protools", 2},
-    {"cubase", 3},
-    {"nuendo", 4},
-    {"cakewalk", 5},
-    {"vegas", 6},
-    {"fruity", 7},
-    {"samplitude", 8},
-    {"live", 9},
-    {"tracktion", 10},
-    {"ntracks", 11},
-    {"melodyne", 12},
-    {"vstmanlib", 13},
-    {"aulab", 14},
-    {"forte", 15},
-    {"chainer", 16},
-    {"audition", 17},
-    {"orion", 18},
-    {"bias", 19},
-    {"sawstudio", 20},
-    {"logic", 21},
-    {"garageband", 22},
-    {"digital", 23},
-    {"audiomulch", 25},
-    {"presonus", 26},
-    {"vst3plugintesthost", 27},
-    {"ardour", 28},
-    {"renoise", 29},
-    {"openmpt", 30},
-    {"wavelab elements", 32},
-    {"wavelab", 31},
-    {"twistedwave", 33},
-    {"bitwig studio", 34},
-    {"reason", 36},
-    {"gwvst", 37},
-    {"waveform", 38},
-    {"audacity", 39},
-    {"acoustica", 40},
-    {"plugindoctor", 41},
-    {"izotope rx", 42},
-    {"savihost", 43},
-    {"blue cat's vst host", 44},
-    {"standalone", 24},
-    {"www", 35},
+    {"reaper", kHostReaper},
+    {"protools", kHostProTools},
+    {"cubase", kHostCubase},
+    {"nuendo", kHostNuendo},
+    {"cakewalk", kHostCakewalk},
+    {"vegas", kHostVegas},
+    {"fruity", kHostFruityLoops},
+    {"samplitude", kHostSamplitude},
+    {"live", kHostLive},
+    {"tracktion", kHostTracktion},
+    {"ntracks", kHostNTracks},
+    {"melodyne", kHostMelodyne},
+    {"vstmanlib", kHostVstManLib},
+    {"aulab", kHostAULab},
+    {"forte", kHostForte},
+    {"chainer", kHostChainer},
+    {"audition", kHostAudition},
+    {"orion", kHostOrion},
+    {"bias", kHostBias},
+    {"sawstudio", kHostSawStudio},
+    {"logic", kHostLogic},
+    {"garageband", kHostGarageBand},
+    {"digital", kHostDigitalPerformer},
+    {"audiomulch", kHostAudioMulch},
+    {"presonus", kHostPresonus},
+    {"vst3plugintesthost", kHostVst3TestHost},
+    {"ardour", kHostArdour},
+    {"renoise", kHostRenoise},
+    {"openmpt", kHostOpenMpt},
+    {"wavelab elements", kHostWaveLabElements},
+    {"wavelab", kHostWaveLab},
+    {"twistedwave", kHostTwistedWave},
+    {"bitwig studio", kHostBitwig},
+    {"reason", kHostReason},
+    {"gwvst", kHostGwVst},
+    {"waveform", kHostWaveform},
+    {"audacity", kHostAudacity},
+    {"acoustica", kHostAcoustica},
+    {"plugindoctor", kHostPluginDoctor},
+    {"izotope rx", kHostIzotopeRx},
+    {"savihost", kHostSaviHost},
+    {"blue cat's vst host", kHostBlueCatVstHost},
+    {"standalone", kHostStandalone},
+    {"www", kHostWebBrowser},
 };
 static_assert(sizeof kHosts / sizeof kHosts[0] == 44);
 
@@ -225,12 +225,12 @@ void IFxAPIBase::SetHost(const char* productName, std::int32_t version) {
   SetHostIdentity(IdentifyHost(productName), version);
   TextBuffer versionText;
   GetHostVersionText(versionText);
-  FX_TRACE("fx::IFxAPIBase::SetHost", "host_%sknown:%s:%s", GetHostId() == 0 ? "un" : "", productName,
+  FX_TRACE("fx::IFxAPIBase::SetHost", "host_%sknown:%s:%s", GetHostId() == kHostUnknown ? "un" : "", productName,
            versionText.Get());
 }
 
 std::int32_t IFxAPIBase::IdentifyHost(const char* productName) {
-  if (!productName) return 0;
+  if (!productName) return kHostUnknown;
   char lower[256];
   std::size_t n = 0;
   for (; n + 1 < sizeof lower && productName[n] != '\0'; ++n)
@@ -238,7 +238,7 @@ std::int32_t IFxAPIBase::IdentifyHost(const char* productName) {
   lower[n] = '\0';
   for (const HostEntry& entry : kHosts)
     if (std::strstr(lower, entry.text)) return entry.id;
-  return 0;
+  return kHostUnknown;
 }
 
 void IFxAPIBase::GetHostVersionText(TextBuffer& out) const {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "core/IFxBase.h"
+#include "core/HostId.h"
 #include "core/IFxConfig.h"
 #include "core/MpscQueue.h"
 #include "core/SpscQueue.h"

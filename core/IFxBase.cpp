@@ -82,6 +82,16 @@ std::int32_t IFxBase::ReadChunkVersion(const StateChunk& chunk, std::int32_t& po
   return version;
 }
 
+void IFxBase::SeedUninitializedPresets() {
+  for (const auto& preset : presets_) {
+    if (preset->initialized) continue;
+    preset->initialized = true;
+    preset->SetName(PresetSlot::kSeededName);
+    preset->chunk.Clear();
+    WriteState(preset->chunk);
+  }
+}
+
 bool IFxBase::LoadPreset(std::int32_t index) {
   PresetSlot* preset = GetPreset(index);
   if (!preset) return false;

@@ -47,6 +47,10 @@ class IFxBase : public IGEditorDelegate {
   static std::int32_t ReadChunkVersion(const StateChunk& chunk, std::int32_t& position);
 
   bool LoadPreset(std::int32_t index);
+  // Every preset the effect left uninitialised gets the current state (the
+  // effect's defaults, when called right after construction) under
+  // PresetSlot::kSeededName, in index order.
+  void SeedUninitializedPresets();
   // Stores the current state in the current preset; a non-empty name renames it.
   void ModifyCurrentPreset(const char* name = nullptr);
   bool SerializePresets(StateChunk& chunk);
