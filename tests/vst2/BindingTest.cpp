@@ -188,6 +188,21 @@ TEST_F(Binding, SpeakerArrangementsConnectChannels) {
   EXPECT_EQ(p.Call(vst2::effSetSpeakerArrangement, 0, reinterpret_cast<std::intptr_t>(&wide), &mono), 0);
   EXPECT_EQ(in->numChannels, 2);  // the stored record is not changed
 
+  // A negative count is refused and connects or disconnects nothing; the
+  // inputs are settled before the outputs are looked at.
+  vst2::VstSpeakerArrangement negative{};
+  negative.numChannels = -1;
+  vst2::VstSpeakerArrangement stereo{};
+  stereo.numChannels = 2;
+  EXPECT_EQ(p.Call(vst2::effSetSpeakerArrangement, 0, reinterpret_cast<std::intptr_t>(&negative), &stereo), 0);
+  EXPECT_EQ(p.fx->NChannelsConnected(fx::kInput), 1);
+  EXPECT_EQ(p.fx->NChannelsConnected(fx::kOutput), 1);
+  negative.numChannels = -2147483647 - 1;
+  EXPECT_EQ(p.Call(vst2::effSetSpeakerArrangement, 0, reinterpret_cast<std::intptr_t>(&stereo), &negative), 0);
+  EXPECT_EQ(p.fx->NChannelsConnected(fx::kInput), 2);
+  EXPECT_EQ(p.fx->NChannelsConnected(fx::kOutput), 1);
+  EXPECT_EQ(p.Call(vst2::effSetSpeakerArrangement, 0, reinterpret_cast<std::intptr_t>(&mono), &mono), 1);
+
   // Mono processing still runs two channels, the second on the frame's buffers.
   std::vector<float> buf(64, 0.3f), out0(64);
   float* ins[1] = {buf.data()};
