@@ -483,7 +483,9 @@ std::intptr_t IFxVST2::HandleVendorSpecific(const HostRequest& r) {
       char input[256];
       ReadHostText(text, input);
       const double normalized = p->NormalizedFromReal(p->ClampToRange(p->ParseValueText(input)));
-      // "0." and 17 decimals fit the parameter text bound.
+      // "0." and 17 decimals fit the parameter text bound. Written in the
+      // process locale: the host reads it back with its own C library in
+      // this same process, and ParseValueText reads either separator.
       std::snprintf(text, kParamTextBytes, "%.17f", normalized);
     }
     return kVendorUnderstood;
