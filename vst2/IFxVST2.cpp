@@ -187,6 +187,7 @@ std::intptr_t IFxVST2::Dispatch(std::int32_t opcode, const HostRequest& r) {
     case effEditGetRect:             return HandleEditGetRect(r);
     case effEditOpen:                return HandleEditOpen(r);
     case effEditClose:               return HandleEditClose(r);
+    case effEditIdle:                return HandleEditIdle(r);
     case effIdentify:                return HandleIdentify(r);
     case effGetChunk:                return HandleGetChunk(r);
     case effSetChunk:                return HandleSetChunk(r);
@@ -319,6 +320,15 @@ std::intptr_t IFxVST2::HandleEditClose(const HostRequest&) {
   if (!HasEditor()) return 0;
   CloseEditor();
   return 1;
+}
+
+// The host's user-interface thread calls this many times a second while the
+// editor is open. On Linux it is what runs the editor timer (the plug-in has
+// no message loop there); on Windows the timer runs from the thread's
+// message loop and this does nothing. The answer is 0 either way.
+std::intptr_t IFxVST2::HandleEditIdle(const HostRequest&) {
+  Timer::ServiceIdleTimers();
+  return 0;
 }
 
 std::intptr_t IFxVST2::HandleIdentify(const HostRequest&) { return vst2::kEffectIdentifyAnswer; }

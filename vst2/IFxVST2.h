@@ -111,6 +111,7 @@ class IFxVST2 : public IFxAPIBase, public IFxProcessor {
   std::intptr_t HandleEditGetRect(const HostRequest& request);
   std::intptr_t HandleEditOpen(const HostRequest& request);
   std::intptr_t HandleEditClose(const HostRequest& request);
+  std::intptr_t HandleEditIdle(const HostRequest& request);
   std::intptr_t HandleIdentify(const HostRequest& request);
   std::intptr_t HandleGetChunk(const HostRequest& request);
   std::intptr_t HandleSetChunk(const HostRequest& request);

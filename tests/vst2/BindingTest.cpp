@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -210,6 +211,31 @@ TEST_F(Binding, SpeakerArrangementsConnectChannels) {
   p.fx->GetAEffect()->processReplacing(p.fx->GetAEffect(), ins, outs, 64);
   EXPECT_NE(out0[63], 0.0f);
 }
+
+#if !defined(_WIN32)
+// Linux hosts have no message loop of ours to run the editor timer: their
+// effEditIdle calls drive it.
+TEST_F(Binding, EditorIdleCallsTickTheEditorTimer) {
+  struct Counting : fx::IFxVST2 {
+    static fx::IFxConfig Config() {
+      fx::IFxConfig c;
+      c.nParams = 1;
+      c.channelIOString = "2-2";
+      return c;
+    }
+    Counting() : fx::IFxVST2(fx::HostLaunchInfo{&FakeHost::Callback}, Config()) {}
+    void OnIdleTick() override { ++ticks; }
+    int ticks = 0;
+  };
+  auto* fx = new Counting;
+  vst2::AEffect* e = fx->GetAEffect();
+  // Longer than the 20 ms period, measured on the same steady clock.
+  std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  EXPECT_EQ(e->dispatcher(e, vst2::effEditIdle, 0, 0, nullptr, 0.0f), 0);
+  EXPECT_EQ(fx->ticks, 1);
+  e->dispatcher(e, vst2::effClose, 0, 0, nullptr, 0.0f);
+}
+#endif
 
 TEST_F(Binding, MidiAndLatencyTalkToTheHost) {
   Plugin p;
