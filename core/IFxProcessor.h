@@ -30,7 +30,7 @@ class IFxProcessor {
   IFxProcessor(const IFxProcessor&) = delete;
   IFxProcessor& operator=(const IFxProcessor&) = delete;
 
-  // Virtual operations, in slot order.
+  // Virtual operations: block processing and the messages that reach it.
   virtual void ProcessAudioBlock(double** inputs, double** outputs, std::int32_t nFrames);
   virtual void ProcessMidiMessage(const MidiMessage& message);
   virtual void ProcessSysExMessage(const SysExMessage& message);

@@ -138,6 +138,7 @@ void OMBRISK_VSTCALL IFxVST2::VSTSetParamCallback(vst2::AEffect* effect, std::in
   if (!self || !self->ValidParam(index)) return;
   self->GetParam(index)->SetNormalizedValue(static_cast<double>(value));
   self->QueueParamValueForEditor(index, static_cast<double>(value), true);
+  // The base notification (no editor state): this may be the audio thread.
   self->IEditorDelegate::OnParamChange(index, ChangeSource::Host, -1);
 }
 
