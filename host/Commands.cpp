@@ -12,6 +12,7 @@
 
 #include "host/Args.h"
 #include "host/Audio.h"
+#include "host/AudioLevels.h"
 #include "host/Json.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
