@@ -125,7 +125,13 @@ void IFxAPIBase::SetParamFromEditor(std::int32_t index, double normalized) {
   if (!param) return;
   param->SetNormalizedValue(normalized);
   SendParamValueToHost(index, normalized);
+  // The base notification by its qualified name: it is the one that touches
+  // no editor state, whatever an effect's override of OnParamChange does.
   IEditorDelegate::OnParamChange(index, ChangeSource::UI, -1);
+  // Set again on purpose: hosts answer the automation call by sending the
+  // value straight back through setParameter, narrowed to a 32-bit float.
+  // The second store puts back the editor's full-precision value, so the
+  // model keeps exactly what the control shows.
   param->SetNormalizedValue(normalized);
   OnParamChangeInEditor(index, ChangeSource::UI);
 }
@@ -162,22 +168,7 @@ bool IFxAPIBase::StateMatches(const double* data, std::int32_t count, std::int32
   return true;
 }
 
-bool IFxAPIBase::OnHostRequestingProductHelp() { return false; }
-
-bool IFxAPIBase::OnHostRequestingAboutBox() { return false; }
-
 void IFxAPIBase::AfterHostIdentified() {}
-
-void IFxAPIBase::ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list) {
-  if (count >= NParams()) return;
-  for (std::int32_t i = 0; i < count; ++i) list.push_back(i);
-}
-
-bool IFxAPIBase::OnHostRequestingSupportedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {
-  return true;
-}
-
-void IFxAPIBase::OnHostSelectedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {}
 
 bool IFxAPIBase::GetMidiNoteName(std::int32_t /*note*/, TextBuffer& name) {
   name.Clear();
@@ -187,18 +178,6 @@ bool IFxAPIBase::GetMidiNoteName(std::int32_t /*note*/, TextBuffer& name) {
 IGraphicsContext* IFxAPIBase::GetEditorGraphics() { return GetGraphics(); }
 
 void IFxAPIBase::OnIdleTick() {}
-
-void IFxAPIBase::GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue) {
-  red = green = blue = 0;
-}
-
-void IFxAPIBase::SetTrackIndex(std::int32_t /*index*/) {}
-
-std::int32_t IFxAPIBase::GetTrackIndex() { return 0; }
-
-void IFxAPIBase::SetTrackNamespaceIndex(std::int32_t /*index*/) {}
-
-std::int32_t IFxAPIBase::GetTrackNamespaceIndex() { return 0; }
 
 void IFxAPIBase::QueueParamValueForEditor(std::int32_t index, double value, bool isNormalized) {
   const IParam* param = GetParam(index);
@@ -215,6 +194,43 @@ void IFxAPIBase::BeginParamGesture(std::int32_t /*index*/) {}
 void IFxAPIBase::EndParamGesture(std::int32_t /*index*/) {}
 
 void IFxAPIBase::SendParamValueToHost(std::int32_t /*index*/, double /*normalized*/) {}
+
+// Extension points: neutral defaults.
+
+void IFxAPIBase::OnParentWindowResize(std::int32_t /*width*/, std::int32_t /*height*/) {}
+
+void IFxAPIBase::OnBeforeStateWrite() {}
+
+bool IFxAPIBase::WriteExtraState(StateChunk& /*chunk*/) { return true; }
+
+std::int32_t IFxAPIBase::ReadExtraState(const StateChunk& /*chunk*/, std::int32_t position) { return position; }
+
+bool IFxAPIBase::OnHostRequestingProductHelp() { return false; }
+
+bool IFxAPIBase::OnHostRequestingAboutBox() { return false; }
+
+void IFxAPIBase::ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list) {
+  if (count >= NParams()) return;
+  for (std::int32_t i = 0; i < count; ++i) list.push_back(i);
+}
+
+bool IFxAPIBase::OnHostRequestingSupportedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {
+  return true;
+}
+
+void IFxAPIBase::OnHostSelectedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {}
+
+void IFxAPIBase::GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue) {
+  red = green = blue = 0;
+}
+
+void IFxAPIBase::SetTrackIndex(std::int32_t /*index*/) {}
+
+std::int32_t IFxAPIBase::GetTrackIndex() { return 0; }
+
+void IFxAPIBase::SetTrackNamespaceIndex(std::int32_t /*index*/) {}
+
+std::int32_t IFxAPIBase::GetTrackNamespaceIndex() { return 0; }
 
 void IFxAPIBase::SetHostLatencyHint(std::int32_t /*samples*/) {}
 

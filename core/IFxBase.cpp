@@ -28,17 +28,11 @@ IFxBase::IFxBase(const IFxConfig& config)
 
 IFxBase::~IFxBase() = default;
 
-void IFxBase::OnBeforeStateWrite() {}
-
 bool IFxBase::WriteState(StateChunk& chunk) { return SerializeParams(chunk); }
 
 std::int32_t IFxBase::ReadState(const StateChunk& chunk, std::int32_t position) {
   return UnserializeParams(chunk, position);
 }
-
-bool IFxBase::WriteExtraState(StateChunk& /*chunk*/) { return true; }
-
-std::int32_t IFxBase::ReadExtraState(const StateChunk& /*chunk*/, std::int32_t position) { return position; }
 
 void IFxBase::TellHostPresetsChanged() {}
 

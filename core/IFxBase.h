@@ -23,14 +23,9 @@ class IFxBase : public IGEditorDelegate {
   explicit IFxBase(const IFxConfig& config);
   ~IFxBase() override;
 
-  // Virtual operations added here, in slot order.
-  // Unused here: called by a binding before it writes a state.
-  virtual void OnBeforeStateWrite();
+  // Virtual operations added here.
   virtual bool WriteState(StateChunk& chunk);
   virtual std::int32_t ReadState(const StateChunk& chunk, std::int32_t position);
-  // Unused here: room for state beyond the parameter values.
-  virtual bool WriteExtraState(StateChunk& chunk);
-  virtual std::int32_t ReadExtraState(const StateChunk& chunk, std::int32_t position);
   virtual void TellHostPresetsChanged();
   virtual void OnPresetsChanged();
 

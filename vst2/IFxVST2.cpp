@@ -408,8 +408,9 @@ std::intptr_t IFxVST2::HandleString2Parameter(const HostRequest& r) {
   const double v = param->ClampToRange(param->ParseValueText(text));
   param->SetValue(v);
   QueueParamValueForEditor(r.index, v, false);
-  // The base's notification by its qualified name: it is the host-change
-  // notification, and an effect's override must not turn it into another.
+  // The base notification by its qualified name: this runs on the host's
+  // thread, and the base version touches no editor state, whatever an
+  // effect's override of OnParamChange does.
   IEditorDelegate::OnParamChange(r.index, ChangeSource::Host, -1);
   return 1;
 }

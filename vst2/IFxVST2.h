@@ -65,7 +65,7 @@ class IFxVST2 : public IFxAPIBase, public IFxProcessor {
   bool SendSysExMessage(const SysExMessage& message) override;
   void ChangeLatency(std::int32_t samples) override;
 
-  // Hooks added here, in slot order.
+  // Hooks an effect may override; the defaults answer 0 (not understood).
   virtual std::intptr_t VendorSpecificHook(std::int32_t index, std::intptr_t value, void* ptr, float opt);
   virtual std::intptr_t CanDoHook(const char* text);
 
