@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "PageTestSupport.h"
 #include "effect/OmbriskParameters.h"
@@ -28,9 +31,14 @@ int LiveGlObjects(const fx::vg::GlApi& api, GLuint range) {
   return live;
 }
 
-// Resident memory in bytes; 0 where it cannot be read.
+// Resident memory in bytes, after the heap has handed its free pages back
+// (glibc keeps freed pages of large blocks otherwise, which would read as
+// growth); 0 where it cannot be read.
 long ResidentBytes() {
 #if defined(__linux__)
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
   long pages = 0, resident = 0;
   if (FILE* f = std::fopen("/proc/self/statm", "r")) {
     if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;

@@ -314,9 +314,11 @@ TEST_F(EditorPageTest, PartialRepaintIsPixelIdenticalToAFullRepaint) {
   for (float scale : {0.5f, 1.0f}) {
     auto page = Open(scale);
     ASSERT_NE(page, nullptr);
+    // Switches and the lamp are flipped from whatever their default is.
     const std::pair<std::int32_t, double> changes[] = {
-        {kInputGain, 0.83}, {kBias, 0.2}, {kReact, 1.0}, {kBypass, 1.0}, {kWet, 0.37}, {kTame, 0.61}};
-    for (const auto& [index, value] : changes) {
+        {kInputGain, 0.83}, {kBias, 0.2}, {kReact, -1}, {kBypass, -1}, {kWet, 0.37}, {kTame, 0.61}};
+    for (auto [index, value] : changes) {
+      if (value < 0) value = page->Plugin().GetParam(index)->GetNormalizedValue() < 0.5 ? 1.0 : 0.0;
       const PageImage before = page->ReadPage();
       page->SetParameter(index, value);
       EXPECT_GT(page->RunFrame(), 0);

@@ -128,6 +128,24 @@ TEST_F(DrawingGl, BitmapRegionShowsTheFrameChosenBySourceOffsetOnlyUnderTheDesti
   EXPECT_EQ(Pixel(page, 30, 15).a, 0);
 }
 
+TEST_F(DrawingGl, ClippedBitmapsShowOnlyTheirClippedPartInPlace) {
+  const IBitmapStrip strip = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  IMatrix shift;
+  shift.Translate(2, 0);
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.ClipToArea(IBounds(11, 0, 13, 20));
+    g.PathTransform(shift);
+    g.DrawBitmapRegion(strip, IBounds(8, 5, 12, 13), 0, 0, nullptr);  // lands at x 10..14, both frames
+  });
+  EXPECT_EQ(Pixel(page, 10, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 13, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 11, 6).r, 255);  // top frame red, in place
+  EXPECT_EQ(Pixel(page, 12, 6).r, 255);
+  EXPECT_EQ(Pixel(page, 11, 10).b, 255);  // bottom frame blue
+  EXPECT_EQ(Pixel(page, 12, 12).b, 255);
+  EXPECT_EQ(Pixel(page, 12, 13).a, 0);
+}
+
 TEST_F(DrawingGl, BitmapCacheDecodesOnceAndMissingOrRefusedImagesGiveEmptyStrips) {
   const IBitmapStrip a = g_->LoadBitmapStrip("strip.png", 2, false, 1);
   const IBitmapStrip b = g_->LoadBitmapStrip("strip.png", 2, false, 1);
