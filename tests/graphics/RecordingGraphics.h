@@ -87,7 +87,7 @@ class RecordingGraphics : public fx::igraphics::IGraphics {
     std::vector<std::uint8_t> data;
     std::string style;
     const bool ok = font.GetFontData(data, style);
-    Log("LoadAPIFont(%s,%zu)", fontId ? fontId : "(null)", data.size());
+    Log("LoadAPIFont(%s,%d)", fontId ? fontId : "(null)", static_cast<int>(data.size()));
     return ok && apiFontAnswer;
   }
   std::unique_ptr<fx::igraphics::APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale,
