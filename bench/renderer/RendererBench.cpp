@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "GlTestContext.h"
+#include "platform/OffscreenGlContext.h"
 #include "renderer/FrameBufferImage.h"
 #include "renderer/Renderer.h"
 
@@ -35,12 +35,12 @@ std::vector<std::uint8_t> makeImage(int w, int h, bool round) {
 }
 
 struct Bench {
-  std::unique_ptr<test::GlTestContext> context;
+  std::unique_ptr<fx::platform::OffscreenGlContext> context;
   std::unique_ptr<Renderer> renderer;
   int background = 0, knob = 0, shadow = 0, font = -1;
 
   Bench() {
-    context = test::GlTestContext::create();
+    context = fx::platform::OffscreenGlContext::create();
     if (!context) return;
     renderer = Renderer::create(context->loader(), nullptr);
     if (!renderer) return;

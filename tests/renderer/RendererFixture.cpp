@@ -7,26 +7,26 @@ namespace fx::vg::test {
 namespace {
 // Kept until the process ends: terminating EGL unloads the driver, whose
 // remaining allocations would then show up as leaks without a name.
-std::unique_ptr<GlTestContext>& sharedContext() {
-  static auto* c = new std::unique_ptr<GlTestContext>();
+std::unique_ptr<platform::OffscreenGlContext>& sharedContext() {
+  static auto* c = new std::unique_ptr<platform::OffscreenGlContext>();
   return *c;
 }
 }  // namespace
 
 void RendererFixture::SetUpTestSuite() {
-  if (!sharedContext()) sharedContext() = GlTestContext::create();
+  if (!sharedContext()) sharedContext() = platform::OffscreenGlContext::create();
 }
 
 void RendererFixture::TearDownTestSuite() {}
 
-GlTestContext* RendererFixture::context() { return sharedContext().get(); }
+platform::OffscreenGlContext* RendererFixture::context() { return sharedContext().get(); }
 
 std::unique_ptr<Renderer> RendererFixture::makeRenderer() {
   return Renderer::create(context()->loader(), context()->loaderUser());
 }
 
 void RendererFixture::SetUp() {
-  ASSERT_NE(context(), nullptr) << "no OpenGL context: " << GlTestContext::lastError();
+  ASSERT_NE(context(), nullptr) << "no OpenGL context: " << platform::OffscreenGlContext::lastError();
   context()->makeCurrent();
   renderer = makeRenderer();
   ASSERT_NE(renderer, nullptr) << Renderer::lastCreateError();

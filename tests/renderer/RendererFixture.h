@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "GlTestContext.h"
+#include "platform/OffscreenGlContext.h"
 #include "TestCanvas.h"
 #include "renderer/Renderer.h"
 
@@ -18,7 +18,7 @@ class RendererFixture : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  static GlTestContext* context();
+  static platform::OffscreenGlContext* context();
   std::unique_ptr<Renderer> makeRenderer();
 
   std::unique_ptr<Renderer> renderer;

@@ -1,9 +1,11 @@
+// The offscreen context on Linux: EGL on Mesa, surfaceless when the driver
+// offers it, else a 16 x 16 pbuffer that is never drawn to.
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
-#include "GlTestContext.h"
+#include "platform/OffscreenGlContext.h"
 
-namespace fx::vg::test {
+namespace fx::platform {
 
 namespace {
 std::string& error() {
@@ -11,9 +13,9 @@ std::string& error() {
   return e;
 }
 
-GlProc loadProc(const char* name, void*) { return reinterpret_cast<GlProc>(eglGetProcAddress(name)); }
+vg::GlProc loadProc(const char* name, void*) { return reinterpret_cast<vg::GlProc>(eglGetProcAddress(name)); }
 
-class EglContext final : public GlTestContext {
+class EglContext final : public OffscreenGlContext {
  public:
   ~EglContext() override {
     if (display_ != EGL_NO_DISPLAY) {
@@ -52,7 +54,7 @@ class EglContext final : public GlTestContext {
     return true;
   }
 
-  GlProcLoader loader() const override { return &loadProc; }
+  vg::GlProcLoader loader() const override { return &loadProc; }
   void makeCurrent() override { eglMakeCurrent(display_, surface_, surface_, context_); }
   std::string description() const override { return kind_; }
 
@@ -68,12 +70,12 @@ class EglContext final : public GlTestContext {
 };
 }  // namespace
 
-const std::string& GlTestContext::lastError() { return error(); }
+const std::string& OffscreenGlContext::lastError() { return error(); }
 
-std::unique_ptr<GlTestContext> GlTestContext::create() {
+std::unique_ptr<OffscreenGlContext> OffscreenGlContext::create() {
   auto c = std::make_unique<EglContext>();
   if (!c->init()) return nullptr;
   return c;
 }
 
-}  // namespace fx::vg::test
+}  // namespace fx::platform

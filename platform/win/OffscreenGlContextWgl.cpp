@@ -1,9 +1,9 @@
-// Test glue for Windows: a hidden window with a WGL context.
+// The offscreen context on Windows: a hidden window with a WGL context.
 #include <windows.h>
 
-#include "GlTestContext.h"
+#include "platform/OffscreenGlContext.h"
 
-namespace fx::vg::test {
+namespace fx::platform {
 
 namespace {
 std::string& error() {
@@ -13,17 +13,17 @@ std::string& error() {
 
 // wglGetProcAddress knows only what came after OpenGL 1.1; the rest is
 // exported by opengl32 itself.
-GlProc loadProc(const char* name, void*) {
+vg::GlProc loadProc(const char* name, void*) {
   PROC p = wglGetProcAddress(name);
   const auto bad = reinterpret_cast<INT_PTR>(p);
   if (bad == 0 || bad == 1 || bad == 2 || bad == 3 || bad == -1) {
     static HMODULE opengl = LoadLibraryA("opengl32.dll");
     p = opengl ? GetProcAddress(opengl, name) : nullptr;
   }
-  return reinterpret_cast<GlProc>(p);
+  return reinterpret_cast<vg::GlProc>(p);
 }
 
-class WglContext final : public GlTestContext {
+class WglContext final : public OffscreenGlContext {
  public:
   ~WglContext() override {
     wglMakeCurrent(nullptr, nullptr);
@@ -37,9 +37,9 @@ class WglContext final : public GlTestContext {
     wc.style = CS_OWNDC;
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "OmbriskGlTest";
+    wc.lpszClassName = "OmbriskOffscreenGl";
     RegisterClassA(&wc);
-    window_ = CreateWindowA("OmbriskGlTest", "gl test", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
+    window_ = CreateWindowA("OmbriskOffscreenGl", "offscreen gl", WS_OVERLAPPEDWINDOW, 0, 0, 64, 64, nullptr, nullptr,
                             wc.hInstance, nullptr);
     if (!window_) return fail("CreateWindow failed");
     dc_ = GetDC(window_);
@@ -60,7 +60,7 @@ class WglContext final : public GlTestContext {
     return true;
   }
 
-  GlProcLoader loader() const override { return &loadProc; }
+  vg::GlProcLoader loader() const override { return &loadProc; }
   void makeCurrent() override { wglMakeCurrent(dc_, context_); }
   std::string description() const override { return "WGL hidden window"; }
 
@@ -75,12 +75,12 @@ class WglContext final : public GlTestContext {
 };
 }  // namespace
 
-const std::string& GlTestContext::lastError() { return error(); }
+const std::string& OffscreenGlContext::lastError() { return error(); }
 
-std::unique_ptr<GlTestContext> GlTestContext::create() {
+std::unique_ptr<OffscreenGlContext> OffscreenGlContext::create() {
   auto c = std::make_unique<WglContext>();
   if (!c->init()) return nullptr;
   return c;
 }
 
-}  // namespace fx::vg::test
+}  // namespace fx::platform
