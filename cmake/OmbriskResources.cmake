@@ -96,3 +96,32 @@ ${entries}
   add_library(${target}_resource_table OBJECT "${asm}")
   target_sources(${target} PRIVATE $<TARGET_OBJECTS:${target}_resource_table>)
 endfunction()
+
+# What the plug-in module embeds: the editor's artwork and font. Windows
+# builds list the same files in resources/Ombrisk.rc.
+set(OMBRISK_EDITOR_RESOURCES
+  ${PROJECT_SOURCE_DIR}/resources/ledOn.png
+  ${PROJECT_SOURCE_DIR}/resources/LiukuAnim.png
+  ${PROJECT_SOURCE_DIR}/resources/FlipperAnim.png
+  ${PROJECT_SOURCE_DIR}/resources/Nuppi.png
+  ${PROJECT_SOURCE_DIR}/resources/NupikkaVarjo.png
+  ${PROJECT_SOURCE_DIR}/resources/NuppiOverlay.png
+  ${PROJECT_SOURCE_DIR}/resources/BIASNUPPI.png
+  ${PROJECT_SOURCE_DIR}/resources/Ombriskbackground.jpg
+  ${PROJECT_SOURCE_DIR}/resources/Roboto-Regular.ttf)
+
+# ombrisk_add_module_resources(TARGET): the editor's resources into TARGET, a
+# module or executable: the .rc on Windows, the compiled table on Linux.
+function(ombrisk_add_module_resources target)
+  if(OMBRISK_WINDOWS)
+    set(rc ${PROJECT_SOURCE_DIR}/resources/Ombrisk.rc)
+    target_sources(${target} PRIVATE ${rc})
+    # windres finds the files the .rc names along its include path; it does
+    # not report them as dependencies.
+    set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} PROPERTY INCLUDE_DIRECTORIES ${PROJECT_SOURCE_DIR}/resources)
+    set_property(SOURCE ${rc} TARGET_DIRECTORY ${target} PROPERTY OBJECT_DEPENDS
+      ${OMBRISK_EDITOR_RESOURCES} ${PROJECT_SOURCE_DIR}/resources/Ombrisk.ico)
+  else()
+    ombrisk_add_resource_table(${target} FILES ${OMBRISK_EDITOR_RESOURCES})
+  endif()
+endfunction()
