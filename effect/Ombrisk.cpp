@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "effect/OmbriskEditor.h"
 #include "effect/OmbriskParameters.h"
 #include "vst2/PluginFactory.h"
 
@@ -49,6 +50,8 @@ Ombrisk::Ombrisk(const fx::HostLaunchInfo& info)
   fx::IParam* params[kNumParams];
   for (int i = 0; i < kNumParams; ++i) params[i] = GetParam(i);
   InitOmbriskParameters(params);
+  SetEditorCreateFunction([this] { return CreateEditorGraphics(*this); });
+  SetLayoutFunction([](fx::IGraphicsContext& graphics) { LayoutEditor(graphics); });
 }
 
 Ombrisk::~Ombrisk() = default;

@@ -1,0 +1,168 @@
+#include "effect/OmbriskEditor.h"
+
+#include <cinttypes>
+#include <cstdio>
+
+#include "core/IFxAPIBase.h"
+#include "effect/OmbriskParameters.h"
+#include "graphics/IGraphics.h"
+#include "graphics/controls/IBKnobControl.h"
+#include "graphics/controls/IBKnobRotaterControl.h"
+#include "graphics/controls/IBSwitchControl.h"
+#include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/ICornerResizerControl.h"
+#include "graphics/controls/ITextControl.h"
+#include "platform/ModuleHandle.h"
+
+// The Windows editor window links in with the platform's editor target,
+// which defines OMBRISK_HAVE_WIN_EDITOR for this file.
+#if defined(_WIN32) && defined(OMBRISK_HAVE_WIN_EDITOR)
+#include "platform/win/IGraphicsWin.h"
+#endif
+
+namespace ombrisk {
+
+namespace ig = fx::igraphics;
+
+const char* ArchitectureWord() {
+#if defined(__x86_64__) || defined(_M_X64)
+  return "x86-64";
+#elif defined(__i386__) || defined(_M_IX86)
+  return "x86-32";
+#elif defined(__aarch64__) || defined(_M_ARM64)
+  return "arm64";
+#else
+  return "unknown";
+#endif
+}
+
+std::string MakeVersionLabel(std::int32_t packedVersion, const char* apiName) {
+  const auto v = static_cast<std::uint32_t>(packedVersion);
+  char version[33];
+  std::snprintf(version, sizeof version, "v%" PRIu32 ".%" PRIu32 ".%" PRIu32, v >> 16, (v >> 8) & 0xFF, v & 0xFF);
+  char label[101];
+  std::snprintf(label, sizeof label, "%s %s %s", version, ArchitectureWord(), apiName ? apiName : "");
+  return label;
+}
+
+std::unique_ptr<fx::IGraphicsContext> CreateEditorGraphics(fx::IGEditorDelegate& delegate) {
+#if defined(_WIN32) && defined(OMBRISK_HAVE_WIN_EDITOR)
+  auto graphics = std::make_unique<ig::IGraphicsWin>(delegate, kEditorWidth, kEditorHeight, kEditorFps,
+                                                     kEditorInitialScale);
+  graphics->SetModuleInstance(fx::platform::GetModuleInstance());
+  return graphics;
+#else
+  // No editor window on this platform (yet): the delegate opens nothing.
+  (void)delegate;
+  return nullptr;
+#endif
+}
+
+namespace {
+
+struct StripSpec {
+  const char* name;
+  std::int32_t frames;
+};
+
+// Step 7's strips, in load order.
+enum Strip { kLamp, kSlide, kFlip, kBody, kShadow, kHighlight, kSmallKnob, kNumStrips };
+constexpr StripSpec kStrips[kNumStrips] = {
+    {"ledOn.png", 2},    {"LiukuAnim.png", 2},     {"FlipperAnim.png", 2},    {"Nuppi.png", 1},
+    {"NupikkaVarjo.png", 1}, {"NuppiOverlay.png", 1}, {"BIASNUPPI.png", 1},
+};
+
+// The rectangle a control gets: its strip's frame at (x, y).
+ig::IBounds At(float x, float y, const ig::IBitmapStrip& strip) {
+  return {x, y, x + static_cast<float>(strip.FrameWidth()), y + static_cast<float>(strip.FrameHeight())};
+}
+
+enum class Kind { Knob, Rotater, Switch };
+struct ControlSpec {
+  Kind kind;
+  float x, y;
+  Strip strip;
+  std::int32_t param;
+};
+
+// Step 8's controls, in the order they are added (lamp, small knob, two
+// switches, then the four large knobs as shadow, body and highlight layers).
+constexpr ControlSpec kControls[] = {
+    {Kind::Knob, 824, 0, kLamp, kBypass},
+    {Kind::Rotater, 558, 630, kSmallKnob, kBias},
+    {Kind::Switch, 516, 752, kSlide, kReact},
+    {Kind::Switch, 1339, 354, kFlip, kBypass},
+    {Kind::Rotater, 137, 286, kShadow, kInputGain},
+    {Kind::Rotater, 137, 683, kShadow, kTame},
+    {Kind::Rotater, 891, 683, kShadow, kOutputGain},
+    {Kind::Rotater, 1246, 683, kShadow, kWet},
+    {Kind::Rotater, 137, 206, kBody, kInputGain},
+    {Kind::Rotater, 137, 603, kBody, kTame},
+    {Kind::Rotater, 891, 603, kBody, kOutputGain},
+    {Kind::Rotater, 1246, 603, kBody, kWet},
+    {Kind::Knob, 126, 192, kHighlight, kInputGain},
+    {Kind::Knob, 126, 590, kHighlight, kTame},
+    {Kind::Knob, 882, 590, kHighlight, kOutputGain},
+    {Kind::Knob, 1237, 590, kHighlight, kWet},
+};
+
+constexpr double kKnobGearing = 4.0;
+
+}  // namespace
+
+void LayoutEditor(fx::IGraphicsContext& context) {
+  auto* g = dynamic_cast<ig::IGraphics*>(&context);
+  if (!g || g->NControls() > 0) return;
+
+  // 1-3: mouse-over and tooltips, the corner handle, the shared text entry.
+  g->SetMouseOverEnabled(true);
+  g->SetTooltipsEnabled(true);
+  g->AddCornerResizer(std::make_unique<ig::ICornerResizerControl>(
+                          ig::IBounds(0, 0, static_cast<float>(kEditorWidth), static_cast<float>(kEditorHeight)), 20.0f),
+                      ig::ResizeMode::Scale, true);
+  g->AddTextEntryControl();
+
+  // 4-6: the font and the version label, centred in the bottom-right corner.
+  g->LoadFontResource("Roboto-Regular", "Roboto-Regular.ttf");
+  const auto* plugin = dynamic_cast<const fx::IFxAPIBase*>(&g->GetDelegate());
+  const std::string label = MakeVersionLabel(plugin ? plugin->GetPluginVersion() : 0, plugin ? plugin->GetAPIName() : "");
+  ig::ITextStyle style;
+  style.SetFontId("Roboto-Regular");
+  style.size = 20.0f;
+  style.colour = {255, 255, 255, 255};
+  style.entryBackground = {255, 255, 255, 255};
+  style.entryText = {255, 0, 0, 0};
+  style.angle = 0.0f;
+  style.hAlign = ig::ITextStyle::kCentre;
+  style.vAlign = ig::ITextStyle::kMiddle;
+  const auto w = static_cast<float>(g->Width()), h = static_cast<float>(g->Height());
+  g->AddControl(std::make_unique<ig::ITextControl>(ig::IBounds(w - 150, h - 30, w, h), label.c_str(), style,
+                                                   ig::IArgb{0, 0, 0, 0}));
+
+  // 7: the strips, vertical, at target scale 2.
+  ig::IBitmapStrip strips[kNumStrips];
+  for (int i = 0; i < kNumStrips; ++i) strips[i] = g->LoadBitmapStrip(kStrips[i].name, kStrips[i].frames, false, 2);
+
+  // 8: the sixteen controls.
+  for (const ControlSpec& c : kControls) {
+    const ig::IBitmapStrip& strip = strips[c.strip];
+    const ig::IBounds bounds = At(c.x, c.y, strip);
+    switch (c.kind) {
+      case Kind::Knob:
+        g->AddControl(std::make_unique<ig::IBKnobControl>(bounds, strip, c.param, 0, kKnobGearing));
+        break;
+      case Kind::Rotater:
+        g->AddControl(std::make_unique<ig::IBKnobRotaterControl>(bounds, strip, c.param));
+        break;
+      case Kind::Switch:
+        g->AddControl(std::make_unique<ig::IBSwitchControl>(bounds, strip, c.param));
+        break;
+    }
+  }
+
+  // 9: the background, at the front of the list so that it is drawn first.
+  const ig::IBitmapStrip background = g->LoadBitmapStrip("Ombriskbackground.jpg", 1, false, 0);
+  g->AddBackground(std::make_unique<ig::IBitmapControl>(0.0f, 0.0f, background, -1, ig::IBlendMode{}));
+}
+
+}  // namespace ombrisk

@@ -1,0 +1,615 @@
+#include "graphics/IGraphics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "core/TextBuffer.h"
+#include "core/Trace.h"
+#include "graphics/ResourceCaches.h"
+#include "graphics/controls/ICornerResizerControl.h"
+#include "graphics/controls/IControl.h"
+#include "graphics/controls/ITextEntryControl.h"
+
+namespace fx::igraphics {
+namespace {
+
+bool PositiveFinite(float v) { return std::isfinite(v) && v > 0.0f; }
+
+}  // namespace
+
+IGraphics::IGraphics(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
+                     float scale)
+    : delegate_(delegate),
+      width_(std::max<std::int32_t>(width, 1)),
+      height_(std::max<std::int32_t>(height, 1)),
+      fps_(std::max<std::int32_t>(fps, 1)),
+      drawScale_(PositiveFinite(scale) ? scale : 1.0f),
+      minScale_(drawScale_ * 0.5f),
+      maxScale_(drawScale_ * 2.0f),
+      store_(&ModuleResourceStore()) {
+  AddCacheUser();
+}
+
+IGraphics::~IGraphics() {
+  ClearControls();
+  RemoveCacheUser();
+}
+
+// ---------------------------------------------------------------- backend defaults
+
+const char* IGraphics::GetDrawingAPIStr() const { return "none"; }
+bool IGraphics::BitmapExtSupported(const char* /*name*/) const { return false; }
+void IGraphics::BeginFrame() {}
+void IGraphics::EndFrame() {}
+void IGraphics::OnViewInitialized(void* /*platformContext*/) {}
+void IGraphics::OnViewDestroyed() {}
+void IGraphics::DrawResize() {}
+void IGraphics::DrawBitmapRegion(const IBitmapStrip&, const IBounds&, std::int32_t, std::int32_t, const IBlendMode*) {}
+void IGraphics::PathReset() {}
+void IGraphics::PathCloseShape() {}
+void IGraphics::PathAddArc(float, float, float, float, float, std::int32_t) {}
+void IGraphics::PathMove(float, float) {}
+void IGraphics::PathAddLine(float, float) {}
+void IGraphics::PathAddCubic(float, float, float, float, float, float) {}
+void IGraphics::PathAddQuadratic(float, float, float, float) {}
+void IGraphics::PathWinding(std::int32_t) {}
+void IGraphics::PathFillWith(const IPattern&, const IFillOptions&, const IBlendMode*) {}
+void IGraphics::PathStrokeWith(const IPattern&, float, const IStrokeOptions&, const IBlendMode*) {}
+void IGraphics::PathTransform(const IMatrix&) {}
+void IGraphics::ClipToArea(const IBounds&) {}
+float IGraphics::MeasureString(const ITextStyle&, const char*, IBounds&) const { return 0.0f; }
+void IGraphics::DrawString(const ITextStyle&, const char*, const IBounds&, const IBlendMode*) {}
+bool IGraphics::LoadAPIFont(const char*, const PlatformFont&) { return false; }
+std::unique_ptr<APIBitmap> IGraphics::LoadAPIBitmap(const char*, std::int32_t, ResourceLocation, const std::string&) {
+  return nullptr;
+}
+std::unique_ptr<APIBitmap> IGraphics::CreateAPIBitmap(std::int32_t, std::int32_t, std::int32_t, float) {
+  return nullptr;
+}
+void IGraphics::DrawFastDropShadow(const IBounds&, const IBounds&, float, float, float, const IBlendMode*) {}
+void IGraphics::DrawDottedLine(const IArgb&, float, float, float, float, const IBlendMode*, float, float) {}
+void IGraphics::DrawDottedRect(const IArgb&, const IBounds&, const IBlendMode*, float, float) {}
+
+// ---------------------------------------------------------------- platform defaults
+
+void* IGraphics::OpenWindow(void* /*parent*/) { return nullptr; }
+void IGraphics::CloseWindow() {}
+void IGraphics::PlatformResize(bool /*parentAlreadyResized*/) {}
+void IGraphics::HideMouseCursor(bool, bool) {}
+void IGraphics::MoveMouseCursor(float, float) {}
+void IGraphics::SetPlatformCursor(std::int32_t) {}
+IPopupMenu* IGraphics::CreatePlatformPopupMenu(IPopupMenu&, const IBounds&) { return nullptr; }
+void IGraphics::CreatePlatformTextEntry(std::int32_t, const ITextStyle&, const IBounds&, std::int32_t, const char*) {}
+std::unique_ptr<PlatformFont> IGraphics::LoadPlatformFont(const char*, const char*, std::int32_t) { return nullptr; }
+void IGraphics::ActivateGLContext() {}
+void IGraphics::DeactivateGLContext() {}
+void IGraphics::ShowMessageBox(const char*, const char*, std::int32_t, MessageBoxCompletion) {}
+void IGraphics::PromptForFile(std::string& fileName, std::string&, std::int32_t, const char*) { fileName.clear(); }
+void IGraphics::PromptForDirectory(std::string& directory) { directory.clear(); }
+bool IGraphics::PromptForColour(IArgb&, const char*, ColourCompletion) { return false; }
+bool IGraphics::OpenURL(const char*, const char*, const char*, const char*) { return false; }
+bool IGraphics::RevealPathInExplorerOrFinder(const char*, bool) { return false; }
+bool IGraphics::GetTextFromClipboard(std::string& text) {
+  text.clear();
+  return false;
+}
+bool IGraphics::SetTextInClipboard(const char*) { return false; }
+void IGraphics::ShowTooltip(const char*) {}
+bool IGraphics::MultiTouchAvailable() const { return false; }
+float IGraphics::GetPlatformMonitorScale() const { return screenScale_; }
+
+// ---------------------------------------------------------------- context seam
+
+std::int32_t IGraphics::NControls() const { return static_cast<std::int32_t>(controls_.size()); }
+
+IControl* IGraphics::GetControl(std::int32_t index) const {
+  if (index < 0 || index >= NControls()) return nullptr;
+  return controls_[static_cast<std::size_t>(index)].get();
+}
+
+std::int32_t IGraphics::GetControlIdx(const IControl* control) const {
+  if (!control) return -1;
+  for (std::size_t i = 0; i < controls_.size(); ++i)
+    if (controls_[i].get() == control) return static_cast<std::int32_t>(i);
+  return -1;
+}
+
+std::int32_t IGraphics::NControlValues(std::int32_t control) const {
+  const IControl* c = GetControl(control);
+  return c ? c->NValues() : 0;
+}
+
+std::int32_t IGraphics::GetControlParamIdx(std::int32_t control, std::int32_t valueIndex) const {
+  const IControl* c = GetControl(control);
+  return c ? c->GetParamIdx(valueIndex) : -1;
+}
+
+void IGraphics::ApplyHostValue(std::int32_t control, double normalized, std::int32_t valueIndex) {
+  if (IControl* c = GetControl(control)) c->ApplyHostValue(normalized, valueIndex);
+}
+
+std::int32_t IGraphics::FindControlWithTag(std::int32_t tag) const {
+  return GetControlIdx(GetControlWithTag(tag));
+}
+
+IControl* IGraphics::GetControlWithTag(std::int32_t tag) const {
+  const auto it = tagMap_.find(tag);
+  return it == tagMap_.end() ? nullptr : it->second;
+}
+
+void IGraphics::SendControlMessage(std::int32_t control, std::int32_t messageTag, std::int32_t dataSize,
+                                   const void* data) {
+  if (IControl* c = GetControl(control)) c->OnDelegateMessage(messageTag, dataSize, data);
+}
+
+bool IGraphics::ControlWantsMidi(std::int32_t control) const {
+  const IControl* c = GetControl(control);
+  return c && c->GetWantsMidi();
+}
+
+void IGraphics::SendMidiToControl(std::int32_t control, const fx::MidiMessage& message) {
+  if (IControl* c = GetControl(control)) c->OnMidiMessage(message);
+}
+
+void IGraphics::GetMouseLocation(float& x, float& y) const {
+  x = cursorX_;
+  y = cursorY_;
+}
+
+// ---------------------------------------------------------------- control tree
+
+void IGraphics::InitialiseControl(IControl& control) {
+  control.SetDelegate(&delegate_);
+  control.SetGraphics(this);
+  control.OnSetUp();
+  control.OnBoundsChanged();
+  control.OnScaleChanged();
+}
+
+IControl* IGraphics::AddControl(std::unique_ptr<IControl> control, std::int32_t tag, const char* /*group*/) {
+  if (!control) return nullptr;
+  IControl* raw = control.get();
+  InitialiseControl(*raw);
+  raw->SetGroup("");
+  controls_.push_back(std::move(control));
+  if (tag != -1) tagMap_[tag] = raw;
+  raw->OnAdded();
+  return raw;
+}
+
+IControl* IGraphics::AddBackground(std::unique_ptr<IControl> control) {
+  if (!control) return nullptr;
+  IControl* raw = control.get();
+  InitialiseControl(*raw);
+  controls_.insert(controls_.begin(), std::move(control));
+  // Positions moved on by one: the hover index follows its control.
+  if (hoverIdx_ >= 0) ++hoverIdx_;
+  return raw;
+}
+
+void IGraphics::AddCornerResizer(std::unique_ptr<ICornerResizerControl> resizer, ResizeMode mode,
+                                 bool layoutOnResize) {
+  if (!resizer || cornerResizer_) return;  // the first one stays; the new one is deleted
+  cornerResizer_ = std::move(resizer);
+  resizeMode_ = mode;
+  layoutOnResize_ = layoutOnResize;
+  InitialiseControl(*cornerResizer_);
+}
+
+void IGraphics::AddTextEntryControl() {
+  if (textEntry_) return;
+  textEntry_ = std::make_unique<ITextEntryControl>();
+  InitialiseControl(*textEntry_);
+}
+
+void IGraphics::ClearControls() {
+  ReleaseCaptures();
+  HideCursor(false);
+  controlBeingEdited_ = nullptr;
+  editedValueIdx_ = -1;
+  controlWithMenu_ = nullptr;
+  menuValueIdx_ = -1;
+  hoverControl_ = nullptr;
+  hoverIdx_ = -1;
+  textEntry_.reset();
+  cornerResizer_.reset();
+  frameTimes_.reset();
+  overlays_.clear();
+  tagMap_.clear();
+  controls_.clear();
+}
+
+void IGraphics::ForgetControl(const IControl* control) {
+  for (auto it = captures_.begin(); it != captures_.end();) {
+    if (it->second == control)
+      it = captures_.erase(it);
+    else
+      ++it;
+  }
+  if (hoverControl_ == control) {
+    hoverControl_ = nullptr;
+    hoverIdx_ = -1;
+  }
+  if (controlBeingEdited_ == control) {
+    controlBeingEdited_ = nullptr;
+    editedValueIdx_ = -1;
+  }
+  if (controlWithMenu_ == control) {
+    controlWithMenu_ = nullptr;
+    menuValueIdx_ = -1;
+  }
+  for (auto it = tagMap_.begin(); it != tagMap_.end();) {
+    if (it->second == control)
+      it = tagMap_.erase(it);
+    else
+      ++it;
+  }
+}
+
+bool IGraphics::RemoveControl(IControl* control) {
+  const std::int32_t index = GetControlIdx(control);
+  if (index < 0) return false;
+  ForgetControl(control);
+  if (hoverIdx_ > index) --hoverIdx_;
+  controls_.erase(controls_.begin() + index);
+  return true;
+}
+
+void IGraphics::ForEachControl(const ControlFunction& function) {
+  // Index-based: a function may add controls to the list.
+  for (std::size_t i = 0; i < controls_.size(); ++i) function(*controls_[i]);
+  if (cornerResizer_) function(*cornerResizer_);
+  if (textEntry_) function(*textEntry_);
+  for (std::size_t i = 0; i < overlays_.size(); ++i) function(*overlays_[i]);
+}
+
+void IGraphics::ShowFrameRateDisplay(bool show) {
+  if (show && !frameTimes_) {
+    frameTimes_ = std::make_unique<FrameTimes>();
+    lastFrameTime_ = {};
+  } else if (!show) {
+    frameTimes_.reset();
+  }
+}
+
+// ---------------------------------------------------------------- drawing built here
+
+void IGraphics::PushTransform() { transformStack_.push_back(transform_); }
+
+void IGraphics::PopTransform() {
+  if (transformStack_.empty()) return;
+  transform_ = transformStack_.back();
+  transformStack_.pop_back();
+  PathTransform(transform_);
+}
+
+void IGraphics::SetTransform(const IMatrix& matrix) {
+  transform_ = matrix;
+  PathTransform(transform_);
+}
+
+void IGraphics::DrawBitmapRotated(const IBitmapStrip& strip, float cx, float cy, float degrees,
+                                  const IBlendMode* blend) {
+  if (!strip.IsValid() || !std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(degrees)) return;
+  const float drawScale = PositiveFinite(strip.GetDrawScale()) ? strip.GetDrawScale() : 1.0f;
+  const float w = static_cast<float>(strip.width) / drawScale;
+  const float h = static_cast<float>(strip.height) / drawScale;
+  PushTransform();
+  transform_.Translate(cx, cy);
+  PathTransform(transform_);
+  transform_.Rotate(degrees);
+  PathTransform(transform_);
+  DrawBitmapRegion(strip, IBounds{-w / 2.0f, -h / 2.0f, w / 2.0f, h / 2.0f}, 0, 0, blend);
+  PopTransform();
+}
+
+void IGraphics::FillRectangle(const IArgb& colour, const IBounds& bounds, const IBlendMode* blend) {
+  if (bounds.Empty() || !bounds.IsFinite()) return;
+  PathReset();
+  PathMove(bounds.left, bounds.top);
+  PathAddLine(bounds.right, bounds.top);
+  PathAddLine(bounds.right, bounds.bottom);
+  PathAddLine(bounds.left, bounds.bottom);
+  PathCloseShape();
+  PathFillWith(IPattern::Solid(colour), IFillOptions{}, blend);
+}
+
+void IGraphics::FillTriangleShape(const IArgb& colour, float x1, float y1, float x2, float y2, float x3, float y3,
+                                  const IBlendMode* blend) {
+  for (float v : {x1, y1, x2, y2, x3, y3})
+    if (!std::isfinite(v)) return;
+  PathReset();
+  PathMove(x1, y1);
+  PathAddLine(x2, y2);
+  PathAddLine(x3, y3);
+  PathCloseShape();
+  PathFillWith(IPattern::Solid(colour), IFillOptions{}, blend);
+}
+
+void IGraphics::FillCircleShape(const IArgb& colour, float x, float y, float radius, const IBlendMode* blend) {
+  if (!std::isfinite(x) || !std::isfinite(y) || !PositiveFinite(radius)) return;
+  PathReset();
+  PathAddArc(x, y, radius, 0.0f, 360.0f, 0);
+  PathCloseShape();
+  PathFillWith(IPattern::Solid(colour), IFillOptions{}, blend);
+}
+
+// ---------------------------------------------------------------- frame cycle
+
+void IGraphics::RecordFrameTime() {
+  if (!frameTimes_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (lastFrameTime_ != std::chrono::steady_clock::time_point{}) {
+    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(now - lastFrameTime_).count();
+    frameTimes_->position = (frameTimes_->position + 1) % kFrameTimeSamples;
+    frameTimes_->samples[static_cast<std::size_t>(frameTimes_->position)] =
+        static_cast<float>(static_cast<double>(ns) / 1e9);
+  }
+  lastFrameTime_ = now;
+}
+
+bool IGraphics::CollectDirtyAreas(std::vector<IBounds>& areas) {
+  RecordFrameTime();
+  if (frameFunction_) frameFunction_();
+  ForEachControl([](IControl& c) {
+    // A copy: the animation may end itself and clear the stored function.
+    if (IControl::ActionFunction animation = c.GetAnimationFunction()) animation(c);
+  });
+  bool any = false;
+  ForEachControl([&](IControl& c) {
+    if (!c.NeedsRedraw()) return;
+    const IBounds& b = c.GetBounds();
+    // A control that covers nothing has nothing to repaint.
+    if (b.Empty() || !b.IsFinite()) return;
+    areas.push_back(b.GetPadded(kDirtyPadding));
+    any = true;
+  });
+  if (any) ForEachControl([](IControl& c) { c.MarkClean(); });
+  return any;
+}
+
+namespace {
+
+// Appends the parts of r outside cut (up to four pieces) to out.
+void Subtract(const IBounds& r, const IBounds& cut, std::vector<IBounds>& out) {
+  const IBounds common = r.Intersect(cut);
+  if (common.Empty()) {
+    out.push_back(r);
+    return;
+  }
+  if (r.top < common.top) out.push_back({r.left, r.top, r.right, common.top});
+  if (common.bottom < r.bottom) out.push_back({r.left, common.bottom, r.right, r.bottom});
+  if (r.left < common.left) out.push_back({r.left, common.top, common.left, common.bottom});
+  if (common.right < r.right) out.push_back({common.right, common.top, r.right, common.bottom});
+}
+
+bool Mergeable(const IBounds& a, const IBounds& b) {
+  if (a.left == b.left && a.right == b.right) return a.top <= b.bottom && b.top <= a.bottom;
+  if (a.top == b.top && a.bottom == b.bottom) return a.left <= b.right && b.left <= a.right;
+  return false;
+}
+
+}  // namespace
+
+std::vector<IBounds> IGraphics::ReduceDirtyAreas(const std::vector<IBounds>& areas, float scale) {
+  // Aligned first: cuts then fall on pixel edges, so aligning can never make
+  // two reduced areas overlap again.
+  std::vector<IBounds> result;
+  for (const IBounds& area : areas) {
+    const IBounds aligned = area.GetPixelAligned(scale);
+    if (aligned.Empty()) continue;
+    // Overlap removal: an area inside the new one goes; the new one is cut
+    // back to the pieces no earlier area covers.
+    std::vector<IBounds> pieces{aligned};
+    result.erase(std::remove_if(result.begin(), result.end(),
+                                [&](const IBounds& earlier) { return aligned.Contains(earlier); }),
+                 result.end());
+    for (const IBounds& earlier : result) {
+      std::vector<IBounds> next;
+      for (const IBounds& piece : pieces) Subtract(piece, earlier, next);
+      pieces.swap(next);
+      if (pieces.empty()) break;
+    }
+    result.insert(result.end(), pieces.begin(), pieces.end());
+  }
+  // Merging: neighbours sharing a whole edge become one, first pair first.
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (std::size_t i = 0; i < result.size() && !merged; ++i) {
+      for (std::size_t j = i + 1; j < result.size(); ++j) {
+        if (Mergeable(result[i], result[j])) {
+          result[j] = result[i].Union(result[j]);
+          result.erase(result.begin() + static_cast<std::ptrdiff_t>(i));
+          merged = true;
+          break;
+        }
+      }
+    }
+  }
+  return result;
+}
+
+void IGraphics::PaintControl(IControl& control, const IBounds& area, bool isFirst) {
+  if (control.IsHidden() && !isFirst) return;
+  const IBounds clip = control.GetBounds().GetPadded(kDirtyPadding).GetPixelAligned(GetTotalScale()).Intersect(area);
+  if (clip.Empty()) return;
+  transform_ = IMatrix{};
+  transformStack_.clear();
+  PathTransform(transform_);
+  PathReset();
+  ClipToArea(clip);
+  currentClip_ = clip;
+  control.Paint(*this);
+}
+
+void IGraphics::PaintAreas(const std::vector<IBounds>& areas) {
+  if (areas.empty()) return;
+  const float s = GetTotalScale();
+  std::vector<IBounds> reduced;
+  if (paintUnion_) {
+    IBounds all;
+    for (const IBounds& a : areas)
+      if (a.IsFinite()) all = all.Union(a);
+    all = all.GetPixelAligned(s);
+    if (!all.Empty()) reduced.push_back(all);
+  } else {
+    reduced = ReduceDirtyAreas(areas, s);
+  }
+  BeginFrame();
+  for (const IBounds& area : reduced) {
+    for (std::size_t i = 0; i < controls_.size(); ++i) PaintControl(*controls_[i], area, i == 0);
+    if (cornerResizer_) PaintControl(*cornerResizer_, area, false);
+    if (textEntry_) PaintControl(*textEntry_, area, false);
+    for (std::size_t i = 0; i < overlays_.size(); ++i) PaintControl(*overlays_[i], area, false);
+  }
+  EndFrame();
+}
+
+std::int32_t IGraphics::WindowWidth() const {
+  return static_cast<std::int32_t>(static_cast<float>(static_cast<std::int32_t>(static_cast<float>(width_) * drawScale_)) *
+                                   screenScale_);
+}
+
+std::int32_t IGraphics::WindowHeight() const {
+  return static_cast<std::int32_t>(
+      static_cast<float>(static_cast<std::int32_t>(static_cast<float>(height_) * drawScale_)) * screenScale_);
+}
+
+void IGraphics::ResizeWindow() {
+  const bool answer = delegate_.ResizeFromEditor(WindowWidth(), WindowHeight(), true);
+  PlatformResize(answer);
+}
+
+void IGraphics::ResizeEditor(std::int32_t width, std::int32_t height, float scale) {
+  width = std::clamp(width, std::min(delegate_.GetMinWidth(), delegate_.GetMaxWidth()), delegate_.GetMaxWidth());
+  height = std::clamp(height, std::min(delegate_.GetMinHeight(), delegate_.GetMaxHeight()), delegate_.GetMaxHeight());
+  // A scale that is not a number keeps the current one; infinities clamp.
+  if (std::isnan(scale)) scale = drawScale_;
+  scale = std::clamp(scale, minScale_, maxScale_);
+  if (width == width_ && height == height_ && scale == drawScale_) return;
+  ReleaseCaptures();
+  HideCursor(false);
+  drawScale_ = scale;
+  width_ = width;
+  height_ = height;
+  if (cornerResizer_) cornerResizer_->OnScaleChanged();
+  ResizeWindow();
+  ForEachControl([](IControl& c) { c.OnBoundsChanged(); });
+  ForEachControl([](IControl& c) { c.MarkDirty(false, -1); });
+  DrawResize();
+  if (layoutOnResize_) delegate_.RunEditorLayout(this);
+}
+
+void IGraphics::ApplyScreenScale(float scale) {
+  if (!PositiveFinite(scale)) return;  // a monitor always has a positive scale
+  screenScale_ = scale;
+  ResizeWindow();
+  ForEachControl([](IControl& c) { c.OnScaleChanged(); });
+  ForEachControl([](IControl& c) { c.MarkDirty(false, -1); });
+  DrawResize();
+}
+
+void IGraphics::OnDragResize(float x, float y) {
+  if (!std::isfinite(x) || !std::isfinite(y)) return;
+  if (resizeMode_ == ResizeMode::Size) {
+    const float cx = std::clamp(x, -2.0e9f, 2.0e9f), cy = std::clamp(y, -2.0e9f, 2.0e9f);
+    ResizeEditor(static_cast<std::int32_t>(cx), static_cast<std::int32_t>(cy), drawScale_);
+    return;
+  }
+  if (!(mouseDownX_ > 0.0f) || !(mouseDownY_ > 0.0f)) return;
+  ResizeEditor(width_, height_, drawScale_ * std::min(x / mouseDownX_, y / mouseDownY_));
+}
+
+void IGraphics::EndResizeGesture() {
+  resizing_ = false;
+  if (resizeMode_ != ResizeMode::Scale) return;
+  ForEachControl([](IControl& c) { c.OnScaleChanged(); });
+  ForEachControl([](IControl& c) { c.MarkDirty(false, -1); });
+}
+
+// ---------------------------------------------------------------- value prompts
+
+void IGraphics::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IBounds& area, std::int32_t valueIndex,
+                                bool isContext) {
+  controlWithMenu_ = &control;
+  menuIsContext_ = isContext;
+  menuValueIdx_ = valueIndex;
+  IPopupMenu* chosen = CreatePlatformPopupMenu(menu, area);
+  FinishPopupMenu(chosen);
+}
+
+void IGraphics::PromptForValue(IControl& control, const IBounds& area, std::int32_t valueIndex) {
+  const fx::IParam* param = control.GetParam(valueIndex);
+  if (!param) return;
+  fx::TextBuffer current;
+  param->FormatValueText(param->GetValue(), false, current);
+  const fx::ParamKind kind = param->GetKind();
+  if (kind == fx::ParamKind::Enumerated ||
+      (kind == fx::ParamKind::Boolean && param->GetDisplayTextCount() > 0)) {
+    promptMenu_.Clear();
+    const std::size_t n = param->GetDisplayTextCount();
+    for (std::size_t i = 0; i < n; ++i) {
+      fx::TextBuffer text;
+      param->FormatValueText(static_cast<double>(i), false, text);
+      const bool checked = std::strcmp(text.Get(), current.Get()) == 0;
+      promptMenu_.AddItem(text.Get(), checked ? IPopupMenu::Item::kChecked : IPopupMenu::Item::kNoFlags, -1);
+    }
+    promptMenu_.SetRootTitle(param->GetName());
+    CreatePopupMenu(control, promptMenu_, area, valueIndex, false);
+    return;
+  }
+  std::string text = current.Get();
+  if (control.GetShowUnitInPrompt()) {
+    text += ' ';
+    text += param->GetUnitLabel();
+  }
+  controlBeingEdited_ = &control;
+  editedValueIdx_ = valueIndex;
+  if (textEntry_)
+    textEntry_->CreateTextEntry(control.GetParamIdx(valueIndex), control.GetTextStyle(), area,
+                                control.GetTextEntryLength(), text.c_str());
+  else
+    CreatePlatformTextEntry(control.GetParamIdx(valueIndex), control.GetTextStyle(), area,
+                            control.GetTextEntryLength(), text.c_str());
+  control.MarkDirty(false, -1);
+}
+
+void IGraphics::FinishTextEntry(const char* text) {
+  IControl* control = controlBeingEdited_;
+  if (!control) return;
+  const std::int32_t valueIndex = editedValueIdx_;
+  controlBeingEdited_ = nullptr;
+  editedValueIdx_ = -1;
+  if (const fx::IParam* param = control->GetParam(valueIndex)) {
+    // NormalizedFromReal snaps to the step, clamps to the range, shapes and clamps to 0..1.
+    control->ApplyUserValue(param->NormalizedFromReal(param->ParseValueText(text ? text : "")), valueIndex);
+  } else {
+    control->OnTextEntered(text ? text : "", valueIndex);
+  }
+}
+
+void IGraphics::CancelTextEntry() {
+  controlBeingEdited_ = nullptr;
+  editedValueIdx_ = -1;
+  ForEachControl([](IControl& c) { c.MarkDirty(false, -1); });
+}
+
+void IGraphics::FinishPopupMenu(IPopupMenu* menu) {
+  IControl* control = controlWithMenu_;
+  if (!control) return;
+  const std::int32_t valueIndex = menuValueIdx_;
+  if (menuIsContext_)
+    control->OnContextChoice(menu ? menu->GetChosenItemIdx() : -1);
+  else
+    control->OnMenuChoice(menu && menu->GetChosenItemIdx() >= 0 ? menu : nullptr, valueIndex);
+  // The choice may have removed the control.
+  if (controlWithMenu_ == control) {
+    for (std::int32_t j = 0; j < control->NValues(); ++j)
+      if (control->GetParamIdx(j) >= 0) delegate_.EndParamGestureFromEditor(control->GetParamIdx(j));
+  }
+  controlWithMenu_ = nullptr;
+  menuValueIdx_ = -1;
+}
+
+}  // namespace fx::igraphics

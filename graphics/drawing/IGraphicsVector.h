@@ -1,0 +1,167 @@
+#pragma once
+// The drawing backend: the graphics context's drawing operations (bitmaps,
+// paths, fills, strokes, text, clipping, transforms, layers) turned into
+// calls of the vector renderer on OpenGL 2.
+//
+// The page is drawn into an off-screen main frame buffer that keeps it
+// between frames, so that a frame redraws only its dirty areas; the end of
+// every frame presents the whole buffer to the window's frame buffer as one
+// image. The renderer exists between OnViewInitialized (the platform hands
+// in a GlViewContext with its context current) and OnViewDestroyed; without
+// it every drawing operation does nothing, and loading still works (images
+// are uploaded when a renderer is there to draw them).
+//
+// Renderer images belong to one renderer context, so each context has its
+// own bitmap cache under its own lock. Font file data is shared by the
+// whole process (FontDataCache). Layout units map to the renderer's canvas
+// through the draw scale; the canvas maps to pixels through the screen
+// scale. Editor thread, with the view's GL context current.
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "graphics/IGraphics.h"
+#include "graphics/drawing/FontDataCache.h"
+#include "renderer/FrameBufferImage.h"
+#include "renderer/Renderer.h"
+
+namespace fx::igraphics {
+
+class IGraphicsVector : public IGraphics {
+ public:
+  // A renderer image: decoded artwork, or a layer with its own frame buffer.
+  class Bitmap : public APIBitmap {
+   public:
+    // Decoded RGBA pixels (straight alpha), uploaded when a renderer exists.
+    Bitmap(IGraphicsVector& owner, std::vector<std::uint8_t> pixels, std::int32_t pixelWidth,
+           std::int32_t pixelHeight, std::int32_t resolution, float imageDrawScale);
+    // A layer: the frame buffer's image.
+    Bitmap(IGraphicsVector& owner, std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer, std::int32_t resolution,
+           float imageDrawScale);
+    ~Bitmap() override;
+
+    // The renderer image, uploading pending pixels first; 0 when there is none.
+    int EnsureImage();
+    fx::vg::FrameBufferImage* GetFrameBuffer() const { return frameBuffer_.get(); }
+    IGraphicsVector& GetOwner() const { return owner_; }
+    // Deletes the renderer image (the renderer is about to go); the record stays, drawing nothing.
+    void ReleaseImage();
+    bool shared = false;  // the image is not deleted with the record
+
+   private:
+    IGraphicsVector& owner_;
+    std::vector<std::uint8_t> pendingPixels_;
+    std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer_;
+  };
+
+  IGraphicsVector(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
+                  float scale);
+  ~IGraphicsVector() override;
+
+  // True when the lower-cased name (its first 32 characters) contains "png", "jpg" or "jpeg".
+  static bool IsSupportedBitmapName(const char* name);
+
+  const char* GetDrawingAPIStr() const override { return "Vector | GL2"; }
+  bool BitmapExtSupported(const char* name) const override { return IsSupportedBitmapName(name); }
+  void BeginFrame() override;
+  void EndFrame() override;
+  // platformContext: a GlViewContext (null does nothing).
+  void OnViewInitialized(void* platformContext) override;
+  void OnViewDestroyed() override;
+  void DrawResize() override;
+  void DrawBitmapRegion(const IBitmapStrip& strip, const IBounds& dest, std::int32_t srcX, std::int32_t srcY,
+                        const IBlendMode* blend) override;
+  void PathReset() override;
+  void PathCloseShape() override;
+  void PathAddArc(float cx, float cy, float r, float startDegrees, float endDegrees, std::int32_t winding) override;
+  void PathMove(float x, float y) override;
+  void PathAddLine(float x, float y) override;
+  void PathAddCubic(float c1x, float c1y, float c2x, float c2y, float x2, float y2) override;
+  void PathAddQuadratic(float cx, float cy, float x2, float y2) override;
+  void PathWinding(std::int32_t winding) override;
+  void PathFillWith(const IPattern& pattern, const IFillOptions& options, const IBlendMode* blend) override;
+  void PathStrokeWith(const IPattern& pattern, float thickness, const IStrokeOptions& options,
+                      const IBlendMode* blend) override;
+  void PathTransform(const IMatrix& matrix) override;
+  void ClipToArea(const IBounds& area) override;
+  float MeasureString(const ITextStyle& style, const char* text, IBounds& rect) const override;
+  void DrawString(const ITextStyle& style, const char* text, const IBounds& rect, const IBlendMode* blend) override;
+  bool LoadAPIFont(const char* fontId, const PlatformFont& font) override;
+  std::unique_ptr<APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale, ResourceLocation location,
+                                           const std::string& locationText) override;
+  // width x height pixels; scale and drawScale as for loaded bitmaps. Null without a renderer.
+  std::unique_ptr<APIBitmap> CreateAPIBitmap(std::int32_t width, std::int32_t height, std::int32_t scale,
+                                             float drawScale) override;
+  IBitmapStrip LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
+                               std::int32_t targetScale) override;
+  void DrawFastDropShadow(const IBounds& inner, const IBounds& outer, float xyDrop, float roundness, float blur,
+                          const IBlendMode* blend) override;
+  void DrawDottedLine(const IArgb& colour, float x1, float y1, float x2, float y2, const IBlendMode* blend,
+                      float thickness, float dashLength) override;
+  void DrawDottedRect(const IArgb& colour, const IBounds& bounds, const IBlendMode* blend, float thickness,
+                      float dashLength) override;
+
+  // Layers: drawing between StartLayer and EndLayer goes into an image of
+  // the area (layout units), which EndLayer hands back for drawing with
+  // DrawBitmapRegion (strip from MakeLayerStrip). Only inside a frame; false
+  // or null otherwise.
+  bool StartLayer(const IBounds& area);
+  std::unique_ptr<APIBitmap> EndLayer();
+  static IBitmapStrip MakeLayerStrip(APIBitmap* layer);
+
+  // ---- for the platform, headless rendering, tests and benchmarks
+  fx::vg::Renderer* GetRenderer() const { return renderer_.get(); }
+  const fx::vg::FrameBufferImage* GetMainFrameBuffer() const { return mainFrameBuffer_.get(); }
+  // Pixel size of the page: int(layout size x draw scale) x screen scale.
+  std::int32_t PagePixelWidth() const;
+  std::int32_t PagePixelHeight() const;
+  std::size_t NCachedBitmaps() const;
+  std::int32_t NFramesBegun() const { return framesBegun_; }
+
+ private:
+  struct CacheEntry {
+    std::uint32_t hash = 0;
+    std::string name;
+    double scale = 0.0;
+    std::unique_ptr<APIBitmap> bitmap;
+  };
+  struct Layer {
+    std::unique_ptr<Bitmap> bitmap;
+    IBounds area;
+  };
+
+  static std::uint32_t CacheKeyHash(const std::string& name, double scale);
+  APIBitmap* FindCached(const std::string& name, double scale) const;
+  void CreateRendererFonts();
+  void ReleaseGlResources();
+  // The renderer transform for layout units with the current layer's origin, then `m`.
+  void SetRendererTransform(const fx::vg::Transform& m);
+  void StartRendererFrame(std::int32_t pixelWidth, std::int32_t pixelHeight, std::uint32_t framebuffer);
+  void AddDottedSegment(float x1, float y1, float x2, float y2, float dashLength);
+  void SetPaint(const IPattern& pattern, const IBlendMode* blend, bool forStroke);
+  void NoteCurrentPoint(float x, float y) { currentX_ = x, currentY_ = y; }
+
+  std::unique_ptr<fx::vg::Renderer> renderer_;
+  std::unique_ptr<fx::vg::FrameBufferImage> mainFrameBuffer_;
+  std::vector<Layer> layers_;
+  // The fonts this context registered, by id, with the data they were made from.
+  std::vector<std::pair<std::string, FontDataCache::Bytes>> fonts_;
+  mutable std::mutex bitmapCacheLock_;
+  std::vector<CacheEntry> bitmapCache_;
+  // The part of an axis-aligned destination that can show through the clip;
+  // the destination itself under rotation or without a clip.
+  IBounds VisiblePart(const IBounds& dest) const;
+
+  fx::vg::Transform userTransform_;  // the last PathTransform's matrix
+  IBounds clipArea_;                 // the last ClipToArea's area (layout units); empty: none
+  std::uint32_t windowFramebuffer_ = 0;
+  bool inFrame_ = false;
+  std::int32_t framesBegun_ = 0;
+  float currentX_ = 0.0f, currentY_ = 0.0f;
+  float subpathX_ = 0.0f, subpathY_ = 0.0f;
+};
+
+}  // namespace fx::igraphics

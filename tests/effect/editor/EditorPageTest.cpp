@@ -1,0 +1,355 @@
+// The real editor page, laid out by the effect and drawn by the backend on a
+// headless GL context. Expected pixels are computed here from the artwork
+// files and the page geometry, never from earlier pictures of the page.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+#include <string>
+
+#include "GlCallCounter.h"
+#include "PageTestSupport.h"
+#include "effect/Ombrisk.h"
+#include "effect/OmbriskEditor.h"
+#include "effect/OmbriskParameters.h"
+#include "graphics/controls/IBKnobControl.h"
+#include "graphics/controls/IBKnobRotaterControl.h"
+#include "graphics/controls/IBSwitchControl.h"
+#include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/IControl.h"
+#include "graphics/controls/ICornerResizerControl.h"
+#include "graphics/controls/ITextControl.h"
+
+namespace ombrisk::page {
+namespace {
+
+using fx::igraphics::IBounds;
+using fx::igraphics::PageImage;
+using test::Colour;
+using test::Image;
+
+// How far a drawn pixel may be from the one computed here, per channel
+// (0..255): filtering and premultiplication round differently on the GPU.
+constexpr float kTolerance = 6.0f;
+
+struct Artwork {
+  Image background = test::LoadArtwork("Ombriskbackground.jpg");
+  Image lamp = test::LoadArtwork("ledOn.png");
+  Image slide = test::LoadArtwork("LiukuAnim.png");
+  Image flip = test::LoadArtwork("FlipperAnim.png");
+  Image body = test::LoadArtwork("Nuppi.png");
+  Image highlight = test::LoadArtwork("NuppiOverlay.png");
+};
+
+const Artwork& Art() {
+  static Artwork art;
+  return art;
+}
+
+class EditorPageTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    if (!test::SharedGl()) GTEST_SKIP() << "no OpenGL context: " << fx::platform::OffscreenGlContext::lastError();
+    ASSERT_FALSE(Art().background.Empty()) << "artwork missing in " << OMBRISK_ARTWORK_DIR;
+  }
+
+  static std::unique_ptr<EditorPage> Open(float scale) {
+    EditorPage::Options options;
+    options.scale = scale;
+    auto page = EditorPage::Create(test::View(), options);
+    if (page) page->RunFrame();
+    return page;
+  }
+};
+
+// The page pixel (x, y) at scale 1 as straight RGBA.
+Colour PagePixel(const PageImage& page, int x, int y) {
+  const std::uint8_t* p = page.At(x, y);
+  return {static_cast<float>(p[0]), static_cast<float>(p[1]), static_cast<float>(p[2]), static_cast<float>(p[3])};
+}
+
+float Distance(const Colour& a, const Colour& b) {
+  return std::max({std::fabs(a.r - b.r), std::fabs(a.g - b.g), std::fabs(a.b - b.b), std::fabs(a.a - b.a)});
+}
+
+// A frame of a vertical strip laid at (left, top), layer over `below`.
+Colour Layer(const Image& strip, int frames, int frame, int left, int top, int x, int y, const Colour& below) {
+  const int fh = strip.height / frames;
+  const int u = x - left, v = y - top;
+  if (u < 0 || v < 0 || u >= strip.width || v >= fh) return below;
+  return test::Over(test::Premultiplied(strip.At(u, v + frame * fh)), below);
+}
+
+Colour Background(int x, int y) { return test::Premultiplied(Art().background.At(x, y)); }
+
+struct Comparison {
+  int compared = 0;
+  int beyond = 0;  // pixels further than the tolerance
+};
+
+// Compares a page region at scale 1 with `expected(x, y, out)`, which may decline a pixel.
+template <class F>
+Comparison Compare(const PageImage& page, const IBounds& region, F expected) {
+  Comparison c;
+  for (int y = static_cast<int>(region.top); y < static_cast<int>(region.bottom); ++y)
+    for (int x = static_cast<int>(region.left); x < static_cast<int>(region.right); ++x) {
+      Colour want;
+      if (!expected(x, y, want)) continue;
+      ++c.compared;
+      if (Distance(want, PagePixel(page, x, y)) > kTolerance) ++c.beyond;
+    }
+  return c;
+}
+
+TEST_F(EditorPageTest, PageIsHalfSizeAtScaleHalfAndFullSizeAtScaleOne) {
+  auto half = Open(0.5f);
+  ASSERT_NE(half, nullptr);
+  const PageImage small = half->ReadPage();
+  EXPECT_EQ(small.width, 815);
+  EXPECT_EQ(small.height, 505);
+  half.reset();
+  auto full = Open(1.0f);
+  ASSERT_NE(full, nullptr);
+  const PageImage large = full->ReadPage();
+  EXPECT_EQ(large.width, 1630);
+  EXPECT_EQ(large.height, 1010);
+  // The page is opaque: the background covers it.
+  EXPECT_EQ(large.At(5, 5)[3], 255);
+  EXPECT_EQ(large.At(1625, 1005)[3], 255);
+}
+
+TEST_F(EditorPageTest, LayoutHoldsEighteenControlsAtTheirRectanglesAndRunsOnce) {
+  auto page = Open(0.5f);
+  ASSERT_NE(page, nullptr);
+  fx::igraphics::IGraphics& g = page->Graphics();
+  ASSERT_EQ(g.NControls(), 18);
+  auto* background = dynamic_cast<fx::igraphics::IBitmapControl*>(g.GetControl(0));
+  ASSERT_NE(background, nullptr);
+  EXPECT_EQ(background->GetBounds(), IBounds(0, 0, 1630, 1012));
+  auto* label = dynamic_cast<fx::igraphics::ITextControl*>(g.GetControl(1));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->GetLabel(), std::string("v1.0.0 ") + ArchitectureWord() + " VST2");
+  EXPECT_NEAR(label->GetBounds().MW(), 1555.0f, 0.5f);
+  EXPECT_NEAR(label->GetBounds().MH(), 995.0f, 0.5f);
+  EXPECT_TRUE(label->GetIgnoreMouse());
+
+  struct Row {
+    const char* kind;
+    IBounds rect;
+    std::int32_t param;
+  };
+  const Row rows[16] = {
+      {"knob", {824, 0, 1630, 935}, 4},      {"rotater", {558, 630, 616, 688}, 6},
+      {"switch", {516, 752, 770, 906}, 3},   {"switch", {1339, 354, 1405, 505}, 4},
+      {"rotater", {137, 286, 389, 533}, 0},  {"rotater", {137, 683, 389, 930}, 2},
+      {"rotater", {891, 683, 1143, 930}, 5}, {"rotater", {1246, 683, 1498, 930}, 1},
+      {"rotater", {137, 206, 383, 452}, 0},  {"rotater", {137, 603, 383, 849}, 2},
+      {"rotater", {891, 603, 1137, 849}, 5}, {"rotater", {1246, 603, 1492, 849}, 1},
+      {"knob", {126, 192, 394, 486}, 0},     {"knob", {126, 590, 394, 884}, 2},
+      {"knob", {882, 590, 1150, 884}, 5},    {"knob", {1237, 590, 1505, 884}, 1},
+  };
+  for (int i = 0; i < 16; ++i) {
+    fx::igraphics::IControl* c = g.GetControl(i + 2);
+    ASSERT_NE(c, nullptr) << i;
+    EXPECT_EQ(c->GetBounds(), rows[i].rect) << "row " << i + 1;
+    EXPECT_EQ(c->GetParamIdx(), rows[i].param) << "row " << i + 1;
+    const std::string kind = rows[i].kind;
+    const bool rotater = dynamic_cast<fx::igraphics::IBKnobRotaterControl*>(c) != nullptr;
+    const bool knob = dynamic_cast<fx::igraphics::IBKnobControl*>(c) != nullptr && !rotater;
+    const bool isSwitch = dynamic_cast<fx::igraphics::IBSwitchControl*>(c) != nullptr;
+    EXPECT_EQ(rotater, kind == "rotater") << "row " << i + 1;
+    EXPECT_EQ(knob, kind == "knob") << "row " << i + 1;
+    EXPECT_EQ(isSwitch, kind == "switch") << "row " << i + 1;
+  }
+  ASSERT_NE(g.GetCornerResizer(), nullptr);
+  EXPECT_EQ(g.GetCornerResizer()->GetBounds(), IBounds(1590, 970, 1630, 1010));
+  EXPECT_NE(g.GetTextEntryControl(), nullptr);
+  EXPECT_TRUE(g.MouseOverEnabled());
+  EXPECT_TRUE(g.TooltipsEnabled());
+
+  fx::igraphics::IControl* first = g.GetControl(2);
+  LayoutEditor(g);
+  EXPECT_EQ(g.NControls(), 18);
+  EXPECT_EQ(g.GetControl(2), first);
+}
+
+TEST_F(EditorPageTest, VersionLabelNamesVersionArchitectureAndInterface) {
+  EXPECT_EQ(MakeVersionLabel(0x010203, "VST2"), std::string("v1.2.3 ") + ArchitectureWord() + " VST2");
+  EXPECT_EQ(MakeVersionLabel(0x00010000, "VST2"), std::string("v1.0.0 ") + ArchitectureWord() + " VST2");
+  EXPECT_EQ(MakeVersionLabel(0x0A0B0C, ""), std::string("v10.11.12 ") + ArchitectureWord() + " ");
+#if defined(__x86_64__) || defined(_M_X64)
+  EXPECT_STREQ(ArchitectureWord(), "x86-64");
+#elif defined(__i386__) || defined(_M_IX86)
+  EXPECT_STREQ(ArchitectureWord(), "x86-32");
+#endif
+}
+
+// The body of the Input Gain knob (row 9) at scale 1: centre (260, 329).
+void ExpectBodyRotatedBy(const PageImage& page, float degrees, bool expectMatch) {
+  const Image& body = Art().body;
+  const Image& hl = Art().highlight;
+  const float cx = 260.0f, cy = 329.0f;
+  const float a = -degrees / 180.0f * std::numbers::pi_v<float>;
+  const float c = std::cos(a), s = std::sin(a);
+  const Comparison result = Compare(page, IBounds(137, 206, 383, 452), [&](int x, int y, Colour& want) {
+    const float px = x + 0.5f - cx, py = y + 0.5f - cy;
+    const float u = c * px - s * py + body.width / 2.0f, v = s * px + c * py + body.height / 2.0f;
+    if (!test::SampleOpaque(body, u, v, want)) return false;
+    // The highlight (row 13) lies over it unrotated at (126, 192).
+    want = Layer(hl, 1, 0, 126, 192, x, y, want);
+    return true;
+  });
+  ASSERT_GT(result.compared, 246 * 246 / 4) << "too few opaque body pixels to compare";
+  const double share = static_cast<double>(result.beyond) / result.compared;
+  if (expectMatch)
+    EXPECT_LT(share, 0.01) << degrees << " degrees: " << result.beyond << " of " << result.compared;
+  else
+    EXPECT_GT(share, 0.05) << degrees << " degrees should not match";
+}
+
+TEST_F(EditorPageTest, KnobBodyPixelsRotateWithTheParameter) {
+  ASSERT_FALSE(Art().body.Empty());
+  auto page = Open(1.0f);
+  ASSERT_NE(page, nullptr);
+  for (double v : {0.0, 0.25, 0.5, 0.8, 1.0}) {
+    page->SetParameter(kInputGain, v);
+    page->RunFrame();
+    const PageImage image = page->ReadPage();
+    const float angle = static_cast<float>(v * 260.0 - 130.0);
+    ExpectBodyRotatedBy(image, angle, true);
+    ExpectBodyRotatedBy(image, angle + 20.0f, false);  // the comparison can tell angles apart
+  }
+}
+
+// Every pixel of `region` not under one of the controls other than those
+// listed (and the background) is compared with `expected`.
+bool Uncovered(fx::igraphics::IGraphics& g, std::initializer_list<int> allowed, int x, int y) {
+  for (int i = 1; i < g.NControls(); ++i) {
+    if (std::find(allowed.begin(), allowed.end(), i) != allowed.end()) continue;
+    if (g.GetControl(i)->GetBounds().GetPadded(2).Contains(x + 0.5f, y + 0.5f)) return false;
+  }
+  return !IBounds(1588, 968, 1630, 1010).Contains(x + 0.5f, y + 0.5f);  // the corner handle
+}
+
+TEST_F(EditorPageTest, LampShowsItsSecondFrameFromHalfBypassUpwards) {
+  auto page = Open(1.0f);
+  ASSERT_NE(page, nullptr);
+  fx::igraphics::IGraphics& g = page->Graphics();
+  for (double v : {0.0, 0.49, 0.5, 1.0}) {
+    page->SetParameter(kBypass, v);
+    page->RunFrame();
+    const PageImage image = page->ReadPage();
+    for (int frame : {0, 1}) {
+      const Comparison result = Compare(image, IBounds(824, 0, 1630, 935), [&](int x, int y, Colour& want) {
+        if (!Uncovered(g, {2}, x, y)) return false;
+        want = Layer(Art().lamp, 2, frame, 824, 0, x, y, Background(x, y));
+        return true;
+      });
+      const bool shown = frame == (v >= 0.5 ? 1 : 0);
+      ASSERT_GT(result.compared, 100000);
+      if (shown)
+        EXPECT_LT(result.beyond, result.compared / 200) << "value " << v << " frame " << frame + 1;
+      else
+        EXPECT_GT(result.beyond, result.compared / 50) << "value " << v << " frame " << frame + 1;
+    }
+  }
+}
+
+TEST_F(EditorPageTest, SwitchesShowTheFrameOfTheirParameter) {
+  auto page = Open(1.0f);
+  ASSERT_NE(page, nullptr);
+  for (double v : {0.0, 1.0}) {
+    page->SetParameter(kReact, v);
+    page->SetParameter(kBypass, v);
+    page->RunFrame();
+    const PageImage image = page->ReadPage();
+    const int frame = v >= 0.5 ? 1 : 0;
+    const Comparison slide = Compare(image, IBounds(516, 752, 770, 906), [&](int x, int y, Colour& want) {
+      want = Layer(Art().slide, 2, frame, 516, 752, x, y, Background(x, y));
+      return true;
+    });
+    const Comparison slideOther = Compare(image, IBounds(516, 752, 770, 906), [&](int x, int y, Colour& want) {
+      want = Layer(Art().slide, 2, 1 - frame, 516, 752, x, y, Background(x, y));
+      return true;
+    });
+    const Comparison flip = Compare(image, IBounds(1339, 354, 1405, 505), [&](int x, int y, Colour& want) {
+      want = Layer(Art().flip, 2, frame, 1339, 354, x, y, Layer(Art().lamp, 2, frame, 824, 0, x, y, Background(x, y)));
+      return true;
+    });
+    const Comparison flipOther = Compare(image, IBounds(1339, 354, 1405, 505), [&](int x, int y, Colour& want) {
+      want = Layer(Art().flip, 2, 1 - frame, 1339, 354, x, y, Layer(Art().lamp, 2, frame, 824, 0, x, y, Background(x, y)));
+      return true;
+    });
+    EXPECT_LT(slide.beyond, slide.compared / 200) << v;
+    EXPECT_GT(slideOther.beyond, slideOther.compared / 50) << v;
+    EXPECT_LT(flip.beyond, flip.compared / 200) << v;
+    EXPECT_GT(flipOther.beyond, flipOther.compared / 50) << v;
+  }
+}
+
+TEST_F(EditorPageTest, VersionLabelIsDrawnInsideItsRectangle) {
+  auto page = Open(1.0f);
+  ASSERT_NE(page, nullptr);
+  const IBounds label = page->Graphics().GetControl(1)->GetBounds();
+  const PageImage image = page->ReadPage();
+  int inside = 0, outside = 0;
+  for (int y = 940; y < 1010; ++y)
+    for (int x = 1380; x < 1630; ++x) {
+      if (IBounds(1588, 968, 1630, 1010).Contains(x + 0.5f, y + 0.5f)) continue;  // corner handle
+      const bool text = Distance(PagePixel(image, x, y), Background(x, y)) > 48;
+      if (!text) continue;
+      if (label.GetPadded(1).Contains(x + 0.5f, y + 0.5f))
+        ++inside;
+      else
+        ++outside;
+    }
+  EXPECT_GT(inside, 50);
+  EXPECT_EQ(outside, 0);
+}
+
+TEST_F(EditorPageTest, PartialRepaintIsPixelIdenticalToAFullRepaint) {
+  for (float scale : {0.5f, 1.0f}) {
+    auto page = Open(scale);
+    ASSERT_NE(page, nullptr);
+    // Switches and the lamp are flipped from whatever their default is.
+    const std::pair<std::int32_t, double> changes[] = {
+        {kInputGain, 0.83}, {kBias, 0.2}, {kReact, -1}, {kBypass, -1}, {kWet, 0.37}, {kTame, 0.61}};
+    for (auto [index, value] : changes) {
+      if (value < 0) value = page->Plugin().GetParam(index)->GetNormalizedValue() < 0.5 ? 1.0 : 0.0;
+      const PageImage before = page->ReadPage();
+      page->SetParameter(index, value);
+      EXPECT_GT(page->RunFrame(), 0);
+      const PageImage partial = page->ReadPage();
+      page->RepaintAll();
+      const PageImage full = page->ReadPage();
+      ASSERT_EQ(partial.pixels.size(), full.pixels.size());
+      EXPECT_NE(before.pixels, partial.pixels) << "parameter " << index << " changed nothing";
+      std::size_t differing = 0;
+      for (std::size_t i = 0; i < full.pixels.size(); i += 4)
+        if (std::memcmp(&partial.pixels[i], &full.pixels[i], 4) != 0) ++differing;
+      EXPECT_EQ(differing, 0u) << "parameter " << index << " at scale " << scale;
+    }
+  }
+}
+
+TEST_F(EditorPageTest, AnIdleFrameDoesNoGlWork) {
+  EditorPage::Options options;
+  auto page = EditorPage::Create(GlCallCounter::Wrap(test::View()), options);
+  ASSERT_NE(page, nullptr);
+  const std::uint64_t start = GlCallCounter::Calls();
+  EXPECT_GT(page->RunFrame(), 0);  // the first frame paints the page
+  const std::uint64_t painted = GlCallCounter::Calls();
+  EXPECT_GT(painted, start);
+  EXPECT_EQ(page->RunFrame(), 0);
+  EXPECT_EQ(page->RunFrame(), 0);
+  EXPECT_EQ(GlCallCounter::Calls(), painted);
+  page->SetParameter(kBias, 0.9);
+  EXPECT_GT(page->RunFrame(), 0);
+  EXPECT_GT(GlCallCounter::Calls(), painted);
+}
+
+}  // namespace
+}  // namespace ombrisk::page

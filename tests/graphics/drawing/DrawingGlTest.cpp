@@ -1,0 +1,341 @@
+// The backend on a real GL context: the main frame buffer, bitmaps, paths,
+// blends, clipping, layers, text, shadows and dotted lines, checked on the
+// pixels presented to the (off-screen) window frame buffer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "DrawingTestSupport.h"
+#include "graphics/drawing/IGraphicsHeadless.h"
+
+namespace fx::igraphics {
+namespace {
+
+namespace gl = fx::vg::gl;
+using fx::vg::GLint;
+using fx::vg::GLuint;
+
+struct Rgba {
+  int r, g, b, a;
+};
+
+Rgba Pixel(const PageImage& image, int x, int y) {
+  const std::uint8_t* p = image.At(x, y);
+  return {p[0], p[1], p[2], p[3]};
+}
+
+std::vector<std::uint8_t> Solid(int w, int h, Rgba c) {
+  std::vector<std::uint8_t> px;
+  for (int i = 0; i < w * h; ++i)
+    px.insert(px.end(), {static_cast<std::uint8_t>(c.r), static_cast<std::uint8_t>(c.g),
+                         static_cast<std::uint8_t>(c.b), static_cast<std::uint8_t>(c.a)});
+  return px;
+}
+
+void AddRect(IGraphicsVector& g, const IBounds& r) {
+  g.PathMove(r.left, r.top);
+  g.PathAddLine(r.right, r.top);
+  g.PathAddLine(r.right, r.bottom);
+  g.PathAddLine(r.left, r.bottom);
+  g.PathCloseShape();
+}
+
+class DrawingGl : public testing::Test {
+ protected:
+  void SetUp() override {
+    gl_ = test::SharedGl();
+    if (!gl_) GTEST_SKIP() << "no OpenGL context: " << fx::platform::OffscreenGlContext::lastError();
+    // A two-frame strip: the top frame red, the bottom one blue.
+    std::vector<std::uint8_t> strip = Solid(4, 4, {255, 0, 0, 255});
+    const std::vector<std::uint8_t> blue = Solid(4, 4, {0, 0, 255, 255});
+    strip.insert(strip.end(), blue.begin(), blue.end());
+    store_.Add("strip.png", test::EncodePng(4, 8, strip));
+    store_.Add("white.png", test::EncodePng(4, 4, Solid(4, 4, {255, 255, 255, 255})));
+    store_.Add("anim.gif", test::EncodePng(4, 4, Solid(4, 4, {255, 255, 255, 255})));
+    store_.Add("test.ttf", test::ReadFile(OMBRISK_TEST_FONT));
+    Open(40, 20);
+  }
+
+  void Open(std::int32_t w, std::int32_t h) {
+    g_.reset();
+    g_ = std::make_unique<IGraphicsHeadless>(delegate_, w, h, 60, 1.0f);
+    g_->SetResourceStore(&store_);
+    ASSERT_TRUE(g_->OpenView({gl_->loader(), gl_->loaderUser()}));
+  }
+
+  // Draws with `draw` inside one frame and reads the presented page. The
+  // main frame buffer keeps the last frame: it is first emptied with a
+  // destination-in fill of transparent black.
+  template <class F>
+  PageImage Frame(F draw) {
+    g_->BeginFrame();
+    g_->ClipToArea(IBounds{});
+    const IBlendMode destinationIn{5, 1.0f};
+    AddRect(*g_, IBounds(0, 0, static_cast<float>(g_->Width()), static_cast<float>(g_->Height())));
+    g_->PathFillWith(IPattern::Solid(IArgb{0, 0, 0, 0}), IFillOptions{}, &destinationIn);
+    draw(*g_);
+    g_->EndFrame();
+    return g_->ReadPage();
+  }
+
+  fx::platform::OffscreenGlContext* gl_ = nullptr;
+  test::TestDelegate delegate_;
+  test::MemoryStore store_;
+  std::unique_ptr<IGraphicsHeadless> g_;
+};
+
+TEST_F(DrawingGl, MainFrameBufferHasThePagePixelSizeAStencilAndLeavesBindingsAlone) {
+  const fx::vg::FrameBufferImage* main = g_->GetMainFrameBuffer();
+  ASSERT_NE(main, nullptr);
+  EXPECT_EQ(main->width(), 40);
+  EXPECT_EQ(main->height(), 20);
+  EXPECT_TRUE(main->stencilFormat() == gl::kStencilIndex8 || main->stencilFormat() == gl::kDepth24Stencil8);
+  const fx::vg::GlApi& api = g_->GetRenderer()->gl();
+  auto other = fx::vg::FrameBufferImage::create(*g_->GetRenderer(), 8, 8);
+  ASSERT_NE(other, nullptr);
+  api.BindFramebuffer(gl::kFramebuffer, other->framebuffer());
+  api.BindRenderbuffer(gl::kRenderbuffer, other->renderbuffer());
+  g_->ResizeEditor(40, 20, 0.5f);  // a new pixel size re-creates the buffer
+  g_->DrawResize();
+  GLint fb = 0, rb = 0;
+  api.GetIntegerv(gl::kFramebufferBinding, &fb);
+  api.GetIntegerv(gl::kRenderbufferBinding, &rb);
+  EXPECT_EQ(static_cast<GLuint>(fb), other->framebuffer());
+  EXPECT_EQ(static_cast<GLuint>(rb), other->renderbuffer());
+  api.BindFramebuffer(gl::kFramebuffer, 0);
+  api.BindRenderbuffer(gl::kRenderbuffer, 0);
+}
+
+TEST_F(DrawingGl, BitmapRegionShowsTheFrameChosenBySourceOffsetOnlyUnderTheDestination) {
+  const IBitmapStrip strip = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  ASSERT_NE(strip.bitmap, nullptr);
+  EXPECT_EQ(strip.width, 4);
+  EXPECT_EQ(strip.height, 8);
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.DrawBitmapRegion(strip, IBounds(10, 5, 14, 9), 0, 4, nullptr);  // frame 2
+    g.DrawBitmapRegion(strip, IBounds(20, 5, 24, 9), 0, 0, nullptr);  // frame 1
+  });
+  ASSERT_EQ(page.width, 40);
+  for (int y = 5; y < 9; ++y)
+    for (int x = 10; x < 14; ++x) {
+      const Rgba p = Pixel(page, x, y), q = Pixel(page, x + 10, y);
+      EXPECT_TRUE(p.b == 255 && p.r == 0 && p.a == 255) << x << "," << y;
+      EXPECT_TRUE(q.r == 255 && q.b == 0 && q.a == 255) << x << "," << y;
+    }
+  EXPECT_EQ(Pixel(page, 10, 9).a, 0);  // below the destination: nothing
+  EXPECT_EQ(Pixel(page, 9, 5).a, 0);
+  EXPECT_EQ(Pixel(page, 30, 15).a, 0);
+}
+
+TEST_F(DrawingGl, ClippedBitmapsShowOnlyTheirClippedPartInPlace) {
+  const IBitmapStrip strip = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  IMatrix shift;
+  shift.Translate(2, 0);
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.ClipToArea(IBounds(11, 0, 13, 20));
+    g.PathTransform(shift);
+    g.DrawBitmapRegion(strip, IBounds(8, 5, 12, 13), 0, 0, nullptr);  // lands at x 10..14, both frames
+  });
+  EXPECT_EQ(Pixel(page, 10, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 13, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 11, 6).r, 255);  // top frame red, in place
+  EXPECT_EQ(Pixel(page, 12, 6).r, 255);
+  EXPECT_EQ(Pixel(page, 11, 10).b, 255);  // bottom frame blue
+  EXPECT_EQ(Pixel(page, 12, 12).b, 255);
+  EXPECT_EQ(Pixel(page, 12, 13).a, 0);
+}
+
+TEST_F(DrawingGl, BitmapCacheDecodesOnceAndMissingOrRefusedImagesGiveEmptyStrips) {
+  const IBitmapStrip a = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  const IBitmapStrip b = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  // Target 2 finds only the plain file: the scale-1 bitmap is reused.
+  const IBitmapStrip c = g_->LoadBitmapStrip("strip.png", 2, false, 2);
+  EXPECT_EQ(a.bitmap, b.bitmap);
+  EXPECT_EQ(a.bitmap, c.bitmap);
+  EXPECT_EQ(c.width, 4);
+  EXPECT_EQ(g_->NCachedBitmaps(), 1u);
+  const IBitmapStrip missing = g_->LoadBitmapStrip("nothing.png", 1, false, 1);
+  EXPECT_EQ(missing.bitmap, nullptr);
+  EXPECT_EQ(missing.width, 0);
+  EXPECT_EQ(missing.nFrames, 0);
+  EXPECT_TRUE(missing.resourceName.empty());
+  EXPECT_EQ(g_->LoadBitmapStrip("anim.gif", 1, false, 1).bitmap, nullptr);
+  EXPECT_EQ(g_->NCachedBitmaps(), 1u);
+  // Drawing an empty strip draws nothing.
+  const PageImage page = Frame([&](IGraphicsVector& g) { g.DrawBitmapRegion(missing, IBounds(0, 0, 40, 20), 0, 0, nullptr); });
+  EXPECT_EQ(Pixel(page, 20, 10).a, 0);
+}
+
+TEST_F(DrawingGl, BlendWeightQuarterDrawsBitmapsAtAQuarterOfTheirAlpha) {
+  const IBitmapStrip white = g_->LoadBitmapStrip("white.png", 1, false, 1);
+  const IBlendMode disabled{0, 0.25f};
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.DrawBitmapRegion(white, IBounds(0, 0, 4, 4), 0, 0, &disabled);
+    g.DrawBitmapRegion(white, IBounds(10, 0, 14, 4), 0, 0, nullptr);
+  });
+  const Rgba quarter = Pixel(page, 2, 2), full = Pixel(page, 12, 2);
+  EXPECT_NEAR(quarter.a, 64, 1);
+  EXPECT_NEAR(quarter.r, 64, 1);  // premultiplied in the frame buffer
+  EXPECT_EQ(full.a, 255);
+}
+
+TEST_F(DrawingGl, XorBlendClearsTheOverlapAndNoBlendDrawsSourceOver) {
+  const IBlendMode xorBlend{9, 1.0f};
+  const IArgb red{255, 255, 0, 0}, blue{255, 0, 0, 255};
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    AddRect(g, IBounds(0, 0, 12, 10));
+    g.PathFillWith(IPattern::Solid(red), IFillOptions{}, nullptr);
+    AddRect(g, IBounds(6, 0, 18, 10));
+    g.PathFillWith(IPattern::Solid(blue), IFillOptions{}, &xorBlend);
+    AddRect(g, IBounds(20, 0, 32, 10));
+    g.PathFillWith(IPattern::Solid(red), IFillOptions{}, nullptr);
+    AddRect(g, IBounds(26, 0, 38, 10));
+    g.PathFillWith(IPattern::Solid(blue), IFillOptions{}, nullptr);
+  });
+  EXPECT_EQ(Pixel(page, 3, 5).r, 255);
+  EXPECT_EQ(Pixel(page, 9, 5).a, 0);    // overlap under xor
+  EXPECT_EQ(Pixel(page, 15, 5).b, 255);
+  const Rgba over = Pixel(page, 29, 5);  // overlap under source-over
+  EXPECT_EQ(over.b, 255);
+  EXPECT_EQ(over.r, 0);
+  EXPECT_EQ(over.a, 255);
+}
+
+TEST_F(DrawingGl, ArcsStartAtTwelveOClockAndRunClockwiseForWindingZero) {
+  const IArgb white{255, 255, 255, 255};
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.PathMove(10, 10);
+    g.PathAddArc(10, 10, 9, 0, 90, 0);  // the upper-right quarter
+    g.PathCloseShape();
+    g.PathFillWith(IPattern::Solid(white), IFillOptions{}, nullptr);
+    g.PathMove(30, 10);
+    g.PathAddArc(30, 10, 9, 0, 90, 1);  // the other three quarters
+    g.PathCloseShape();
+    g.PathFillWith(IPattern::Solid(white), IFillOptions{}, nullptr);
+  });
+  EXPECT_EQ(Pixel(page, 14, 6).a, 255);
+  EXPECT_EQ(Pixel(page, 6, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 14, 14).a, 0);
+  EXPECT_EQ(Pixel(page, 34, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 26, 6).a, 255);
+  EXPECT_EQ(Pixel(page, 34, 14).a, 255);
+}
+
+TEST_F(DrawingGl, QuadraticsBecomeCubicsFromTheCurrentPoint) {
+  const IArgb white{255, 255, 255, 255};
+  IStrokeOptions options;
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.PathMove(2, 18);
+    g.PathAddQuadratic(20, -14, 38, 18);  // its midpoint is (20, 2)
+    g.PathStrokeWith(IPattern::Solid(white), 2.0f, options, nullptr);
+  });
+  EXPECT_GT(Pixel(page, 20, 2).a, 128);
+  EXPECT_EQ(Pixel(page, 20, 8).a, 0);
+  EXPECT_EQ(Pixel(page, 20, 12).a, 0);
+}
+
+TEST_F(DrawingGl, ClipToAreaLimitsDrawingToTheArea) {
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.ClipToArea(IBounds(10, 5, 20, 15));
+    AddRect(g, IBounds(0, 0, 40, 20));
+    g.PathFillWith(IPattern::Solid(IArgb{255, 0, 255, 0}), IFillOptions{}, nullptr);
+  });
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 40; ++x) {
+      const bool inside = x >= 10 && x < 20 && y >= 5 && y < 15;
+      EXPECT_EQ(Pixel(page, x, y).a, inside ? 255 : 0) << x << "," << y;
+    }
+}
+
+TEST_F(DrawingGl, PathTransformAppliesTheMatrixAndLayersShiftByTheirOrigin) {
+  IMatrix shift;
+  shift.Translate(20, 0);
+  std::unique_ptr<APIBitmap> layer;
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.PathTransform(shift);
+    AddRect(g, IBounds(0, 0, 4, 4));  // lands at x 20..24
+    g.PathFillWith(IPattern::Solid(IArgb{255, 255, 0, 0}), IFillOptions{}, nullptr);
+    g.PathTransform(IMatrix{});
+    ASSERT_TRUE(g_->StartLayer(IBounds(10, 10, 20, 20)));
+    AddRect(g, IBounds(10, 10, 15, 15));  // the layer's top-left quarter
+    g.PathFillWith(IPattern::Solid(IArgb{255, 0, 0, 255}), IFillOptions{}, nullptr);
+    layer = g_->EndLayer();
+    ASSERT_NE(layer, nullptr);
+    g.ClipToArea(IBounds{});
+    g.DrawBitmapRegion(IGraphicsVector::MakeLayerStrip(layer.get()), IBounds(30, 0, 40, 10), 0, 0, nullptr);
+  });
+  EXPECT_EQ(Pixel(page, 22, 2).r, 255);
+  EXPECT_EQ(Pixel(page, 2, 2).a, 0);
+  EXPECT_EQ(Pixel(page, 12, 12).a, 0);  // the layer's drawing did not reach the page there
+  EXPECT_EQ(Pixel(page, 32, 2).b, 255);  // it shows where the layer is drawn
+  EXPECT_EQ(Pixel(page, 37, 7).a, 0);
+}
+
+TEST_F(DrawingGl, DottedLinesDrawEveryOtherDash) {
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.DrawDottedLine(IArgb{255, 255, 255, 255}, 0, 10, 40, 10, nullptr, 2.0f, 5.0f);
+  });
+  for (int x : {2, 12, 22, 32}) EXPECT_EQ(Pixel(page, x, 10).a, 255) << x;
+  for (int x : {7, 17, 27, 37}) EXPECT_EQ(Pixel(page, x, 10).a, 0) << x;
+  EXPECT_EQ(Pixel(page, 2, 14).a, 0);
+}
+
+TEST_F(DrawingGl, DottedRectanglesAndDropShadowsStayInTheirBounds) {
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.DrawDottedRect(IArgb{255, 255, 255, 255}, IBounds(2, 2, 18, 18), nullptr, 1.0f, 2.0f);
+    g.DrawFastDropShadow(IBounds(26, 6, 34, 14), IBounds(22, 2, 38, 18), 0.0f, 1.0f, 3.0f, nullptr);
+  });
+  int dashes = 0;
+  for (int x = 2; x < 18; ++x) dashes += Pixel(page, x, 2).a > 0 ? 1 : 0;
+  EXPECT_GT(dashes, 3);
+  EXPECT_LT(dashes, 14);
+  EXPECT_EQ(Pixel(page, 10, 10).a, 0);  // inside the dotted rectangle
+  const int centre = Pixel(page, 30, 10).a;
+  EXPECT_NEAR(centre, 128, 12);
+  EXPECT_LT(Pixel(page, 22, 2).a, centre / 2);
+  EXPECT_EQ(Pixel(page, 20, 10).a, 0);  // outside the shadow's rectangle
+}
+
+TEST_F(DrawingGl, TextIsPlacedByAlignmentRotatedByItsAngleAndMissingFontsDrawNothing) {
+  Open(200, 100);
+  ASSERT_TRUE(g_->LoadFontResource("Test", "test.ttf"));
+  ITextStyle style;
+  style.SetFontId("Test");
+  style.size = 20;
+  style.colour = {255, 255, 255, 255};
+  IBounds measured(50, 25, 150, 75);
+  const float width = g_->MeasureString(style, "Ombrisk", measured);
+  EXPECT_GT(width, 40.0f);
+  EXPECT_NEAR(measured.MW(), 100.0f, 1.0f);
+  EXPECT_NEAR(measured.MH(), 50.0f, 2.0f);
+  ITextStyle missing = style;
+  missing.SetFontId("NoSuchFont");
+  IBounds untouched(1, 2, 3, 4);
+  EXPECT_EQ(g_->MeasureString(missing, "Ombrisk", untouched), 0.0f);
+  EXPECT_EQ(untouched, IBounds(1, 2, 3, 4));
+
+  ITextStyle rotated = style;
+  rotated.angle = 90;
+  auto extent = [](const PageImage& page) {
+    int minX = page.width, maxX = -1, minY = page.height, maxY = -1;
+    for (int y = 0; y < page.height; ++y)
+      for (int x = 0; x < page.width; ++x)
+        if (Pixel(page, x, y).a > 64) minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+    return IBounds(static_cast<float>(minX), static_cast<float>(minY), static_cast<float>(maxX + 1), static_cast<float>(maxY + 1));
+  };
+  const IBounds box(50, 25, 150, 75);
+  const IBounds flat = extent(Frame([&](IGraphicsVector& g) { g.DrawString(style, "Ombrisk", box, nullptr); }));
+  EXPECT_GT(flat.W(), 2 * flat.H());
+  EXPECT_GE(flat.left, measured.left - 1);
+  EXPECT_LE(flat.right, measured.right + 1);
+  const IBounds turned = extent(Frame([&](IGraphicsVector& g) { g.DrawString(rotated, "Ombrisk", box, nullptr); }));
+  EXPECT_GT(turned.H(), 2 * turned.W());
+  EXPECT_NEAR(turned.MW(), 100.0f, 4.0f);
+  EXPECT_NEAR(turned.MH(), 50.0f, 4.0f);
+  const IBounds none = extent(Frame([&](IGraphicsVector& g) { g.DrawString(missing, "Ombrisk", box, nullptr); }));
+  EXPECT_TRUE(none.Empty());
+}
+
+}  // namespace
+}  // namespace fx::igraphics
