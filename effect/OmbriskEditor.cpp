@@ -10,6 +10,7 @@
 #include "graphics/controls/IBKnobRotaterControl.h"
 #include "graphics/controls/IBSwitchControl.h"
 #include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/IControl.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/ITextControl.h"
 #include "platform/ModuleHandle.h"
@@ -136,8 +137,12 @@ void LayoutEditor(fx::IGraphicsContext& context) {
   style.hAlign = ig::ITextStyle::kCentre;
   style.vAlign = ig::ITextStyle::kMiddle;
   const auto w = static_cast<float>(g->Width()), h = static_cast<float>(g->Height());
-  g->AddControl(std::make_unique<ig::ITextControl>(ig::IBounds(w - 150, h - 30, w, h), label.c_str(), style,
-                                                   ig::IArgb{0, 0, 0, 0}));
+  ig::IControl* text = g->AddControl(std::make_unique<ig::ITextControl>(ig::IBounds(w - 150, h - 30, w, h),
+                                                                       label.c_str(), style, ig::IArgb{0, 0, 0, 0}));
+  // The label fits itself to its text, centred in that rectangle; a text
+  // wider than the rectangle would then run off the page's right edge, so
+  // it is moved in to end at the edge instead.
+  if (text && text->GetBounds().right > w) text->MoveTo(w - text->GetBounds().W(), text->GetBounds().top);
 
   // 7: the strips, vertical, at target scale 2.
   ig::IBitmapStrip strips[kNumStrips];

@@ -70,11 +70,14 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     }
     page.reset();
     ASSERT_EQ(LiveGlObjects(api, 4096), baseline) << "after closing page " << i + 1;
-    if (i == 9) afterWarmUp = ResidentBytes();
+    if (i == 29) afterWarmUp = ResidentBytes();
   }
   const long growth = ResidentBytes() - afterWarmUp;
-  // One leaked page would hold its decoded artwork (over 20 MB); ninety
-  // leaked renderer states would add several MB more.
+  // The heap and the GL driver settle within the first twenty or so pages
+  // (measured: flat from there to page 200). One leaked page would hold its
+  // decoded artwork (over 20 MB); a leak of 120 KB a page over these seventy
+  // pages passes the limit too. Heap noise stays well under it.
+  std::printf("resident memory from page 30 to page 100: %+ld KB\n", growth / 1024);
   EXPECT_LT(growth, 8L * 1024 * 1024) << "resident memory grew by " << growth << " bytes";
 }
 
