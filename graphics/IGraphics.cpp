@@ -250,6 +250,12 @@ void IGraphics::ForgetControl(const IControl* control) {
 bool IGraphics::RemoveControl(IControl* control) {
   const std::int32_t index = GetControlIdx(control);
   if (index < 0) return false;
+  // A press opened gestures on its parameters; the host must see them end.
+  if (IsCaptured(control)) {
+    for (std::int32_t j = 0; j < control->NValues(); ++j)
+      if (control->GetParamIdx(j) >= 0) delegate_.EndParamGestureFromEditor(control->GetParamIdx(j));
+    HideCursor(false);
+  }
   ForgetControl(control);
   if (hoverIdx_ > index) --hoverIdx_;
   controls_.erase(controls_.begin() + index);
@@ -397,6 +403,8 @@ std::vector<IBounds> IGraphics::ReduceDirtyAreas(const std::vector<IBounds>& are
   // two reduced areas overlap again.
   std::vector<IBounds> result;
   for (const IBounds& area : areas) {
+    // An area that covers nothing must not grow into pixels.
+    if (area.Empty() || !area.IsFinite()) continue;
     const IBounds aligned = area.GetPixelAligned(scale);
     if (aligned.Empty()) continue;
     // Overlap removal: an area inside the new one goes; the new one is cut
