@@ -72,7 +72,12 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     ASSERT_EQ(LiveGlObjects(api, 4096), baseline) << "after closing page " << i + 1;
     if (i == 29) afterWarmUp = ResidentBytes();
   }
-  const long growth = ResidentBytes() - afterWarmUp;
+  const long end = ResidentBytes();
+  if (end == 0) {
+    std::printf("resident memory is not read on this platform; only GL objects were checked\n");
+    return;
+  }
+  const long growth = end - afterWarmUp;
   // The heap and the GL driver settle within the first twenty or so pages
   // (measured: flat from there to page 200). One leaked page would hold its
   // decoded artwork (over 20 MB); a leak of 120 KB a page over these seventy

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "DrawingTestSupport.h"
+#include "graphics/controls/IBitmapControl.h"
 #include "graphics/drawing/IGraphicsHeadless.h"
 
 namespace fx::igraphics {
@@ -178,6 +179,21 @@ TEST_F(DrawingGl, BlendWeightQuarterDrawsBitmapsAtAQuarterOfTheirAlpha) {
   EXPECT_NEAR(quarter.a, 64, 1);
   EXPECT_NEAR(quarter.r, 64, 1);  // premultiplied in the frame buffer
   EXPECT_EQ(full.a, 255);
+}
+
+TEST_F(DrawingGl, ADisabledControlDrawsItsBitmapAtAQuarterOfItsAlpha) {
+  const IBitmapStrip white = g_->LoadBitmapStrip("white.png", 1, false, 1);
+  IControl* enabled = g_->AddControl(std::make_unique<IBitmapControl>(2.0f, 2.0f, white));
+  IControl* disabled = g_->AddControl(std::make_unique<IBitmapControl>(12.0f, 2.0f, white));
+  ASSERT_NE(enabled, nullptr);
+  disabled->SetDisabledState(true);
+  g_->RunFrame();
+  const PageImage page = g_->ReadPage();
+  EXPECT_EQ(Pixel(page, 4, 4).a, 255);
+  EXPECT_NEAR(Pixel(page, 14, 4).a, 64, 1);
+  disabled->SetDisabledState(false);
+  g_->RunFrame();
+  EXPECT_EQ(Pixel(g_->ReadPage(), 14, 4).a, 255);
 }
 
 TEST_F(DrawingGl, XorBlendClearsTheOverlapAndNoBlendDrawsSourceOver) {
