@@ -17,6 +17,7 @@ using fx::igraphics::IControl;
 constexpr int kInputGainHighlight = 14;
 
 double gPaintedShare = 0.0;  // painted pixels / page pixels of the last frame
+double gAreas = 0.0;         // areas painted in the last frame
 
 // Backend calls of painting what the next frame collects.
 std::size_t PaintFrame(testing_support::EditorPage& page) {
@@ -24,7 +25,9 @@ std::size_t PaintFrame(testing_support::EditorPage& page) {
   page.graphics->CollectDirtyAreas(areas);
   double painted = 0.0;
   const IBounds whole{0, 0, static_cast<float>(page.graphics->Width()), static_cast<float>(page.graphics->Height())};
-  for (const IBounds& a : fx::igraphics::IGraphics::ReduceDirtyAreas(areas, page.graphics->GetTotalScale()))
+  const std::vector<IBounds> reduced = fx::igraphics::IGraphics::ReduceDirtyAreas(areas, page.graphics->GetTotalScale());
+  gAreas = static_cast<double>(reduced.size());
+  for (const IBounds& a : reduced)
     painted += static_cast<double>(a.Intersect(whole).W()) * static_cast<double>(a.Intersect(whole).H());
   gPaintedShare = painted / (static_cast<double>(whole.W()) * static_cast<double>(whole.H()));
   page.graphics->ClearLog();
@@ -53,6 +56,7 @@ void BM_FullRepaint(benchmark::State& state) {
   }
   state.counters["backend_calls"] = static_cast<double>(calls);
   state.counters["painted_share"] = gPaintedShare;
+  state.counters["areas"] = gAreas;
 }
 
 void BM_OneKnobChange(benchmark::State& state) {
@@ -70,6 +74,7 @@ void BM_OneKnobChange(benchmark::State& state) {
   state.counters["full_repaint_calls"] = full;
   state.counters["ratio"] = static_cast<double>(calls) / full;
   state.counters["painted_share"] = gPaintedShare;
+  state.counters["areas"] = gAreas;
 }
 
 BENCHMARK(BM_FullRepaint);

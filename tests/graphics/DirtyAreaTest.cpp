@@ -111,6 +111,16 @@ TEST(DirtyAreaReduction, ContainedAndStackedAreasCollapse) {
   EXPECT_EQ(stacked[0], (IBounds{0, 0, 10, 40}));
 }
 
+TEST(DirtyAreaReduction, TheSmallerOfTwoOverlappingAreasGivesWay) {
+  // A knob's shadow, body and highlight in list order: the highlight keeps
+  // its whole rectangle, the body inside it goes, the shadow keeps its strip
+  // below it.
+  const auto reduced = IGraphics::ReduceDirtyAreas({{136, 284, 390, 534}, {136, 204, 384, 454}, {124, 190, 396, 488}}, 0.5f);
+  ASSERT_EQ(reduced.size(), 2u);
+  EXPECT_EQ(reduced[0], (IBounds{124, 190, 396, 488}));
+  EXPECT_EQ(reduced[1], (IBounds{136, 488, 390, 534}));
+}
+
 TEST(DirtyAreaReduction, BadRectanglesAndScalesGiveNothing) {
   const float nan = std::nanf("");
   const float inf = INFINITY;
