@@ -9,6 +9,7 @@
 
 #include "PageTestSupport.h"
 #include "effect/OmbriskParameters.h"
+#include "graphics/drawing/FontDataCache.h"
 
 namespace ombrisk::page {
 namespace {
@@ -68,13 +69,25 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     if (i == 0) {
       EXPECT_GT(LiveGlObjects(api, 4096), baseline);  // the page does make objects
     }
+    if (i == 0) {
+      EXPECT_TRUE(fx::igraphics::FontDataCache::Contains("Roboto-Regular"));
+    }
     page.reset();
     ASSERT_EQ(LiveGlObjects(api, 4096), baseline) << "after closing page " << i + 1;
-    if (i == 9) afterWarmUp = ResidentBytes();
+    ASSERT_EQ(fx::igraphics::FontDataCache::Size(), 0u) << "font data outlived the last page";
+    if (i == 29) afterWarmUp = ResidentBytes();
   }
-  const long growth = ResidentBytes() - afterWarmUp;
-  // One leaked page would hold its decoded artwork (over 20 MB); ninety
-  // leaked renderer states would add several MB more.
+  const long end = ResidentBytes();
+  if (end == 0) {
+    std::printf("resident memory is not read on this platform; only GL objects were checked\n");
+    return;
+  }
+  const long growth = end - afterWarmUp;
+  // The heap and the GL driver settle within the first twenty or so pages
+  // (measured: flat from there to page 200). One leaked page would hold its
+  // decoded artwork (over 20 MB); a leak of 120 KB a page over these seventy
+  // pages passes the limit too. Heap noise stays well under it.
+  std::printf("resident memory from page 30 to page 100: %+ld KB\n", growth / 1024);
   EXPECT_LT(growth, 8L * 1024 * 1024) << "resident memory grew by " << growth << " bytes";
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "DrawingTestSupport.h"
+#include "graphics/controls/IBitmapControl.h"
 #include "graphics/drawing/IGraphicsHeadless.h"
 
 namespace fx::igraphics {
@@ -146,6 +147,24 @@ TEST_F(DrawingGl, ClippedBitmapsShowOnlyTheirClippedPartInPlace) {
   EXPECT_EQ(Pixel(page, 12, 13).a, 0);
 }
 
+TEST_F(DrawingGl, ANewViewGivesLoadedStripsTheirImagesBackAndReleasesTheOldOnes) {
+  const IBitmapStrip strip = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  ASSERT_NE(strip.bitmap, nullptr);
+  const fx::vg::GLuint oldTexture = g_->GetRenderer()->textureName(strip.bitmap->imageHandle);
+  ASSERT_NE(oldTexture, 0u);
+  g_->CloseView();
+  EXPECT_EQ(g_->GetRenderer(), nullptr);
+  EXPECT_EQ(strip.bitmap->imageHandle, 0);
+  fx::vg::GlApi api;
+  ASSERT_TRUE(api.load(gl_->loader(), gl_->loaderUser()));
+  EXPECT_FALSE(api.IsTexture(oldTexture));
+  ASSERT_TRUE(g_->OpenView({gl_->loader(), gl_->loaderUser()}));
+  EXPECT_NE(strip.bitmap->imageHandle, 0);  // the same record, drawn again
+  const PageImage page = Frame([&](IGraphicsVector& g) { g.DrawBitmapRegion(strip, IBounds(10, 5, 14, 9), 0, 4, nullptr); });
+  EXPECT_EQ(Pixel(page, 11, 6).b, 255);
+  EXPECT_EQ(Pixel(page, 11, 6).a, 255);
+}
+
 TEST_F(DrawingGl, BitmapCacheDecodesOnceAndMissingOrRefusedImagesGiveEmptyStrips) {
   const IBitmapStrip a = g_->LoadBitmapStrip("strip.png", 2, false, 1);
   const IBitmapStrip b = g_->LoadBitmapStrip("strip.png", 2, false, 1);
@@ -178,6 +197,21 @@ TEST_F(DrawingGl, BlendWeightQuarterDrawsBitmapsAtAQuarterOfTheirAlpha) {
   EXPECT_NEAR(quarter.a, 64, 1);
   EXPECT_NEAR(quarter.r, 64, 1);  // premultiplied in the frame buffer
   EXPECT_EQ(full.a, 255);
+}
+
+TEST_F(DrawingGl, ADisabledControlDrawsItsBitmapAtAQuarterOfItsAlpha) {
+  const IBitmapStrip white = g_->LoadBitmapStrip("white.png", 1, false, 1);
+  IControl* enabled = g_->AddControl(std::make_unique<IBitmapControl>(2.0f, 2.0f, white));
+  IControl* disabled = g_->AddControl(std::make_unique<IBitmapControl>(12.0f, 2.0f, white));
+  ASSERT_NE(enabled, nullptr);
+  disabled->SetDisabledState(true);
+  g_->RunFrame();
+  const PageImage page = g_->ReadPage();
+  EXPECT_EQ(Pixel(page, 4, 4).a, 255);
+  EXPECT_NEAR(Pixel(page, 14, 4).a, 64, 1);
+  disabled->SetDisabledState(false);
+  g_->RunFrame();
+  EXPECT_EQ(Pixel(g_->ReadPage(), 14, 4).a, 255);
 }
 
 TEST_F(DrawingGl, XorBlendClearsTheOverlapAndNoBlendDrawsSourceOver) {
