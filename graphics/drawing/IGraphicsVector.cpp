@@ -469,6 +469,8 @@ void IGraphicsVector::PathWinding(std::int32_t winding) {
   if (winding == 1) renderer_->pathWinding(fx::vg::Winding::Hole);
 }
 
+// The renderer's gradients run between two colours: a pattern's first and
+// last stops (transparent without stops); stops in between are not drawn.
 void IGraphicsVector::SetPaint(const IPattern& pattern, const IBlendMode* blend, bool forStroke) {
   fx::vg::Paint paint;
   const fx::vg::Color none = fx::vg::Color::rgba(0, 0, 0, 0);

@@ -90,6 +90,8 @@ class IGraphicsVector : public IGraphics {
   void ClipToArea(const IBounds& area) override;
   float MeasureString(const ITextStyle& style, const char* text, IBounds& rect) const override;
   void DrawString(const ITextStyle& style, const char* text, const IBounds& rect, const IBlendMode* blend) override;
+  // True when the font's data is there (cached or from the platform font)
+  // and, with a view, the renderer made a font of it.
   bool LoadAPIFont(const char* fontId, const PlatformFont& font) override;
   std::unique_ptr<APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale, ResourceLocation location,
                                            const std::string& locationText) override;

@@ -269,6 +269,25 @@ TEST_F(DrawingGl, QuadraticsBecomeCubicsFromTheCurrentPoint) {
   EXPECT_EQ(Pixel(page, 20, 12).a, 0);
 }
 
+TEST_F(DrawingGl, GradientPatternsRunFromTheFirstStopToTheLast) {
+  const IArgb red{255, 255, 0, 0}, blue{255, 0, 0, 255};
+  const IPattern linear = IPattern::Linear(0, 0, 40, 0, {{red, 0.0f}, {blue, 1.0f}});
+  const IPattern radial = IPattern::Radial(20, 10, 0, 10, {{red, 0.0f}, {blue, 1.0f}});
+  const PageImage across = Frame([&](IGraphicsVector& g) {
+    AddRect(g, IBounds(0, 0, 40, 20));
+    g.PathFillWith(linear, IFillOptions{}, nullptr);
+  });
+  EXPECT_GT(Pixel(across, 1, 10).r, 240);
+  EXPECT_GT(Pixel(across, 38, 10).b, 240);
+  EXPECT_NEAR(Pixel(across, 20, 10).r, 128, 10);
+  const PageImage round = Frame([&](IGraphicsVector& g) {
+    AddRect(g, IBounds(0, 0, 40, 20));
+    g.PathFillWith(radial, IFillOptions{}, nullptr);
+  });
+  EXPECT_GT(Pixel(round, 20, 10).r, 200);
+  EXPECT_GT(Pixel(round, 2, 10).b, 240);
+}
+
 TEST_F(DrawingGl, ClipToAreaLimitsDrawingToTheArea) {
   const PageImage page = Frame([&](IGraphicsVector& g) {
     g.ClipToArea(IBounds(10, 5, 20, 15));
