@@ -10,7 +10,7 @@ PACKAGES=(
   wine wine64 xvfb xauth
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  libstb-dev fonts-dejavu-core
+  libstb-dev fonts-dejavu-core fonts-roboto-unhinted
   libegl-dev libgl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libsndfile1-dev
   gnuplot-nox
