@@ -17,6 +17,13 @@
 #include "platform/win/IGraphicsWin.h"
 #include "platform/win/WinConstants.h"
 
+// Debian's DejaVu fonts; under Wine the Unix root is drive Z:.
+#if defined(_WIN32)
+#define FX_FONT_DIR "Z:/usr/share/fonts/truetype/dejavu/"
+#else
+#define FX_FONT_DIR "/usr/share/fonts/truetype/dejavu/"
+#endif
+
 namespace {
 
 using namespace fx::win;
@@ -606,7 +613,7 @@ TEST_F(EditorWindow, FontsByNameAndFromMemory) {
   bold.reset();
   EXPECT_TRUE(api.fonts.empty());
 
-  std::ifstream in("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", std::ios::binary);
+  std::ifstream in(FX_FONT_DIR "DejaVuSans.ttf", std::ios::binary);
   const std::vector<std::uint8_t> ttf{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   ASSERT_FALSE(ttf.empty());
   // The system does not know the family: the face comes back different.
