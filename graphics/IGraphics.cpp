@@ -250,6 +250,12 @@ void IGraphics::ForgetControl(const IControl* control) {
 bool IGraphics::RemoveControl(IControl* control) {
   const std::int32_t index = GetControlIdx(control);
   if (index < 0) return false;
+  // A press opened gestures on its parameters; the host must see them end.
+  if (IsCaptured(control)) {
+    for (std::int32_t j = 0; j < control->NValues(); ++j)
+      if (control->GetParamIdx(j) >= 0) delegate_.EndParamGestureFromEditor(control->GetParamIdx(j));
+    HideCursor(false);
+  }
   ForgetControl(control);
   if (hoverIdx_ > index) --hoverIdx_;
   controls_.erase(controls_.begin() + index);
@@ -394,17 +400,22 @@ bool Mergeable(const IBounds& a, const IBounds& b) {
 
 std::vector<IBounds> IGraphics::ReduceDirtyAreas(const std::vector<IBounds>& areas, float scale) {
   // Aligned first: cuts then fall on pixel edges, so aligning can never make
-  // two reduced areas overlap again.
-  std::vector<IBounds> result;
+  // two reduced areas overlap again. An area that covers nothing must not
+  // grow into pixels.
+  std::vector<IBounds> aligned;
   for (const IBounds& area : areas) {
-    const IBounds aligned = area.GetPixelAligned(scale);
-    if (aligned.Empty()) continue;
-    // Overlap removal: an area inside the new one goes; the new one is cut
-    // back to the pieces no earlier area covers.
-    std::vector<IBounds> pieces{aligned};
-    result.erase(std::remove_if(result.begin(), result.end(),
-                                [&](const IBounds& earlier) { return aligned.Contains(earlier); }),
-                 result.end());
+    if (area.Empty() || !area.IsFinite()) continue;
+    const IBounds a = area.GetPixelAligned(scale);
+    if (!a.Empty()) aligned.push_back(a);
+  }
+  // Of two overlapping areas the smaller gives way: larger areas go first
+  // and later ones are cut back to what no earlier one covers. A knob's
+  // highlight then keeps its whole rectangle and swallows the body under it.
+  std::stable_sort(aligned.begin(), aligned.end(),
+                   [](const IBounds& a, const IBounds& b) { return a.W() * a.H() > b.W() * b.H(); });
+  std::vector<IBounds> result;
+  for (const IBounds& area : aligned) {
+    std::vector<IBounds> pieces{area};
     for (const IBounds& earlier : result) {
       std::vector<IBounds> next;
       for (const IBounds& piece : pieces) Subtract(piece, earlier, next);

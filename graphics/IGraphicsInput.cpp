@@ -33,23 +33,29 @@ struct KeyText {
 
 IControl* IGraphics::FindControlAt(float x, float y, bool capture, bool hover, std::int32_t pointerId) {
   if (const auto it = captures_.find(pointerId); it != captures_.end()) return it->second;
-  if (textEntry_ && textEntry_->EditInProgress()) return textEntry_.get();
-  if (cornerResizer_ && cornerResizer_->GetTargetBounds().Contains(x, y)) return cornerResizer_.get();
-  if (hover && !mouseOverEnabled_) return nullptr;
-
   IControl* found = nullptr;
   std::int32_t foundIdx = -1;
-  const std::int32_t last = hover ? 1 : 0;  // the background never hovers
-  for (std::int32_t i = NControls() - 1; i >= last; --i) {
-    IControl* c = controls_[static_cast<std::size_t>(i)].get();
-    if (c->IsHidden() || c->GetIgnoreMouse()) continue;
-    if (c->IsDisabled() && !(hover ? c->GetMouseOverWhenDisabled() : c->GetMouseEventsWhenDisabled())) continue;
-    if (c->ContainsPoint(x, y)) {
-      found = c;
-      foundIdx = i;
-      break;
+  if (textEntry_ && textEntry_->EditInProgress()) {
+    found = textEntry_.get();
+  } else if (cornerResizer_ && cornerResizer_->GetTargetBounds().Contains(x, y)) {
+    found = cornerResizer_.get();
+  } else if (hover && !mouseOverEnabled_) {
+    return nullptr;
+  } else {
+    const std::int32_t last = hover ? 1 : 0;  // the background never hovers
+    for (std::int32_t i = NControls() - 1; i >= last; --i) {
+      IControl* c = controls_[static_cast<std::size_t>(i)].get();
+      if (c->IsHidden() || c->GetIgnoreMouse()) continue;
+      if (c->IsDisabled() && !(hover ? c->GetMouseOverWhenDisabled() : c->GetMouseEventsWhenDisabled())) continue;
+      if (c->ContainsPoint(x, y)) {
+        found = c;
+        foundIdx = i;
+        break;
+      }
     }
   }
+  // The overlays are captured like list controls: the text entry must see
+  // the drags and the release of a press that selects text.
   if (capture && found) {
     bool capturedElsewhere = false;
     for (const auto& entry : captures_)

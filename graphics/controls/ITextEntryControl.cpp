@@ -11,7 +11,7 @@
 #define STB_TEXTEDIT_CHARTYPE char16_t
 #define STB_TEXTEDIT_UNDOSTATECOUNT 99
 #define STB_TEXTEDIT_UNDOCHARCOUNT 999
-#include <stb/stb_textedit.h>
+#include <stb_textedit.h>
 
 namespace fx::igraphics {
 
@@ -100,7 +100,7 @@ int KeyToText(int key) { return (key & kKeyDown) ? -1 : key; }
 #pragma GCC diagnostic ignored "-Wimplicit-fallthrough"
 #pragma GCC diagnostic ignored "-Wconversion"
 #endif
-#include <stb/stb_textedit.h>
+#include <stb_textedit.h>
 #if defined(__GNUC__)
 #pragma GCC diagnostic pop
 #endif

@@ -1,0 +1,249 @@
+// The in-editor text entry: opening over a prompted control, the character
+// filter, Enter and Escape, clipboard keys, the mouse, UTF-8 at the edges
+// and the caret blink.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "graphics/controls/ITextEntryControl.h"
+#include "tests/graphics/FakeEditorDelegate.h"
+#include "tests/graphics/RecordingGraphics.h"
+
+namespace {
+
+using namespace fx::igraphics;
+using testing_support::FakeEditorDelegate;
+using testing_support::RecordingGraphics;
+
+class Field : public IControl {
+ public:
+  explicit Field(const IBounds& b, int param) : IControl(b, param) { promptDisabled_ = false; }
+  void Paint(IGraphics&) override {}
+  void OnTextEntered(const char* text, std::int32_t) override { entered = text; }
+  std::string entered = "(none)";
+};
+
+fx::IKeyPress Key(int vk, const char* text = "", bool shift = false, bool ctrl = false) {
+  fx::IKeyPress k;
+  k.vk = vk;
+  std::snprintf(k.utf8, sizeof k.utf8, "%s", text);
+  k.shift = shift;
+  k.ctrl = ctrl;
+  return k;
+}
+
+class TextEntry : public ::testing::Test {
+ protected:
+  TextEntry() {
+    graphics.AddTextEntryControl();
+    entry = graphics.GetTextEntryControl();
+    field = static_cast<Field*>(graphics.AddControl(std::make_unique<Field>(IBounds{100, 100, 200, 140}, 0)));
+    free = static_cast<Field*>(graphics.AddControl(std::make_unique<Field>(IBounds{300, 100, 400, 140}, -1)));
+  }
+  void Open(IControl& c) {
+    graphics.PromptForValue(c, IBounds{130, 112, 170, 128}, 0);
+    ASSERT_TRUE(entry->EditInProgress());
+  }
+  bool Type(const fx::IKeyPress& k) { return graphics.OnKeyDown(0, 0, k); }
+
+  FakeEditorDelegate delegate;
+  RecordingGraphics graphics{delegate, 500, 300, 1.0f};
+  ITextEntryControl* entry = nullptr;
+  Field* field = nullptr;
+  Field* free = nullptr;
+};
+
+TEST_F(TextEntry, OpensOverThePromptWithTheValueSelected) {
+  delegate.GetParam(0)->SetNormalizedValue(0.25);
+  Open(*field);
+  EXPECT_EQ(entry->GetBounds(), (IBounds{130, 112, 170, 128}));
+  EXPECT_FALSE(entry->GetText().empty());
+  EXPECT_EQ(entry->GetText().substr(0, 4), "0.25");
+  EXPECT_EQ(entry->GetSelectionStart(), 0);
+  EXPECT_EQ(entry->GetSelectionEnd(), static_cast<std::int32_t>(entry->GetText().size()));
+  EXPECT_EQ(entry->GetTextStyle().colour, field->GetTextStyle().entryText);
+  EXPECT_TRUE(graphics.Calls("CreatePlatformTextEntry").empty()) << "the shared entry replaces the native one";
+  EXPECT_EQ(graphics.FindControlAt(450, 250, false, false), entry) << "it takes every pointer while editing";
+}
+
+TEST_F(TextEntry, EnterSendsTheParsedValueAndCloses) {
+  Open(*field);
+  EXPECT_TRUE(Type(Key('0', "0")));  // replaces the selection
+  EXPECT_TRUE(Type(Key(0xBE, ".")));
+  EXPECT_TRUE(Type(Key('5', "5")));
+  EXPECT_EQ(entry->GetText(), "0.5");
+  delegate.events.clear();
+  EXPECT_TRUE(Type(Key(13)));
+  EXPECT_FALSE(entry->EditInProgress());
+  EXPECT_EQ(entry->GetBounds(), IBounds{});
+  EXPECT_EQ(field->GetValue(), 0.5);
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Set(0,0.500000)"}));
+  EXPECT_EQ(graphics.GetControlBeingEdited(), nullptr);
+  EXPECT_TRUE(free->IsDirty()) << "every control repaints where the entry was";
+}
+
+TEST_F(TextEntry, EscapeSendsNothing) {
+  Open(*field);
+  Type(Key('9', "9"));
+  delegate.events.clear();
+  free->MarkClean();
+  EXPECT_TRUE(Type(Key(27)));
+  EXPECT_FALSE(entry->EditInProgress());
+  EXPECT_EQ(entry->GetBounds(), IBounds{});
+  EXPECT_EQ(graphics.GetControlBeingEdited(), nullptr);
+  EXPECT_EQ(field->GetValue(), 0.0);
+  EXPECT_TRUE(delegate.events.empty());
+  EXPECT_TRUE(free->IsDirty());
+  EXPECT_FALSE(Type(Key('5', "5"))) << "closed: keys are no longer its";
+}
+
+TEST_F(TextEntry, RealParametersAcceptDigitsSignsAndThePointOnly) {
+  Open(*field);
+  Type(Key(46));  // Delete the selected text
+  EXPECT_EQ(entry->GetText(), "");
+  EXPECT_TRUE(Type(Key('A', "a"))) << "a rejected character is swallowed";
+  Type(Key('5', "%", true));   // shift on the main row: not a digit
+  Type(Key('5', "5", true));   // nor with a layout that gives the digit under shift
+  Type(Key(103, "7", true));   // the keypad always counts
+  Type(Key(0xBB, "+"));
+  Type(Key(0xBD, "-"));
+  Type(Key(0xBE, "."));
+  Type(Key(0, "3"));           // a character with no key behind it
+  Type(Key(32, " "));
+  Type(Key(0, "\xC3\xA9"));    // é
+  EXPECT_EQ(entry->GetText(), "7+-.3");
+  // With no parameter every character goes in, UTF-8 included.
+  Type(Key(27));
+  graphics.PromptForValue(*free, free->GetBounds(), 0);
+  EXPECT_FALSE(entry->EditInProgress()) << "a control without a parameter has no prompt";
+  entry->CreateTextEntry(-1, ITextStyle{}, IBounds{0, 0, 50, 20}, 7, "");
+  EXPECT_TRUE(entry->CharacterAllowed(U'x', Key('X', "x")));
+  Type(Key('X', "x"));
+  Type(Key(0, "\xC3\xA9"));
+  EXPECT_EQ(entry->GetText(), "x\xC3\xA9");
+  Type(Key(27));
+}
+
+TEST_F(TextEntry, EditKeysMoveDeleteAndTabIsNotTheirs) {
+  Open(*field);
+  Type(Key(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
+  Type(Key(37));  // left
+  Type(Key(37));
+  Type(Key(8));   // backspace removes the 2
+  EXPECT_EQ(entry->GetText(), "134");
+  Type(Key(36));  // home
+  Type(Key(46));  // delete
+  EXPECT_EQ(entry->GetText(), "34");
+  Type(Key(35, "", true));  // shift+end selects to the end
+  EXPECT_EQ(entry->GetSelectionEnd() - entry->GetSelectionStart(), 2);
+  bool keyFunctionSawTab = false;
+  graphics.SetKeyFunction([&](const fx::IKeyPress& k, bool) { return keyFunctionSawTab = k.vk == 9; });
+  EXPECT_TRUE(Type(Key(9)));
+  EXPECT_TRUE(keyFunctionSawTab);
+  EXPECT_TRUE(entry->EditInProgress());
+}
+
+TEST_F(TextEntry, ControlLettersUseTheClipboardAndUndo) {
+  Open(*field);
+  Type(Key(46));
+  for (const char* c : {"1", "2", "5"}) Type(Key(c[0], c));
+  EXPECT_TRUE(Type(Key('A', "", false, true)));
+  EXPECT_TRUE(Type(Key('C', "", false, true)));
+  EXPECT_EQ(graphics.clipboard, "125");
+  EXPECT_TRUE(Type(Key('X', "", false, true)));
+  EXPECT_EQ(entry->GetText(), "");
+  graphics.clipboard = "9a.8";
+  EXPECT_TRUE(Type(Key('V', "", false, true)));
+  EXPECT_EQ(entry->GetText(), "9.8") << "pasted text is filtered too";
+  EXPECT_TRUE(Type(Key('Z', "", false, true)));
+  EXPECT_EQ(entry->GetText(), "");
+  EXPECT_TRUE(Type(Key('Z', "", true, true)));
+  EXPECT_EQ(entry->GetText(), "9.8");
+  EXPECT_FALSE(Type(Key('Q', "", false, true))) << "other control letters are not handled";
+}
+
+TEST_F(TextEntry, APressOutsideCommitsAndTheMouseSelects) {
+  Open(*field);
+  Type(Key(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
+  // Size 14 at 0.5 x size per character: 7 units each, 28 in all, centred
+  // at 150, so the text starts at 136.
+  IMouseInfo p;
+  p.x = 145, p.y = 120, p.ms.L = true;
+  graphics.DispatchMouseDown({p});
+  EXPECT_EQ(entry->GetCursor(), 1);
+  p.x = 165, p.dx = 20;
+  graphics.DispatchMouseDrag({p});
+  graphics.DispatchMouseUp({p});
+  EXPECT_EQ(entry->GetSelectionStart(), 1);
+  EXPECT_EQ(entry->GetSelectionEnd(), 4);
+  graphics.DispatchMouseDoubleClick(p);
+  EXPECT_EQ(entry->GetSelectionEnd(), 4);
+  EXPECT_EQ(entry->GetSelectionStart(), 0);
+  graphics.DispatchMouseUp({p});
+  delegate.events.clear();
+  p.x = 450;
+  graphics.DispatchMouseDown({p});
+  graphics.DispatchMouseUp({p});
+  EXPECT_FALSE(entry->EditInProgress());
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Set(0,1.000000)"})) << "1234 clamps to the maximum";
+}
+
+TEST_F(TextEntry, TheRightButtonOffersCutCopyPaste) {
+  Open(*field);
+  graphics.menuChoice = 1;  // Copy
+  IMouseInfo p;
+  p.x = 150, p.y = 120, p.ms.R = true;
+  graphics.OnKeyDown(0, 0, Key(0, ""));
+  entry->OnMousePress(p.x, p.y, p.ms);
+  EXPECT_EQ(graphics.Calls("CreatePlatformPopupMenu"), (std::vector<std::string>{"CreatePlatformPopupMenu(3,150,120,150,120)"}));
+  EXPECT_EQ(graphics.clipboard, entry->GetText());
+}
+
+TEST_F(TextEntry, PaintDrawsBackgroundSelectionAndText) {
+  Open(*field);
+  graphics.ClearLog();
+  entry->Paint(graphics);
+  const auto fills = graphics.Calls("PathFillWith");
+  ASSERT_EQ(fills.size(), 2u);
+  EXPECT_EQ(fills[0], "PathFillWith(0,255,255,255,255,0,1)");
+  EXPECT_EQ(fills[1], "PathFillWith(0,255,0,0,0,0,0.2)") << "the selection at a fifth";
+  EXPECT_EQ(graphics.Calls("DrawString").size(), 1u);
+  Type(Key(35));  // end: no selection, the caret shows
+  graphics.ClearLog();
+  entry->Paint(graphics);
+  EXPECT_EQ(graphics.Calls("PathFillWith").size(), 2u);
+  EXPECT_TRUE(entry->CaretVisible());
+}
+
+TEST_F(TextEntry, TheCaretBlinksOffAfterHalfASecondAndTheAnimationEnds) {
+  Open(*field);
+  std::vector<IBounds> areas;
+  graphics.CollectDirtyAreas(areas);
+  EXPECT_TRUE(entry->CaretVisible());
+  EXPECT_TRUE(entry->NeedsRedraw()) << "the running blink keeps it redrawing";
+  std::this_thread::sleep_for(std::chrono::milliseconds(1050));
+  graphics.CollectDirtyAreas(areas);
+  EXPECT_FALSE(entry->CaretVisible());
+  EXPECT_FALSE(entry->NeedsRedraw());
+  Type(Key(36));  // a key restarts it
+  EXPECT_TRUE(entry->CaretVisible());
+  EXPECT_TRUE(entry->NeedsRedraw());
+}
+
+TEST(TextEntryText, Utf8AndUtf16RoundTripAndBadBytesBecomeReplacements) {
+  const char* text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5z";  // a é € 🎵 z
+  const std::u16string units = ITextEntryControl::Utf8ToUtf16(text);
+  EXPECT_EQ(units.size(), 6u);
+  EXPECT_EQ(ITextEntryControl::Utf16ToUtf8(units), text);
+  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xFF" "a\xC3"), (std::u16string{u'\uFFFD', u'a', u'\uFFFD'}));
+  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xC0\x80"), std::u16string(1, u'\uFFFD')) << "overlong";
+  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xED\xA0\x80"), std::u16string(1, u'\uFFFD')) << "surrogate";
+  EXPECT_EQ(ITextEntryControl::Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(0xD800))), "\xEF\xBF\xBD");
+  EXPECT_TRUE(ITextEntryControl::Utf8ToUtf16(nullptr).empty());
+}
+
+}  // namespace
