@@ -10,6 +10,7 @@
 #include "graphics/controls/IBKnobRotaterControl.h"
 #include "graphics/controls/IBSwitchControl.h"
 #include "graphics/controls/IBitmapControl.h"
+#include "graphics/controls/IControl.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/ITextControl.h"
 #include "platform/ModuleHandle.h"
@@ -60,14 +61,14 @@ std::unique_ptr<fx::IGraphicsContext> CreateEditorGraphics(fx::IGEditorDelegate&
 
 namespace {
 
-struct StripSpec {
+struct StripEntry {
   const char* name;
   std::int32_t frames;
 };
 
 // Step 7's strips, in load order.
 enum Strip { kLamp, kSlide, kFlip, kBody, kShadow, kHighlight, kSmallKnob, kNumStrips };
-constexpr StripSpec kStrips[kNumStrips] = {
+constexpr StripEntry kStrips[kNumStrips] = {
     {"ledOn.png", 2},    {"LiukuAnim.png", 2},     {"FlipperAnim.png", 2},    {"Nuppi.png", 1},
     {"NupikkaVarjo.png", 1}, {"NuppiOverlay.png", 1}, {"BIASNUPPI.png", 1},
 };
@@ -78,7 +79,7 @@ ig::IBounds At(float x, float y, const ig::IBitmapStrip& strip) {
 }
 
 enum class Kind { Knob, Rotater, Switch };
-struct ControlSpec {
+struct ControlEntry {
   Kind kind;
   float x, y;
   Strip strip;
@@ -87,7 +88,7 @@ struct ControlSpec {
 
 // Step 8's controls, in the order they are added (lamp, small knob, two
 // switches, then the four large knobs as shadow, body and highlight layers).
-constexpr ControlSpec kControls[] = {
+constexpr ControlEntry kControls[] = {
     {Kind::Knob, 824, 0, kLamp, kBypass},
     {Kind::Rotater, 558, 630, kSmallKnob, kBias},
     {Kind::Switch, 516, 752, kSlide, kReact},
@@ -136,15 +137,19 @@ void LayoutEditor(fx::IGraphicsContext& context) {
   style.hAlign = ig::ITextStyle::kCentre;
   style.vAlign = ig::ITextStyle::kMiddle;
   const auto w = static_cast<float>(g->Width()), h = static_cast<float>(g->Height());
-  g->AddControl(std::make_unique<ig::ITextControl>(ig::IBounds(w - 150, h - 30, w, h), label.c_str(), style,
-                                                   ig::IArgb{0, 0, 0, 0}));
+  ig::IControl* text = g->AddControl(std::make_unique<ig::ITextControl>(ig::IBounds(w - 150, h - 30, w, h),
+                                                                       label.c_str(), style, ig::IArgb{0, 0, 0, 0}));
+  // The label fits itself to its text, centred in that rectangle; a text
+  // wider than the rectangle would then run off the page's right edge, so
+  // it is moved in to end at the edge instead.
+  if (text && text->GetBounds().right > w) text->MoveTo(w - text->GetBounds().W(), text->GetBounds().top);
 
   // 7: the strips, vertical, at target scale 2.
   ig::IBitmapStrip strips[kNumStrips];
   for (int i = 0; i < kNumStrips; ++i) strips[i] = g->LoadBitmapStrip(kStrips[i].name, kStrips[i].frames, false, 2);
 
   // 8: the sixteen controls.
-  for (const ControlSpec& c : kControls) {
+  for (const ControlEntry& c : kControls) {
     const ig::IBitmapStrip& strip = strips[c.strip];
     const ig::IBounds bounds = At(c.x, c.y, strip);
     switch (c.kind) {

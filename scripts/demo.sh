@@ -12,6 +12,11 @@
 #   --out DIR     where the WAV, text and PNG files go (default build/demo)
 #   --no-build    use what is already built
 #   --build-dir DIR   a build tree of the linux preset's kind (default build/linux)
+#
+# It also draws the plug-in's editor page off-screen with ombrisk-editor-render
+# (EGL, no window): ombrisk-editor.png at the editor's opening scale 0.5 with
+# the default settings, and ombrisk-editor-turned.png at scale 1.0 with the
+# knobs turned.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -29,7 +34,7 @@ while (($#)); do
     --out) out="$2"; shift 2 ;;
     --no-build) build_first=0; shift ;;
     --build-dir) build="$(cd "$2" && pwd)"; shift 2 ;;
-    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,21p' "$0"; exit 0 ;;
     *) echo "demo: unknown argument $1 (see --help)" >&2; exit 2 ;;
   esac
 done
@@ -37,7 +42,7 @@ done
 if ((build_first)); then
   echo "== building (preset linux)"
   cmake --preset linux >/dev/null
-  cmake --build --preset linux -j2 --target ombrisk-host
+  cmake --build --preset linux -j2 --target ombrisk-host ombrisk-editor-render
   if [ -z "$plugin" ]; then
     if cmake --build --preset linux --target help 2>/dev/null | grep -q '^Ombrisk:'; then
       cmake --build --preset linux -j2 --target Ombrisk
@@ -127,6 +132,17 @@ plot "< '$host' dump '$out/test-program.wav' /dev/stdout" every 20 using 1:2 wit
      "< '$host' dump '$out/output-hot.wav' /dev/stdout" every 20 using 1:2 with lines lc rgb "#d62728" title "hot"
 unset multiplot
 EOF
+
+echo "== editor page"
+render="$build/tools/editor-render/ombrisk-editor-render"
+if [ -x "$render" ]; then
+  "$render" "$out/ombrisk-editor.png" --scale 0.5
+  "$render" "$out/ombrisk-editor-turned.png" --scale 1.0 \
+    --param "Input Gain=0.85" --param "Tame=0.2" --param "Output Gain=0.65" --param "Wet=1" \
+    --param "Bias=0.3" --param "React=1" --param "Bypass=1"
+else
+  echo "demo: $render is missing; build it with 'cmake --build --preset linux --target ombrisk-editor-render'" >&2
+fi
 
 echo "== files in $out"
 ls -1 "$out"/*.wav "$out"/*.png

@@ -68,6 +68,17 @@ void BM_OneKnobMoved(benchmark::State& state) {
   state.counters["dirty_areas"] = areas;
 }
 
+// The floor of any frame that paints: one pixel repainted, then the page
+// presented to the window's frame buffer.
+void BM_OnePixelFrame(benchmark::State& state) {
+  EditorPage* page = context().Page(static_cast<int>(state.range(0)));
+  if (!page) return state.SkipWithError("no GL context or page");
+  for (auto _ : state) {
+    page->Graphics().PaintAreas({fx::igraphics::IBounds(0, 0, 1, 1)});
+    Finish(*page);
+  }
+}
+
 void BM_IdleFrame(benchmark::State& state) {
   EditorPage* page = context().Page(50);
   if (!page) return state.SkipWithError("no GL context or page");
@@ -82,6 +93,7 @@ void BM_IdleFrame(benchmark::State& state) {
 
 BENCHMARK(BM_FullRepaint)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OneKnobMoved)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OnePixelFrame)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdleFrame)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace

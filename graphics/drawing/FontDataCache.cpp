@@ -12,9 +12,11 @@ struct Shared {
   std::int32_t users = 0;
 };
 
+// Never destroyed: a drawing context that outlives the statics (one held by
+// another static) still leaves the cache safely at exit.
 Shared& shared() {
-  static Shared s;
-  return s;
+  static Shared* s = new Shared;
+  return *s;
 }
 }  // namespace
 

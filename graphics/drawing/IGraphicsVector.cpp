@@ -167,6 +167,7 @@ void IGraphicsVector::BeginFrame() {
   // Without a main frame buffer the page is drawn straight to the window.
   StartRendererFrame(w, h, mainFrameBuffer_ ? mainFrameBuffer_->framebuffer() : windowFramebuffer_);
   userTransform_ = Transform::identity();
+  clipArea_ = IBounds{};
   SetRendererTransform(userTransform_);
   inFrame_ = true;
   ++framesBegun_;
@@ -208,7 +209,9 @@ bool IGraphicsVector::StartLayer(const IBounds& area) {
   g.ClearColor(0, 0, 0, 0);
   g.Clear(gl::kColorBufferBit | gl::kStencilBufferBit);
   StartRendererFrame(w, h, bitmap->GetFrameBuffer()->framebuffer());
-  SetRendererTransform(Transform::identity());
+  clipArea_ = IBounds{};
+  userTransform_ = Transform::identity();
+  SetRendererTransform(userTransform_);
   return true;
 }
 
@@ -224,7 +227,9 @@ std::unique_ptr<APIBitmap> IGraphicsVector::EndLayer() {
     StartRendererFrame(PagePixelWidth(), PagePixelHeight(),
                        mainFrameBuffer_ ? mainFrameBuffer_->framebuffer() : windowFramebuffer_);
   }
-  SetRendererTransform(Transform::identity());
+  clipArea_ = IBounds{};
+  userTransform_ = Transform::identity();
+  SetRendererTransform(userTransform_);
   return done;
 }
 
@@ -269,14 +274,24 @@ void IGraphicsVector::ClipToArea(const IBounds& area) {
   if (!renderer_) return;
   SetRendererTransform(Transform::identity());
   if (area.AllZero() || !area.IsFinite()) {
+    clipArea_ = IBounds{};
     renderer_->resetScissor();
   } else {
+    clipArea_ = area;
     renderer_->scissor(area.left, area.top, std::max(0.0f, area.W()), std::max(0.0f, area.H()));
   }
   SetRendererTransform(userTransform_);
 }
 
 // ---- bitmaps
+
+IBounds IGraphicsVector::VisiblePart(const IBounds& dest) const {
+  const float* m = userTransform_.m;
+  if (clipArea_.Empty() || m[1] != 0.0f || m[2] != 0.0f || !(m[0] > 0.0f) || !(m[3] > 0.0f)) return dest;
+  const IBounds clip((clipArea_.left - m[4]) / m[0], (clipArea_.top - m[5]) / m[3], (clipArea_.right - m[4]) / m[0],
+                     (clipArea_.bottom - m[5]) / m[3]);
+  return dest.Intersect(clip);
+}
 
 void IGraphicsVector::DrawBitmapRegion(const IBitmapStrip& strip, const IBounds& dest, std::int32_t srcX,
                                        std::int32_t srcY, const IBlendMode* blend) {
@@ -294,11 +309,16 @@ void IGraphicsVector::DrawBitmapRegion(const IBitmapStrip& strip, const IBounds&
   paint.extent[1] = s * static_cast<float>(strip.height);
   paint.image = image;
   paint.inner = paint.outer = fx::vg::Color::rgba(1, 1, 1, BlendWeight(blend));
+  // The scissor alone would still have the whole rectangle rasterised: a
+  // dirty area under the page-sized background would cost a full page.
+  // Only the visible part is filled; the paint keeps its placement.
+  const IBounds shown = VisiblePart(dest);
+  if (shown.Empty()) return;
   renderer_->beginPath();
-  renderer_->moveTo(dest.left, dest.top);
-  renderer_->lineTo(dest.left, dest.bottom);
-  renderer_->lineTo(dest.right, dest.bottom);
-  renderer_->lineTo(dest.right, dest.top);
+  renderer_->moveTo(shown.left, shown.top);
+  renderer_->lineTo(shown.left, shown.bottom);
+  renderer_->lineTo(shown.right, shown.bottom);
+  renderer_->lineTo(shown.right, shown.top);
   renderer_->closePath();
   renderer_->fillPaint(paint);
   ApplyBlend(*renderer_, blend);

@@ -151,7 +151,12 @@ class IGraphicsVector : public IGraphics {
   std::vector<std::pair<std::string, FontDataCache::Bytes>> fonts_;
   mutable std::mutex bitmapCacheLock_;
   std::vector<CacheEntry> bitmapCache_;
+  // The part of an axis-aligned destination that can show through the clip;
+  // the destination itself under rotation or without a clip.
+  IBounds VisiblePart(const IBounds& dest) const;
+
   fx::vg::Transform userTransform_;  // the last PathTransform's matrix
+  IBounds clipArea_;                 // the last ClipToArea's area (layout units); empty: none
   std::uint32_t windowFramebuffer_ = 0;
   bool inFrame_ = false;
   std::int32_t framesBegun_ = 0;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 #include "PageTestSupport.h"
 #include "effect/OmbriskParameters.h"
@@ -28,9 +31,14 @@ int LiveGlObjects(const fx::vg::GlApi& api, GLuint range) {
   return live;
 }
 
-// Resident memory in bytes; 0 where it cannot be read.
+// Resident memory in bytes, after the heap has handed its free pages back
+// (glibc keeps freed pages of large blocks otherwise, which would read as
+// growth); 0 where it cannot be read.
 long ResidentBytes() {
 #if defined(__linux__)
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
   long pages = 0, resident = 0;
   if (FILE* f = std::fopen("/proc/self/statm", "r")) {
     if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
@@ -62,11 +70,19 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     }
     page.reset();
     ASSERT_EQ(LiveGlObjects(api, 4096), baseline) << "after closing page " << i + 1;
-    if (i == 9) afterWarmUp = ResidentBytes();
+    if (i == 29) afterWarmUp = ResidentBytes();
   }
-  const long growth = ResidentBytes() - afterWarmUp;
-  // One leaked page would hold its decoded artwork (over 20 MB); ninety
-  // leaked renderer states would add several MB more.
+  const long end = ResidentBytes();
+  if (end == 0) {
+    std::printf("resident memory is not read on this platform; only GL objects were checked\n");
+    return;
+  }
+  const long growth = end - afterWarmUp;
+  // The heap and the GL driver settle within the first twenty or so pages
+  // (measured: flat from there to page 200). One leaked page would hold its
+  // decoded artwork (over 20 MB); a leak of 120 KB a page over these seventy
+  // pages passes the limit too. Heap noise stays well under it.
+  std::printf("resident memory from page 30 to page 100: %+ld KB\n", growth / 1024);
   EXPECT_LT(growth, 8L * 1024 * 1024) << "resident memory grew by " << growth << " bytes";
 }
 

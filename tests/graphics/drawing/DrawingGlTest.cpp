@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "DrawingTestSupport.h"
+#include "graphics/controls/IBitmapControl.h"
 #include "graphics/drawing/IGraphicsHeadless.h"
 
 namespace fx::igraphics {
@@ -128,6 +129,24 @@ TEST_F(DrawingGl, BitmapRegionShowsTheFrameChosenBySourceOffsetOnlyUnderTheDesti
   EXPECT_EQ(Pixel(page, 30, 15).a, 0);
 }
 
+TEST_F(DrawingGl, ClippedBitmapsShowOnlyTheirClippedPartInPlace) {
+  const IBitmapStrip strip = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  IMatrix shift;
+  shift.Translate(2, 0);
+  const PageImage page = Frame([&](IGraphicsVector& g) {
+    g.ClipToArea(IBounds(11, 0, 13, 20));
+    g.PathTransform(shift);
+    g.DrawBitmapRegion(strip, IBounds(8, 5, 12, 13), 0, 0, nullptr);  // lands at x 10..14, both frames
+  });
+  EXPECT_EQ(Pixel(page, 10, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 13, 6).a, 0);
+  EXPECT_EQ(Pixel(page, 11, 6).r, 255);  // top frame red, in place
+  EXPECT_EQ(Pixel(page, 12, 6).r, 255);
+  EXPECT_EQ(Pixel(page, 11, 10).b, 255);  // bottom frame blue
+  EXPECT_EQ(Pixel(page, 12, 12).b, 255);
+  EXPECT_EQ(Pixel(page, 12, 13).a, 0);
+}
+
 TEST_F(DrawingGl, BitmapCacheDecodesOnceAndMissingOrRefusedImagesGiveEmptyStrips) {
   const IBitmapStrip a = g_->LoadBitmapStrip("strip.png", 2, false, 1);
   const IBitmapStrip b = g_->LoadBitmapStrip("strip.png", 2, false, 1);
@@ -160,6 +179,21 @@ TEST_F(DrawingGl, BlendWeightQuarterDrawsBitmapsAtAQuarterOfTheirAlpha) {
   EXPECT_NEAR(quarter.a, 64, 1);
   EXPECT_NEAR(quarter.r, 64, 1);  // premultiplied in the frame buffer
   EXPECT_EQ(full.a, 255);
+}
+
+TEST_F(DrawingGl, ADisabledControlDrawsItsBitmapAtAQuarterOfItsAlpha) {
+  const IBitmapStrip white = g_->LoadBitmapStrip("white.png", 1, false, 1);
+  IControl* enabled = g_->AddControl(std::make_unique<IBitmapControl>(2.0f, 2.0f, white));
+  IControl* disabled = g_->AddControl(std::make_unique<IBitmapControl>(12.0f, 2.0f, white));
+  ASSERT_NE(enabled, nullptr);
+  disabled->SetDisabledState(true);
+  g_->RunFrame();
+  const PageImage page = g_->ReadPage();
+  EXPECT_EQ(Pixel(page, 4, 4).a, 255);
+  EXPECT_NEAR(Pixel(page, 14, 4).a, 64, 1);
+  disabled->SetDisabledState(false);
+  g_->RunFrame();
+  EXPECT_EQ(Pixel(g_->ReadPage(), 14, 4).a, 255);
 }
 
 TEST_F(DrawingGl, XorBlendClearsTheOverlapAndNoBlendDrawsSourceOver) {
