@@ -24,8 +24,6 @@ void* IEditorDelegate::OpenEditor(void* /*parent*/) {
 
 void IEditorDelegate::CloseEditor() { OnEditorClosed(); }
 
-void IEditorDelegate::OnParentWindowResize(std::int32_t /*width*/, std::int32_t /*height*/) {}
-
 void IEditorDelegate::OnEditorOpened() { SendAllParamValuesToEditor(); }
 
 void IEditorDelegate::OnEditorClosed() {}

@@ -26,12 +26,11 @@ class IEditorDelegate {
   IEditorDelegate(const IEditorDelegate&) = delete;
   IEditorDelegate& operator=(const IEditorDelegate&) = delete;
 
-  // Virtual operations, in slot order.
+  // Virtual operations. Hooks nothing in the framework calls yet are gathered
+  // as extension points in IFxAPIBase.
   virtual ~IEditorDelegate();
   virtual void* OpenEditor(void* parent);
   virtual void CloseEditor();
-  // Unused here: lets a binding pass on a resize of the host's parent window.
-  virtual void OnParentWindowResize(std::int32_t width, std::int32_t height);
   virtual void OnEditorOpened();
   virtual void OnEditorClosed();
   virtual void OnParamChanged(std::int32_t index);

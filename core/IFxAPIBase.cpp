@@ -12,56 +12,56 @@ namespace {
 
 struct HostEntry {
   const char* text;
-  std::int32_t id;
+  HostId id;
 };
 
 // Tested in this order: "wavelab elements" before "wavelab", and the two
 // generic texts last.
 constexpr HostEntry kHosts[] = {
-    {"reaper", 1},
-    {"protools", 2},
-    {"cubase", 3},
-    {"nuendo", 4},
-    {"cakewalk", 5},
-    {"vegas", 6},
-    {"fruity", 7},
-    {"samplitude", 8},
-    {"live", 9},
-    {"tracktion", 10},
-    {"ntracks", 11},
-    {"melodyne", 12},
-    {"vstmanlib", 13},
-    {"aulab", 14},
-    {"forte", 15},
-    {"chainer", 16},
-    {"audition", 17},
-    {"orion", 18},
-    {"bias", 19},
-    {"sawstudio", 20},
-    {"logic", 21},
-    {"garageband", 22},
-    {"digital", 23},
-    {"audiomulch", 25},
-    {"presonus", 26},
-    {"vst3plugintesthost", 27},
-    {"ardour", 28},
-    {"renoise", 29},
-    {"openmpt", 30},
-    {"wavelab elements", 32},
-    {"wavelab", 31},
-    {"twistedwave", 33},
-    {"bitwig studio", 34},
-    {"reason", 36},
-    {"gwvst", 37},
-    {"waveform", 38},
-    {"audacity", 39},
-    {"acoustica", 40},
-    {"plugindoctor", 41},
-    {"izotope rx", 42},
-    {"savihost", 43},
-    {"blue cat's vst host", 44},
-    {"standalone", 24},
-    {"www", 35},
+    {"reaper", kHostReaper},
+    {"protools", kHostProTools},
+    {"cubase", kHostCubase},
+    {"nuendo", kHostNuendo},
+    {"cakewalk", kHostCakewalk},
+    {"vegas", kHostVegas},
+    {"fruity", kHostFruityLoops},
+    {"samplitude", kHostSamplitude},
+    {"live", kHostLive},
+    {"tracktion", kHostTracktion},
+    {"ntracks", kHostNTracks},
+    {"melodyne", kHostMelodyne},
+    {"vstmanlib", kHostVstManLib},
+    {"aulab", kHostAULab},
+    {"forte", kHostForte},
+    {"chainer", kHostChainer},
+    {"audition", kHostAudition},
+    {"orion", kHostOrion},
+    {"bias", kHostBias},
+    {"sawstudio", kHostSawStudio},
+    {"logic", kHostLogic},
+    {"garageband", kHostGarageBand},
+    {"digital", kHostDigitalPerformer},
+    {"audiomulch", kHostAudioMulch},
+    {"presonus", kHostPresonus},
+    {"vst3plugintesthost", kHostVst3TestHost},
+    {"ardour", kHostArdour},
+    {"renoise", kHostRenoise},
+    {"openmpt", kHostOpenMpt},
+    {"wavelab elements", kHostWaveLabElements},
+    {"wavelab", kHostWaveLab},
+    {"twistedwave", kHostTwistedWave},
+    {"bitwig studio", kHostBitwig},
+    {"reason", kHostReason},
+    {"gwvst", kHostGwVst},
+    {"waveform", kHostWaveform},
+    {"audacity", kHostAudacity},
+    {"acoustica", kHostAcoustica},
+    {"plugindoctor", kHostPluginDoctor},
+    {"izotope rx", kHostIzotopeRx},
+    {"savihost", kHostSaviHost},
+    {"blue cat's vst host", kHostBlueCatVstHost},
+    {"standalone", kHostStandalone},
+    {"www", kHostWebBrowser},
 };
 static_assert(sizeof kHosts / sizeof kHosts[0] == 44);
 
@@ -125,7 +125,13 @@ void IFxAPIBase::SetParamFromEditor(std::int32_t index, double normalized) {
   if (!param) return;
   param->SetNormalizedValue(normalized);
   SendParamValueToHost(index, normalized);
+  // The base notification by its qualified name: it is the one that touches
+  // no editor state, whatever an effect's override of OnParamChange does.
   IEditorDelegate::OnParamChange(index, ChangeSource::UI, -1);
+  // Set again on purpose: hosts answer the automation call by sending the
+  // value straight back through setParameter, narrowed to a 32-bit float.
+  // The second store puts back the editor's full-precision value, so the
+  // model keeps exactly what the control shows.
   param->SetNormalizedValue(normalized);
   OnParamChangeInEditor(index, ChangeSource::UI);
 }
@@ -162,22 +168,7 @@ bool IFxAPIBase::StateMatches(const double* data, std::int32_t count, std::int32
   return true;
 }
 
-bool IFxAPIBase::OnHostRequestingProductHelp() { return false; }
-
-bool IFxAPIBase::OnHostRequestingAboutBox() { return false; }
-
 void IFxAPIBase::AfterHostIdentified() {}
-
-void IFxAPIBase::ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list) {
-  if (count >= NParams()) return;
-  for (std::int32_t i = 0; i < count; ++i) list.push_back(i);
-}
-
-bool IFxAPIBase::OnHostRequestingSupportedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {
-  return true;
-}
-
-void IFxAPIBase::OnHostSelectedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {}
 
 bool IFxAPIBase::GetMidiNoteName(std::int32_t /*note*/, TextBuffer& name) {
   name.Clear();
@@ -187,18 +178,6 @@ bool IFxAPIBase::GetMidiNoteName(std::int32_t /*note*/, TextBuffer& name) {
 IGraphicsContext* IFxAPIBase::GetEditorGraphics() { return GetGraphics(); }
 
 void IFxAPIBase::OnIdleTick() {}
-
-void IFxAPIBase::GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue) {
-  red = green = blue = 0;
-}
-
-void IFxAPIBase::SetTrackIndex(std::int32_t /*index*/) {}
-
-std::int32_t IFxAPIBase::GetTrackIndex() { return 0; }
-
-void IFxAPIBase::SetTrackNamespaceIndex(std::int32_t /*index*/) {}
-
-std::int32_t IFxAPIBase::GetTrackNamespaceIndex() { return 0; }
 
 void IFxAPIBase::QueueParamValueForEditor(std::int32_t index, double value, bool isNormalized) {
   const IParam* param = GetParam(index);
@@ -216,6 +195,43 @@ void IFxAPIBase::EndParamGesture(std::int32_t /*index*/) {}
 
 void IFxAPIBase::SendParamValueToHost(std::int32_t /*index*/, double /*normalized*/) {}
 
+// Extension points: neutral defaults.
+
+void IFxAPIBase::OnParentWindowResize(std::int32_t /*width*/, std::int32_t /*height*/) {}
+
+void IFxAPIBase::OnBeforeStateWrite() {}
+
+bool IFxAPIBase::WriteExtraState(StateChunk& /*chunk*/) { return true; }
+
+std::int32_t IFxAPIBase::ReadExtraState(const StateChunk& /*chunk*/, std::int32_t position) { return position; }
+
+bool IFxAPIBase::OnHostRequestingProductHelp() { return false; }
+
+bool IFxAPIBase::OnHostRequestingAboutBox() { return false; }
+
+void IFxAPIBase::ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list) {
+  if (count >= NParams()) return;
+  for (std::int32_t i = 0; i < count; ++i) list.push_back(i);
+}
+
+bool IFxAPIBase::OnHostRequestingSupportedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {
+  return true;
+}
+
+void IFxAPIBase::OnHostSelectedViewConfiguration(std::int32_t /*width*/, std::int32_t /*height*/) {}
+
+void IFxAPIBase::GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue) {
+  red = green = blue = 0;
+}
+
+void IFxAPIBase::SetTrackIndex(std::int32_t /*index*/) {}
+
+std::int32_t IFxAPIBase::GetTrackIndex() { return 0; }
+
+void IFxAPIBase::SetTrackNamespaceIndex(std::int32_t /*index*/) {}
+
+std::int32_t IFxAPIBase::GetTrackNamespaceIndex() { return 0; }
+
 void IFxAPIBase::SetHostLatencyHint(std::int32_t /*samples*/) {}
 
 void IFxAPIBase::SetHostTailHint(std::int32_t /*samples*/) {}
@@ -225,12 +241,12 @@ void IFxAPIBase::SetHost(const char* productName, std::int32_t version) {
   SetHostIdentity(IdentifyHost(productName), version);
   TextBuffer versionText;
   GetHostVersionText(versionText);
-  FX_TRACE("fx::IFxAPIBase::SetHost", "host_%sknown:%s:%s", GetHostId() == 0 ? "un" : "", productName,
+  FX_TRACE("fx::IFxAPIBase::SetHost", "host_%sknown:%s:%s", GetHostId() == kHostUnknown ? "un" : "", productName,
            versionText.Get());
 }
 
 std::int32_t IFxAPIBase::IdentifyHost(const char* productName) {
-  if (!productName) return 0;
+  if (!productName) return kHostUnknown;
   char lower[256];
   std::size_t n = 0;
   for (; n + 1 < sizeof lower && productName[n] != '\0'; ++n)
@@ -238,7 +254,7 @@ std::int32_t IFxAPIBase::IdentifyHost(const char* productName) {
   lower[n] = '\0';
   for (const HostEntry& entry : kHosts)
     if (std::strstr(lower, entry.text)) return entry.id;
-  return 0;
+  return kHostUnknown;
 }
 
 void IFxAPIBase::GetHostVersionText(TextBuffer& out) const {

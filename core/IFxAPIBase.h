@@ -12,6 +12,28 @@
 //   MidiToEditor     binding (QueueMidiForEditor)                -> timer tick
 //   SysExFromEditor  editor (QueueEditorSysEx)                   -> audio side (PopSysExFromEditor)
 //   SysExToEditor    binding (QueueSysExForEditor)               -> timer tick
+//
+// Parameter routes, both directions (ChangeSource in brackets):
+//
+//   host -> model -> editor
+//     function                                 thread               does
+//     setParameter / effString2Parameter        host or audio        IParam value (atomic store)
+//     QueueParamValueForEditor                  host or audio        real value into ParamsToEditor
+//     IEditorDelegate::OnParamChange [Host]     host or audio        trace, OnParamChanged (no editor state)
+//     OnTimerTick                               user interface       drains ParamsToEditor ...
+//     PushParamValueToEditor                    user interface       ... to the bound controls
+//     OnParamChangeInEditor [Delegate]          user interface       the effect's editor-side hook
+//
+//   editor -> model -> host
+//     BeginParamGestureFromEditor               user interface       BeginParamGesture -> host
+//     SetParamFromEditor                        user interface       IParam value, then:
+//       SendParamValueToHost                    user interface       automation to the host
+//       IEditorDelegate::OnParamChange [UI]     user interface       trace, OnParamChanged
+//       OnParamChangeInEditor [UI]              user interface       the effect's editor-side hook
+//     EndParamGestureFromEditor                 user interface       EndParamGesture -> host
+//
+//   whole state (effOpen [Reset], chunks and presets): OnAllParamsChanged,
+//   OnStateRestored -> SendAllParamValuesToEditor.
 
 #include <cstdint>
 #include <ctime>
@@ -20,6 +42,7 @@
 #include <vector>
 
 #include "core/IFxBase.h"
+#include "core/HostId.h"
 #include "core/IFxConfig.h"
 #include "core/MpscQueue.h"
 #include "core/SpscQueue.h"
@@ -58,34 +81,47 @@ class IFxAPIBase : public IFxBase {
   void QueueEditorMidi(const MidiMessage& message) override;
   void QueueEditorSysEx(const SysExMessage& message) override;
 
-  // Virtual operations added here, in slot order.
+  // Virtual operations added here.
   // True when every parameter's value matches data[position + i] to float
   // precision; data holds count doubles (false when it holds too few).
   virtual bool StateMatches(const double* data, std::int32_t count, std::int32_t position) const;
-  // Unused here: a binding may answer the host's help and about requests.
-  virtual bool OnHostRequestingProductHelp();
-  virtual bool OnHostRequestingAboutBox();
   virtual void AfterHostIdentified();
-  virtual void ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list);
-  // Unused here: editor view configurations a host may offer.
-  virtual bool OnHostRequestingSupportedViewConfiguration(std::int32_t width, std::int32_t height);
-  virtual void OnHostSelectedViewConfiguration(std::int32_t width, std::int32_t height);
   virtual bool GetMidiNoteName(std::int32_t note, TextBuffer& name);
   virtual IGraphicsContext* GetEditorGraphics();
   virtual void OnIdleTick();
-  // Unused here: room for host track information.
-  virtual void GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue);
-  virtual void SetTrackIndex(std::int32_t index);
-  virtual std::int32_t GetTrackIndex();
-  virtual void SetTrackNamespaceIndex(std::int32_t index);
-  virtual std::int32_t GetTrackNamespaceIndex();
   virtual void QueueParamValueForEditor(std::int32_t index, double value, bool isNormalized);
   virtual void ApplyHostQuirks();
   virtual bool ResizeEditorWindow(std::int32_t width, std::int32_t height);
   virtual void BeginParamGesture(std::int32_t index);
   virtual void EndParamGesture(std::int32_t index);
   virtual void SendParamValueToHost(std::int32_t index, double normalized);
-  // Unused here.
+
+  // Extension points. Nothing in the framework or the VST2 binding calls
+  // these yet; they mark where a binding for another host interface, or an
+  // effect that needs the feature, plugs in. The defaults do nothing and
+  // give neutral answers.
+  // - the host's parent window was resized:
+  virtual void OnParentWindowResize(std::int32_t width, std::int32_t height);
+  // - state beyond the parameter values, written after and read after them:
+  virtual void OnBeforeStateWrite();
+  virtual bool WriteExtraState(StateChunk& chunk);                                  // true
+  virtual std::int32_t ReadExtraState(const StateChunk& chunk, std::int32_t position);  // position
+  // - the host's help and about requests (false: not answered):
+  virtual bool OnHostRequestingProductHelp();
+  virtual bool OnHostRequestingAboutBox();
+  // - the first count parameters, for hosts that show a few (nothing when
+  //   count is not below the number of parameters):
+  virtual void ListImportantParams(std::int32_t count, std::vector<std::int32_t>& list);
+  // - editor view configurations a host may offer (every size accepted):
+  virtual bool OnHostRequestingSupportedViewConfiguration(std::int32_t width, std::int32_t height);
+  virtual void OnHostSelectedViewConfiguration(std::int32_t width, std::int32_t height);
+  // - the host's track (black, index 0):
+  virtual void GetTrackColor(std::int32_t& red, std::int32_t& green, std::int32_t& blue);
+  virtual void SetTrackIndex(std::int32_t index);
+  virtual std::int32_t GetTrackIndex();
+  virtual void SetTrackNamespaceIndex(std::int32_t index);
+  virtual std::int32_t GetTrackNamespaceIndex();
+  // - latency and tail hints for hosts that take them outside processing:
   virtual void SetHostLatencyHint(std::int32_t samples);
   virtual void SetHostTailHint(std::int32_t samples);
 

@@ -28,17 +28,11 @@ IFxBase::IFxBase(const IFxConfig& config)
 
 IFxBase::~IFxBase() = default;
 
-void IFxBase::OnBeforeStateWrite() {}
-
 bool IFxBase::WriteState(StateChunk& chunk) { return SerializeParams(chunk); }
 
 std::int32_t IFxBase::ReadState(const StateChunk& chunk, std::int32_t position) {
   return UnserializeParams(chunk, position);
 }
-
-bool IFxBase::WriteExtraState(StateChunk& /*chunk*/) { return true; }
-
-std::int32_t IFxBase::ReadExtraState(const StateChunk& /*chunk*/, std::int32_t position) { return position; }
 
 void IFxBase::TellHostPresetsChanged() {}
 
@@ -80,6 +74,16 @@ std::int32_t IFxBase::ReadChunkVersion(const StateChunk& chunk, std::int32_t& po
   std::int32_t version = 0;
   position = chunk.GetInt32(version, afterMagic);
   return version;
+}
+
+void IFxBase::SeedUninitializedPresets() {
+  for (const auto& preset : presets_) {
+    if (preset->initialized) continue;
+    preset->initialized = true;
+    preset->SetName(PresetSlot::kSeededName);
+    preset->chunk.Clear();
+    WriteState(preset->chunk);
+  }
 }
 
 bool IFxBase::LoadPreset(std::int32_t index) {

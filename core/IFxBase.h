@@ -23,14 +23,9 @@ class IFxBase : public IGEditorDelegate {
   explicit IFxBase(const IFxConfig& config);
   ~IFxBase() override;
 
-  // Virtual operations added here, in slot order.
-  // Unused here: called by a binding before it writes a state.
-  virtual void OnBeforeStateWrite();
+  // Virtual operations added here.
   virtual bool WriteState(StateChunk& chunk);
   virtual std::int32_t ReadState(const StateChunk& chunk, std::int32_t position);
-  // Unused here: room for state beyond the parameter values.
-  virtual bool WriteExtraState(StateChunk& chunk);
-  virtual std::int32_t ReadExtraState(const StateChunk& chunk, std::int32_t position);
   virtual void TellHostPresetsChanged();
   virtual void OnPresetsChanged();
 
@@ -47,6 +42,10 @@ class IFxBase : public IGEditorDelegate {
   static std::int32_t ReadChunkVersion(const StateChunk& chunk, std::int32_t& position);
 
   bool LoadPreset(std::int32_t index);
+  // Every preset the effect left uninitialised gets the current state (the
+  // effect's defaults, when called right after construction) under
+  // PresetSlot::kSeededName, in index order.
+  void SeedUninitializedPresets();
   // Stores the current state in the current preset; a non-empty name renames it.
   void ModifyCurrentPreset(const char* name = nullptr);
   bool SerializePresets(StateChunk& chunk);

@@ -1,6 +1,6 @@
 #pragma once
 // The constructor-time description of a plug-in, filled by the effect's
-// constructor and read by the framework's bases. Fields in record order.
+// constructor and read by the framework's bases.
 
 #include <cstdint>
 

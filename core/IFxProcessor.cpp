@@ -239,6 +239,25 @@ void IFxProcessor::ProcessFloatBlockAccumulating(std::int32_t nFrames) {
   }
 }
 
+void IFxProcessor::ProcessFloatBlockReplacing(std::int32_t nFrames) {
+  const std::int32_t frames = std::clamp(nFrames, 0, blockSize_);
+  ProcessAudioBlock(blockPointers_[kInput].data(), blockPointers_[kOutput].data(), frames);
+  for (const auto& slot : channels_[kOutput]) {
+    if (slot->connected && slot->hostFloatBuffer) ConvertToFloat(*slot->published, slot->hostFloatBuffer, frames);
+  }
+}
+
+void IFxProcessor::ProcessDoubleBlock(std::int32_t nFrames) {
+  const std::int32_t frames = std::max(nFrames, 0);
+  // A channel still on its own buffer after the attach got no host buffer:
+  // it must read silence, not what the last block left there.
+  for (const auto& slot : channels_[kInput]) {
+    if (*slot->published == slot->scratch.data())
+      std::fill_n(slot->scratch.data(), std::min<std::size_t>(static_cast<std::size_t>(frames), slot->scratch.size()), 0.0);
+  }
+  ProcessAudioBlock(blockPointers_[kInput].data(), blockPointers_[kOutput].data(), frames);
+}
+
 void IFxProcessor::ConvertToFloat(const double* source, float* destination, std::int32_t n) {
   if (!source || !destination) return;
   for (std::int32_t k = 0; k < n; ++k) destination[k] = static_cast<float>(source[k]);

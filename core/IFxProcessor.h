@@ -30,7 +30,7 @@ class IFxProcessor {
   IFxProcessor(const IFxProcessor&) = delete;
   IFxProcessor& operator=(const IFxProcessor&) = delete;
 
-  // Virtual operations, in slot order.
+  // Virtual operations: block processing and the messages that reach it.
   virtual void ProcessAudioBlock(double** inputs, double** outputs, std::int32_t nFrames);
   virtual void ProcessMidiMessage(const MidiMessage& message);
   virtual void ProcessSysExMessage(const SysExMessage& message);
@@ -53,9 +53,18 @@ class IFxProcessor {
   // the scratch buffers and remembered for the write-back. At most blockSize
   // frames are converted: the caller slices longer host blocks.
   void AttachHostFloatBuffers(BusDirection direction, std::int32_t count, float** buffers, std::int32_t nFrames);
-  // Processes and adds the result to the host float buffers (at most
-  // blockSize frames, like the attach above).
+  // The three ways a block's result reaches the host, each running
+  // ProcessAudioBlock on the attached buffers:
+  // - float, accumulating: adds each connected output, converted to float,
+  //   to the host's float buffer (at most blockSize frames);
+  // - float, replacing: writes each connected output, converted to float,
+  //   over the host's float buffer (at most blockSize frames);
+  // - double: the host's own buffers were processed in place, nothing to
+  //   write back. An input the host left without a buffer reads silence.
+  // Outputs that are not connected, or have no host buffer, are not written.
   void ProcessFloatBlockAccumulating(std::int32_t nFrames);
+  void ProcessFloatBlockReplacing(std::int32_t nFrames);
+  void ProcessDoubleBlock(std::int32_t nFrames);
   static void ConvertToFloat(const double* source, float* destination, std::int32_t n);
 
   void ChangeBlockSize(std::int32_t n);

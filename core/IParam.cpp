@@ -4,8 +4,27 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 namespace fx {
+namespace {
+
+// value with `decimals` digits after a point, never a comma, never grouped;
+// a leading '+' on request for positive values.
+void FormatFixed(double value, int decimals, bool plusSign, std::size_t maxChars, TextBuffer& out) {
+  char text[512];  // the largest double has 309 digits before the point
+  char* first = text;
+  if (plusSign && value > 0.0) *first++ = '+';
+  const auto result = std::to_chars(first, text + sizeof text - 1, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) {
+    out.Set("", maxChars);
+    return;
+  }
+  out.Set(std::string_view(text, static_cast<std::size_t>(result.ptr - text)), maxChars);
+}
+
+}  // namespace
 
 IParam::IParam() : shape_(new ShapeLinear) {}
 
@@ -94,26 +113,13 @@ void IParam::FormatValueText(double value, bool isNormalized, TextBuffer& out, b
   if (flags_ & kParamNegatedDisplay) value = -value;
   if (value == 0.0) value = 0.0;  // never show a negative zero
   if (displayPrecision_ == 0) {
-    const double nearest = std::round(value);
-    if (nearest >= static_cast<double>(INT_MIN) && nearest <= static_cast<double>(INT_MAX)) {
-      out.SetFormatted(kTextSize, "%d", static_cast<int>(nearest));
-    } else {
-      // Outside the int range "%d" cannot hold it; the same digits as text.
-      out.SetFormatted(kTextSize, "%.0f", nearest);
-    }
-  } else if ((flags_ & kParamSignedDisplay) && value != 0.0) {
-    char format[16];
-    std::snprintf(format, sizeof format, "%%+.%df", displayPrecision_);
-#if defined(__GNUC__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-#endif
-    out.SetFormatted(kTextSize, format, value);
-#if defined(__GNUC__)
-#pragma GCC diagnostic pop
-#endif
+    // The nearest whole number, halves away from zero; no sign at this
+    // precision, and -0.4 rounds to a zero shown as "0".
+    double nearest = std::round(value);
+    if (nearest == 0.0) nearest = 0.0;
+    FormatFixed(nearest, 0, false, kTextSize, out);
   } else {
-    out.SetFormatted(kTextSize, "%.*f", displayPrecision_, value);
+    FormatFixed(value, displayPrecision_, (flags_ & kParamSignedDisplay) != 0, kTextSize, out);
   }
 }
 
@@ -138,22 +144,27 @@ double IParam::ParseValueText(const char* text) const {
   if (type_ == ParamKind::Boolean || type_ == ParamKind::Enumerated) return 0.0;
 
   // The leading decimal number, read the same way whatever locale the host
-  // process has set.
+  // process has set; the first separator may be a comma.
   const char* p = text;
   while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\r' || *p == '\f' || *p == '\v') ++p;
-  const char* end = p + std::strlen(p);
   bool negative = false;
   if (*p == '+' || *p == '-') {
     negative = (*p == '-');
     ++p;
   }
+  std::string number(p);
+  if (const std::size_t separator = number.find_first_of(".,");
+      separator != std::string::npos && number[separator] == ',')
+    number[separator] = '.';
+  const char* digits = number.c_str();
+  const char* end = digits + number.size();
   double v = 0.0;
-  if (*p != '+' && *p != '-') {
-    const auto result = std::from_chars(p, end, v, std::chars_format::general);
+  if (*digits != '+' && *digits != '-') {
+    const auto result = std::from_chars(digits, end, v, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
       // Too large or too small for a double: keep its direction.
       v = HUGE_VAL;
-      for (const char* q = p; q < result.ptr; ++q) {
+      for (const char* q = digits; q < result.ptr; ++q) {
         if (*q == 'e' || *q == 'E') {
           if (q + 1 < result.ptr && q[1] == '-') v = 0.0;
           break;

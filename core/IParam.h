@@ -79,6 +79,11 @@ class IParam {
   double RealFromNormalized(double normalized) const;
   double NormalizedFromReal(double real) const;
 
+  // Display and parsing agree in every process locale: numbers are always
+  // shown with a decimal point and no grouping, whatever locale the host has
+  // set, and parsing reads a decimal point or a decimal comma (what a user
+  // in a comma locale types). Hexadecimal is not a parameter text form:
+  // "0x10" reads as its leading decimal number, 0.
   void FormatValueText(double value, bool isNormalized, TextBuffer& out, bool useDisplayTexts = true) const;
   const char* GetUnitLabel() const;
   double ParseValueText(const char* text) const;

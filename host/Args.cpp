@@ -8,16 +8,23 @@ namespace ombrisk::host {
 
 const std::string* Args::Value(const std::string& option) const {
   const std::string* last = nullptr;
-  auto [first, end] = values.equal_range(option);
-  for (auto it = first; it != end; ++it) last = &it->second;
+  for (const Option& o : values)
+    if (o.name == option) last = &o.value;
   return last;
 }
 
 std::vector<std::string> Args::All(const std::string& option) const {
   std::vector<std::string> all;
-  auto [first, end] = values.equal_range(option);
-  for (auto it = first; it != end; ++it) all.push_back(it->second);
+  for (const Option& o : values)
+    if (o.name == option) all.push_back(o.value);
   return all;
+}
+
+std::vector<Args::Option> Args::InOrder(const std::set<std::string>& names) const {
+  std::vector<Option> chosen;
+  for (const Option& o : values)
+    if (names.count(o.name) != 0) chosen.push_back(o);
+  return chosen;
 }
 
 bool ParseArgs(const std::vector<std::string>& words, const std::set<std::string>& withValue,
@@ -44,7 +51,7 @@ bool ParseArgs(const std::vector<std::string>& words, const std::set<std::string
         }
         value = words[++i];
       }
-      args.values.emplace(name, value);
+      args.values.push_back({name, value});
     } else if (plain.count(name) != 0 && !inlineValue) {
       args.flags.insert(name);
     } else {

@@ -2,7 +2,6 @@
 // and plain flags, each command declaring which it accepts.
 #pragma once
 
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -10,13 +9,22 @@
 namespace ombrisk::host {
 
 struct Args {
+  struct Option {
+    std::string name;
+    std::string value;
+  };
+
   std::vector<std::string> positional;
-  std::multimap<std::string, std::string> values;
+  std::vector<Option> values;  // in command-line order
   std::set<std::string> flags;
 
   bool Has(const std::string& flag) const { return flags.count(flag) != 0; }
   const std::string* Value(const std::string& option) const;  // the last one given
   std::vector<std::string> All(const std::string& option) const;
+  // Every option with one of these names, in command-line order: options
+  // that act on the same thing (--param, --param-norm) take effect in the
+  // order the user wrote them.
+  std::vector<Option> InOrder(const std::set<std::string>& names) const;
 };
 
 // `--name value` and `--name=value` for options in `withValue`; `--name` for

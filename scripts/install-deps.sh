@@ -16,6 +16,7 @@ PACKAGES=(
   libsndfile1-dev
   gnuplot-nox
   zam-plugins lsp-plugins-vst
+  locales
 )
 
 missing=()
@@ -34,4 +35,12 @@ if ((${#missing[@]})); then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 else
   echo "install-deps: all packages present"
+fi
+
+# Parameter texts are tested under a locale with a decimal comma.
+if ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "install-deps: generating the de_DE.UTF-8 locale"
+  SUDO=""
+  if [ "$(id -u)" != 0 ]; then SUDO=sudo; fi
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

@@ -27,6 +27,15 @@ std::int32_t ArrangementType(std::int32_t channels) {
 
 void Copy(void* ptr, std::size_t bytes, const char* text) { CopyBounded(static_cast<char*>(ptr), bytes, text); }
 
+// A text the host hands in, read into a terminated local copy: at most
+// N - 1 characters, since the host's text may be unterminated.
+template <std::size_t N>
+void ReadHostText(const void* ptr, char (&out)[N]) {
+  const std::size_t n = strnlen(static_cast<const char*>(ptr), N - 1);
+  std::memcpy(out, ptr, n);
+  out[n] = '\0';
+}
+
 // One code point as UTF-8 into a zero-filled 5-byte field; nothing for
 // values that are not characters.
 void EncodeUtf8(std::int32_t c, char (&out)[5]) {
@@ -95,7 +104,7 @@ IFxVST2::IFxVST2(const HostLaunchInfo& info, const IFxConfig& config)
 
   if (config.hasEditor) {
     effect_.flags |= vst2::effFlagsHasEditor;
-    editorRect_ = {0, 0, static_cast<std::int16_t>(GetEditorHeight()), static_cast<std::int16_t>(GetEditorWidth())};
+    editorRect_ = EditorRectFor(GetEditorWidth(), GetEditorHeight());
   }
   StartEditorTimer();
 }
@@ -126,14 +135,16 @@ void IFxVST2::TellHostPresetsChanged() { CallHost(vst2::audioMasterUpdateDisplay
 bool IFxVST2::ResizeEditorWindow(std::int32_t width, std::int32_t height) {
   if (!HasEditor() || (width == GetEditorWidth() && height == GetEditorHeight())) return false;
   SetEditorSize(width, height);
-  editorRect_ = {0, 0, static_cast<std::int16_t>(height), static_cast<std::int16_t>(width)};
+  editorRect_ = EditorRectFor(width, height);
   return CallHost(vst2::audioMasterSizeWindow, width, height, nullptr, 0.0f) != 0;
 }
 
 void IFxVST2::ApplyHostQuirks() {
   const std::int32_t host = GetHostId();
-  if (host == 15 || host == 17 || host == 18 || host == 20) {
-    // These hosts only cope with stereo.
+  if (host == kHostForte || host == kHostAudition || host == kHostOrion || host == kHostSawStudio) {
+    // These hosts only cope with stereo. Inputs 2 and up are disconnected,
+    // so they read silence; outputs 2 and up stay connected, so the effect
+    // still writes them (into the frame's own buffers when the host gives none).
     if (NChannels(kInput) > 2) MarkChannelsConnected(kInput, 2, NChannels(kInput) - 2, false);
     if (NChannels(kOutput) > 2) MarkChannelsConnected(kOutput, 2, NChannels(kOutput) - 2, true);
   }
@@ -155,11 +166,64 @@ std::intptr_t OMBRISK_VSTCALL IFxVST2::VSTDispatcher(vst2::AEffect* effect, std:
     delete self;
     return 0;
   }
-  return self->Dispatch(opcode, index, value, ptr, opt);
+  return self->Dispatch(opcode, HostRequest{index, value, ptr, opt});
 }
 
-void IFxVST2::OnOpen() {
-  if (GetHostId() == -1) {
+// Every opcode not listed answers 0 and does nothing.
+std::intptr_t IFxVST2::Dispatch(std::int32_t opcode, const HostRequest& r) {
+  using namespace vst2;
+  switch (opcode) {
+    case effOpen:                    return HandleOpen(r);
+    case effSetProgram:              return HandleSetProgram(r);
+    case effGetProgram:              return HandleGetProgram(r);
+    case effSetProgramName:          return HandleSetProgramName(r);
+    case effGetProgramName:          return HandleGetProgramName(r);
+    case effGetParamLabel:           return HandleGetParamLabel(r);
+    case effGetParamDisplay:         return HandleGetParamDisplay(r);
+    case effGetParamName:            return HandleGetParamName(r);
+    case effSetSampleRate:           return HandleSetSampleRate(r);
+    case effSetBlockSize:            return HandleSetBlockSize(r);
+    case effMainsChanged:            return HandleMainsChanged(r);
+    case effEditGetRect:             return HandleEditGetRect(r);
+    case effEditOpen:                return HandleEditOpen(r);
+    case effEditClose:               return HandleEditClose(r);
+    case effEditIdle:                return HandleEditIdle(r);
+    case effIdentify:                return HandleIdentify(r);
+    case effGetChunk:                return HandleGetChunk(r);
+    case effSetChunk:                return HandleSetChunk(r);
+    case effProcessEvents:           return HandleProcessEvents(r);
+    case effCanBeAutomated:          return HandleCanBeAutomated(r);
+    case effString2Parameter:        return HandleString2Parameter(r);
+    case effGetProgramNameIndexed:   return HandleGetProgramNameIndexed(r);
+    case effGetInputProperties:      return HandleGetInputProperties(r);
+    case effGetOutputProperties:     return HandleGetOutputProperties(r);
+    case effGetPlugCategory:         return HandleGetPlugCategory(r);
+    case effSetSpeakerArrangement:   return HandleSetSpeakerArrangement(r);
+    case effGetEffectName:           return HandleGetEffectName(r);
+    case effGetVendorString:         return HandleGetVendorString(r);
+    case effGetProductString:        return HandleGetProductString(r);
+    case effGetVendorVersion:        return HandleGetVendorVersion(r);
+    case effVendorSpecific:          return HandleVendorSpecific(r);
+    case effCanDo:                   return HandleCanDo(r);
+    case effGetTailSize:             return HandleGetTailSize(r);
+    case effGetParameterProperties:  return HandleGetParameterProperties(r);
+    case effGetVstVersion:           return HandleGetVstVersion(r);
+    case effEditKeyDown:             return HandleEditKeyDown(r);
+    case effEditKeyUp:               return HandleEditKeyUp(r);
+    case effGetMidiKeyName:          return HandleGetMidiKeyName(r);
+    case effGetSpeakerArrangement:   return HandleGetSpeakerArrangement(r);
+    default:                         return 0;
+  }
+}
+
+vst2::ERect IFxVST2::EditorRectFor(std::int32_t width, std::int32_t height) {
+  return {0, 0, static_cast<std::int16_t>(height), static_cast<std::int16_t>(width)};
+}
+
+// Identifies the host once, then tells the editor side that every value may
+// have changed (also on a repeated open).
+std::intptr_t IFxVST2::HandleOpen(const HostRequest&) {
+  if (GetHostId() == kHostNotYetIdentified) {
     char product[256] = "";
     CallHost(vst2::audioMasterGetProductString, 0, 0, product, 0.0f);
     product[sizeof product - 1] = '\0';  // a host that fills the whole buffer
@@ -174,211 +238,131 @@ void IFxVST2::OnOpen() {
     AfterHostIdentified();
   }
   OnAllParamsChanged(ChangeSource::Reset);
+  return 0;
 }
 
-void IFxVST2::SetBlockSize(std::intptr_t value) {
+std::intptr_t IFxVST2::HandleSetProgram(const HostRequest& r) {
+  // Without chunks the host keeps no state of its own: the outgoing preset
+  // keeps what was played with before the switch.
+  if (!DoesStateChunks()) ModifyCurrentPreset();
+  LoadPreset(static_cast<std::int32_t>(std::clamp<std::intptr_t>(r.value, -1, 0x7FFFFFFF)));
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleGetProgram(const HostRequest&) { return GetCurrentPresetIdx(); }
+
+std::intptr_t IFxVST2::HandleSetProgramName(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  char name[PresetSlot::kNameSize];
+  ReadHostText(r.ptr, name);
+  ModifyCurrentPreset(name);
+  OnPresetsChanged();
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleGetProgramName(const HostRequest& r) {
+  if (r.ptr) Copy(r.ptr, kProgramNameBytes, GetPresetName(GetCurrentPresetIdx()));
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleGetParamLabel(const HostRequest& r) {
+  if (ValidParam(r.index) && r.ptr) Copy(r.ptr, kParamTextBytes, GetParam(r.index)->GetUnitLabel());
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleGetParamDisplay(const HostRequest& r) {
+  if (!ValidParam(r.index) || !r.ptr) return 0;
+  const IParam* param = GetParam(r.index);
+  param->FormatValueText(param->GetValue(), false, GetParamDisplayText(), true);
+  Copy(r.ptr, kParamTextBytes, GetParamDisplayText().Get());
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleGetParamName(const HostRequest& r) {
+  if (ValidParam(r.index) && r.ptr) Copy(r.ptr, kParamTextBytes, GetParam(r.index)->GetName());
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleSetSampleRate(const HostRequest& r) {
+  // A NaN, infinite or negative rate is no rate: the last one stays.
+  const double rate = static_cast<double>(r.opt);
+  if (std::isfinite(rate) && rate >= 0.0) SetSampleRate(rate);
+  OnProcessorReset();
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleSetBlockSize(const HostRequest& r) {
   // Zero or negative sizes would leave no room to process in; absurd ones
   // are processed in slices of the largest size kept.
-  if (value <= 0) return;
-  ChangeBlockSize(static_cast<std::int32_t>(std::min<std::intptr_t>(value, kMaxBlockSize)));
+  if (r.value > 0) ChangeBlockSize(static_cast<std::int32_t>(std::min<std::intptr_t>(r.value, kMaxBlockSize)));
+  OnProcessorReset();
+  return 0;
 }
 
-std::intptr_t IFxVST2::Dispatch(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt) {
-  using namespace vst2;
-  switch (opcode) {
-    case effOpen:
-      OnOpen();
-      return 0;
-    case effSetProgram:
-      if (!DoesStateChunks()) ModifyCurrentPreset();
-      LoadPreset(static_cast<std::int32_t>(std::clamp<std::intptr_t>(value, -1, 0x7FFFFFFF)));
-      return 0;
-    case effGetProgram:
-      return GetCurrentPresetIdx();
-    case effSetProgramName:
-      if (ptr) {
-        // Read at most a preset name's worth: the host's text may be unterminated.
-        char name[PresetSlot::kNameSize];
-        const std::size_t n = strnlen(static_cast<const char*>(ptr), sizeof name - 1);
-        std::memcpy(name, ptr, n);
-        name[n] = '\0';
-        ModifyCurrentPreset(name);
-        OnPresetsChanged();
-      }
-      return 0;
-    case effGetProgramName:
-      if (ptr) Copy(ptr, kProgramNameBytes, GetPresetName(GetCurrentPresetIdx()));
-      return 0;
-    case effGetParamLabel:
-      if (ValidParam(index) && ptr) Copy(ptr, kParamTextBytes, GetParam(index)->GetUnitLabel());
-      return 0;
-    case effGetParamDisplay:
-      if (ValidParam(index) && ptr) {
-        const IParam* param = GetParam(index);
-        param->FormatValueText(param->GetValue(), false, GetParamDisplayText(), true);
-        Copy(ptr, kParamTextBytes, GetParamDisplayText().Get());
-      }
-      return 0;
-    case effGetParamName:
-      if (ValidParam(index) && ptr) Copy(ptr, kParamTextBytes, GetParam(index)->GetName());
-      return 0;
-    case effSetSampleRate: {
-      // A NaN, infinite or negative rate is no rate: the last one stays.
-      const double rate = static_cast<double>(opt);
-      if (std::isfinite(rate) && rate >= 0.0) SetSampleRate(rate);
-      OnProcessorReset();
-      return 0;
-    }
-    case effSetBlockSize:
-      SetBlockSize(value);
-      OnProcessorReset();
-      return 0;
-    case effMainsChanged:
-      if (value != 0) {
-        OnActivationChanged(true);
-      } else {
-        OnActivationChanged(false);
-        OnProcessorReset();
-      }
-      return 0;
-    case effEditGetRect:
-      if (!ptr || !HasEditor()) return 0;
-      editorRect_ = {0, 0, static_cast<std::int16_t>(GetEditorHeight()), static_cast<std::int16_t>(GetEditorWidth())};
-      *static_cast<ERect**>(ptr) = &editorRect_;
-      return 1;
-    case effEditOpen:
-      return OpenEditor(ptr) ? 1 : 0;
-    case effEditClose:
-      if (!HasEditor()) return 0;
-      CloseEditor();
-      return 1;
-    case effIdentify:
-      return kEffectIdentifyAnswer;
-    case effGetChunk:
-      return GetChunk(index, ptr);
-    case effSetChunk:
-      return SetChunk(index, value, ptr);
-    case effProcessEvents: {
-      if (!ptr) return 0;
-      const auto* events = static_cast<const VstEvents*>(ptr);
-      for (std::int32_t i = 0; i < events->numEvents; ++i) {
-        const VstEvent* event = events->events[i];
-        if (!event) continue;
-        if (event->type == kVstMidiType) {
-          const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
-          const MidiMessage message{midi->deltaFrames, static_cast<std::uint8_t>(midi->midiData[0]),
-                                    static_cast<std::uint8_t>(midi->midiData[1]),
-                                    static_cast<std::uint8_t>(midi->midiData[2])};
-          ProcessMidiMessage(message);
-          QueueMidiForEditor(message);
-        } else if (event->type == kVstSysExType) {
-          const auto* sysex = reinterpret_cast<const VstMidiSysexEvent*>(event);
-          ProcessSysExMessage({sysex->deltaFrames, sysex->dumpBytes, reinterpret_cast<const std::uint8_t*>(sysex->sysexDump)});
-        }
-      }
-      return 1;
-    }
-    case effCanBeAutomated:
-      if (!ValidParam(index)) return 0;
-      return (GetParam(index)->GetFlags() & kParamNotAutomatable) ? 0 : 1;
-    case effString2Parameter: {
-      if (!ValidParam(index)) return 0;
-      if (!ptr) return 1;
-      IParam* param = GetParam(index);
-      char text[256];
-      const std::size_t n = strnlen(static_cast<const char*>(ptr), sizeof text - 1);
-      std::memcpy(text, ptr, n);
-      text[n] = '\0';
-      const double v = param->ClampToRange(param->ParseValueText(text));
-      param->SetValue(v);
-      QueueParamValueForEditor(index, v, false);
-      IEditorDelegate::OnParamChange(index, ChangeSource::Host, -1);
-      return 1;
-    }
-    case effGetProgramNameIndexed:
-      if (!ptr) return 0;
-      Copy(ptr, kProgramNameBytes, GetPresetName(index));
-      return static_cast<char*>(ptr)[0] != '\0' ? 1 : 0;
-    case effGetInputProperties:
-      return PinProperties(kInput, index, ptr);
-    case effGetOutputProperties:
-      return PinProperties(kOutput, index, ptr);
-    case effGetPlugCategory:
-      return GetPluginKind() == 1 ? kPlugCategSynth : kPlugCategEffect;
-    case effSetSpeakerArrangement:
-      return SetSpeakerArrangement(value, ptr);
-    case effGetEffectName:
-      if (!ptr) return 0;
-      Copy(ptr, kEffectNameBytes, GetPluginName());
-      return 1;
-    case effGetVendorString:
-      if (!ptr) return 0;
-      Copy(ptr, kVendorProductBytes, GetMakerName());
-      return 1;
-    case effGetProductString:
-      if (!ptr) return 0;
-      Copy(ptr, kVendorProductBytes, GetProductName());
-      return 1;
-    case effGetVendorVersion:
-      return effect_.version;
-    case effVendorSpecific:
-      return VendorSpecific(index, value, ptr, opt);
-    case effCanDo:
-      return CanDo(static_cast<const char*>(ptr));
-    case effGetTailSize:
-      return GetTailSize();
-    case effGetParameterProperties:
-      return ParameterProperties(index, ptr);
-    case effGetVstVersion:
-      return kVstVersion;
-    case effEditKeyDown:
-      return KeyEvent(true, index, value, opt);
-    case effEditKeyUp:
-      return KeyEvent(false, index, value, opt);
-    case effGetMidiKeyName: {
-      if (!ptr) return 0;
-      auto* key = static_cast<MidiKeyName*>(ptr);
-      key->keyName[0] = '\0';
-      TextBuffer name;
-      const bool answered = GetMidiNoteName(key->thisKeyNumber, name);
-      name.CopyTo(key->keyName, kMidiKeyNameBytes);
-      return answered ? 1 : 0;
-    }
-    case effGetSpeakerArrangement:
-      if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement_;
-      if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement_;
-      return 1;
-    default:
-      return 0;
-  }
+std::intptr_t IFxVST2::HandleMainsChanged(const HostRequest& r) {
+  OnActivationChanged(r.value != 0);
+  // Switching off is where the effect forgets its history, so that the next
+  // resume starts from silence.
+  if (r.value == 0) OnProcessorReset();
+  return 0;
 }
 
-std::intptr_t IFxVST2::GetChunk(std::int32_t index, void* ptr) {
-  if (!ptr) return 0;
-  StateChunk& chunk = index != 0 ? programChunk_ : bankChunk_;
+std::intptr_t IFxVST2::HandleEditGetRect(const HostRequest& r) {
+  if (!r.ptr || !HasEditor()) return 0;
+  editorRect_ = EditorRectFor(GetEditorWidth(), GetEditorHeight());
+  *static_cast<vst2::ERect**>(r.ptr) = &editorRect_;
+  return 1;
+}
+
+std::intptr_t IFxVST2::HandleEditOpen(const HostRequest& r) { return OpenEditor(r.ptr) ? 1 : 0; }
+
+std::intptr_t IFxVST2::HandleEditClose(const HostRequest&) {
+  if (!HasEditor()) return 0;
+  CloseEditor();
+  return 1;
+}
+
+// The host's user-interface thread calls this many times a second while the
+// editor is open. On Linux it is what runs the editor timer (the plug-in has
+// no message loop there); on Windows the timer runs from the thread's
+// message loop and this does nothing. The answer is 0 either way.
+std::intptr_t IFxVST2::HandleEditIdle(const HostRequest&) {
+  Timer::ServiceIdleTimers();
+  return 0;
+}
+
+std::intptr_t IFxVST2::HandleIdentify(const HostRequest&) { return vst2::kEffectIdentifyAnswer; }
+
+std::intptr_t IFxVST2::HandleGetChunk(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  const bool bank = r.index == 0;
+  StateChunk& chunk = bank ? bankChunk_ : programChunk_;
   chunk.Clear();
   bool ok = WriteChunkHeader(chunk);
-  if (ok) {
-    if (index == 0) {
-      ModifyCurrentPreset();
-      ok = SerializePresets(chunk);
-    } else {
-      ok = WriteState(chunk);
-    }
+  if (ok && bank) {
+    // The bank must carry what is playing now, not what the preset held
+    // when it was last loaded.
+    ModifyCurrentPreset();
+    ok = SerializePresets(chunk);
+  } else if (ok) {
+    ok = WriteState(chunk);
   }
   if (!ok || chunk.Size() == 0) return 0;
-  *static_cast<void**>(ptr) = chunk.Data();
+  *static_cast<void**>(r.ptr) = chunk.Data();
   return chunk.Size();
 }
 
-std::intptr_t IFxVST2::SetChunk(std::int32_t index, std::intptr_t size, const void* ptr) {
-  if (!ptr || size < 0 || size > 0x7FFFFFFF) return 0;
-  StateChunk& chunk = index != 0 ? programChunk_ : bankChunk_;
+std::intptr_t IFxVST2::HandleSetChunk(const HostRequest& r) {
+  const std::intptr_t size = r.value;
+  if (!r.ptr || size < 0 || size > 0x7FFFFFFF) return 0;
+  StateChunk& chunk = r.index == 0 ? bankChunk_ : programChunk_;
   if (!chunk.Resize(static_cast<std::int32_t>(size))) return 0;
-  if (size > 0) std::memcpy(chunk.Data(), ptr, static_cast<std::size_t>(size));
+  if (size > 0) std::memcpy(chunk.Data(), r.ptr, static_cast<std::size_t>(size));
   std::int32_t position = 0;
   const std::int32_t version = ReadChunkVersion(chunk, position);
-  if (index == 0 && version >= 0x10000) {
+  // Banks began with format version 0x10000; anything older, or sent as a
+  // single program, is one program's state.
+  if (r.index == 0 && version >= 0x10000) {
     position = UnserializePresets(chunk, position);
   } else {
     position = ReadState(chunk, position);
@@ -389,25 +373,165 @@ std::intptr_t IFxVST2::SetChunk(std::int32_t index, std::intptr_t size, const vo
   return 1;
 }
 
-std::intptr_t IFxVST2::PinProperties(BusDirection direction, std::int32_t index, void* ptr) {
-  const std::int32_t channels = NChannels(direction);
-  if (!ptr || index < 0 || index >= channels) return 0;
-  auto* pin = static_cast<vst2::VstPinProperties*>(ptr);
-  pin->flags = vst2::kVstPinIsActive;
-  if (index % 2 == 0 && index < channels - 1) pin->flags |= vst2::kVstPinIsStereo;
-  const ChannelSlot* slot = GetChannelSlot(direction, index);
-  if (slot && !slot->label.empty()) {
-    Copy(pin->label, kPinLabelBytes, slot->label.c_str());
-  } else {
-    std::snprintf(pin->label, kPinLabelBytes, direction == kInput ? "Input %d" : "Output %d", index + 1);
+std::intptr_t IFxVST2::HandleProcessEvents(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  const auto* events = static_cast<const vst2::VstEvents*>(r.ptr);
+  for (std::int32_t i = 0; i < events->numEvents; ++i) {
+    const vst2::VstEvent* event = events->events[i];
+    if (!event) continue;
+    if (event->type == vst2::kVstMidiType) {
+      const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*>(event);
+      const MidiMessage message{midi->deltaFrames, static_cast<std::uint8_t>(midi->midiData[0]),
+                                static_cast<std::uint8_t>(midi->midiData[1]),
+                                static_cast<std::uint8_t>(midi->midiData[2])};
+      ProcessMidiMessage(message);
+      QueueMidiForEditor(message);
+    } else if (event->type == vst2::kVstSysExType) {
+      const auto* sysex = reinterpret_cast<const vst2::VstMidiSysexEvent*>(event);
+      ProcessSysExMessage({sysex->deltaFrames, sysex->dumpBytes, reinterpret_cast<const std::uint8_t*>(sysex->sysexDump)});
+    }
   }
   return 1;
 }
 
-std::intptr_t IFxVST2::ParameterProperties(std::int32_t index, void* ptr) {
-  if (!ValidParam(index) || !ptr) return 0;
-  auto* props = static_cast<vst2::VstParameterProperties*>(ptr);
-  const IParam* param = GetParam(index);
+std::intptr_t IFxVST2::HandleCanBeAutomated(const HostRequest& r) {
+  if (!ValidParam(r.index)) return 0;
+  return (GetParam(r.index)->GetFlags() & kParamNotAutomatable) ? 0 : 1;
+}
+
+std::intptr_t IFxVST2::HandleString2Parameter(const HostRequest& r) {
+  if (!ValidParam(r.index)) return 0;
+  if (!r.ptr) return 1;
+  IParam* param = GetParam(r.index);
+  char text[256];
+  ReadHostText(r.ptr, text);
+  const double v = param->ClampToRange(param->ParseValueText(text));
+  param->SetValue(v);
+  QueueParamValueForEditor(r.index, v, false);
+  // The base notification by its qualified name: this runs on the host's
+  // thread, and the base version touches no editor state, whatever an
+  // effect's override of OnParamChange does.
+  IEditorDelegate::OnParamChange(r.index, ChangeSource::Host, -1);
+  return 1;
+}
+
+std::intptr_t IFxVST2::HandleGetProgramNameIndexed(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  Copy(r.ptr, kProgramNameBytes, GetPresetName(r.index));
+  return static_cast<char*>(r.ptr)[0] != '\0' ? 1 : 0;
+}
+
+std::intptr_t IFxVST2::HandleGetInputProperties(const HostRequest& r) { return PinProperties(kInput, r.index, r.ptr); }
+
+std::intptr_t IFxVST2::HandleGetOutputProperties(const HostRequest& r) { return PinProperties(kOutput, r.index, r.ptr); }
+
+std::intptr_t IFxVST2::HandleGetPlugCategory(const HostRequest&) {
+  return GetPluginKind() == 1 ? vst2::kPlugCategSynth : vst2::kPlugCategEffect;
+}
+
+std::intptr_t IFxVST2::HandleSetSpeakerArrangement(const HostRequest& r) {
+  const auto* in = reinterpret_cast<const vst2::VstSpeakerArrangement*>(r.value);
+  const auto* out = static_cast<const vst2::VstSpeakerArrangement*>(r.ptr);
+  // A negative channel count is refused like one above the plug-in's own:
+  // read literally it would connect nothing and then mark channels below
+  // the first one, which do not exist.
+  if (in) {
+    const std::int32_t n = in->numChannels;
+    if (n < 0 || n > effect_.numInputs) return 0;
+    MarkChannelsConnected(kInput, 0, n, true);
+    MarkChannelsConnected(kInput, n, NChannels(kInput) - n, false);
+  }
+  if (out) {
+    const std::int32_t n = out->numChannels;
+    if (n < 0 || n > effect_.numOutputs) return 0;
+    MarkChannelsConnected(kOutput, 0, n, true);
+    MarkChannelsConnected(kOutput, n, NChannels(kOutput) - n, false);
+  }
+  return 1;
+}
+
+std::intptr_t IFxVST2::HandleGetEffectName(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  Copy(r.ptr, kEffectNameBytes, GetPluginName());
+  return 1;
+}
+
+std::intptr_t IFxVST2::HandleGetVendorString(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  Copy(r.ptr, kVendorProductBytes, GetMakerName());
+  return 1;
+}
+
+std::intptr_t IFxVST2::HandleGetProductString(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  Copy(r.ptr, kVendorProductBytes, GetProductName());
+  return 1;
+}
+
+std::intptr_t IFxVST2::HandleGetVendorVersion(const HostRequest&) { return effect_.version; }
+
+std::intptr_t IFxVST2::HandleVendorSpecific(const HostRequest& r) {
+  const bool validParam = r.value >= 0 && r.value < NParams();
+  const std::int32_t paramIndex = validParam ? static_cast<std::int32_t>(r.value) : -1;
+  if (r.index == kVendorFormatNormalized && r.ptr) {
+    if (validParam) {
+      GetParam(paramIndex)->FormatValueText(static_cast<double>(r.opt), true, GetParamDisplayText(), true);
+      Copy(r.ptr, kParamTextBytes, GetParamDisplayText().Get());
+    }
+    return kVendorUnderstood;
+  }
+  if (r.index == kVendorIsTwoState && validParam) {
+    const IParam* p = GetParam(paramIndex);
+    const ParamKind kind = p->GetKind();
+    if (kind == ParamKind::Boolean ||
+        ((kind == ParamKind::Integer || kind == ParamKind::Enumerated) && std::fabs(p->GetMax() - p->GetMin()) < 1.5))
+      return kVendorUnderstood;
+  }
+  if (r.index == kVendorParseNormalized && r.ptr && validParam) {
+    char* text = static_cast<char*>(r.ptr);
+    if (text[0] != '\0') {
+      const IParam* p = GetParam(paramIndex);
+      char input[256];
+      ReadHostText(text, input);
+      const double normalized = p->NormalizedFromReal(p->ClampToRange(p->ParseValueText(input)));
+      // "0." and 17 decimals fit the parameter text bound. Written in the
+      // process locale: the host reads it back with its own C library in
+      // this same process, and ParseValueText reads either separator.
+      std::snprintf(text, kParamTextBytes, "%.17f", normalized);
+    }
+    return kVendorUnderstood;
+  }
+  return VendorSpecificHook(r.index, r.value, r.ptr, r.opt);
+}
+
+std::intptr_t IFxVST2::HandleCanDo(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  char capability[128];
+  ReadHostText(r.ptr, capability);
+  FX_TRACE("fx::IFxVST2::VSTDispatcher", "VSTCanDo(%s)", capability);
+  const auto is = [&](const char* s) { return std::strcmp(capability, s) == 0; };
+  if (is("receiveVstTimeInfo")) return 1;
+  if ((is("receiveVstEvents") || is("receiveVstMidiEvent")) && DoesMidiIn()) return 1;
+  if ((is("sendVstEvents") || is("sendVstMidiEvent")) && DoesMidiOut()) return 1;
+  if (is("hasCockosExtensions")) {
+    hostExtensions_ |= kHostHasCockosExtensions;
+    return kHostExtensionAcknowledged;
+  }
+  if (is("hasCockosViewAsConfig")) {
+    hostExtensions_ |= kHostHasCockosViewAsConfig;
+    return kHostExtensionAcknowledged;
+  }
+  if (is("wantsChannelCountNotifications")) return 1;
+  if (is("MPE")) return DoesMPE() ? 1 : 0;
+  return CanDoHook(capability);
+}
+
+std::intptr_t IFxVST2::HandleGetTailSize(const HostRequest&) { return GetTailSize(); }
+
+std::intptr_t IFxVST2::HandleGetParameterProperties(const HostRequest& r) {
+  if (!ValidParam(r.index) || !r.ptr) return 0;
+  auto* props = static_cast<vst2::VstParameterProperties*>(r.ptr);
+  const IParam* param = GetParam(r.index);
   const ParamKind kind = param->GetKind();
   if (kind == ParamKind::Boolean) {
     props->flags = vst2::kVstParameterIsSwitch;
@@ -428,81 +552,41 @@ std::intptr_t IFxVST2::ParameterProperties(std::int32_t index, void* ptr) {
   return 1;
 }
 
-std::intptr_t IFxVST2::SetSpeakerArrangement(std::intptr_t inputs, void* outputs) {
-  const auto* in = reinterpret_cast<const vst2::VstSpeakerArrangement*>(inputs);
-  const auto* out = static_cast<const vst2::VstSpeakerArrangement*>(outputs);
-  if (in) {
-    const std::int32_t n = in->numChannels;
-    if (n < 0 || n > effect_.numInputs) return 0;
-    MarkChannelsConnected(kInput, 0, n, true);
-    MarkChannelsConnected(kInput, n, NChannels(kInput) - n, false);
-  }
-  if (out) {
-    const std::int32_t n = out->numChannels;
-    if (n < 0 || n > effect_.numOutputs) return 0;
-    MarkChannelsConnected(kOutput, 0, n, true);
-    MarkChannelsConnected(kOutput, n, NChannels(kOutput) - n, false);
-  }
+std::intptr_t IFxVST2::HandleGetVstVersion(const HostRequest&) { return vst2::kVstVersion; }
+
+std::intptr_t IFxVST2::HandleEditKeyDown(const HostRequest& r) { return KeyEvent(true, r.index, r.value, r.opt); }
+
+std::intptr_t IFxVST2::HandleEditKeyUp(const HostRequest& r) { return KeyEvent(false, r.index, r.value, r.opt); }
+
+std::intptr_t IFxVST2::HandleGetMidiKeyName(const HostRequest& r) {
+  if (!r.ptr) return 0;
+  auto* key = static_cast<vst2::MidiKeyName*>(r.ptr);
+  key->keyName[0] = '\0';
+  TextBuffer name;
+  const bool answered = GetMidiNoteName(key->thisKeyNumber, name);
+  name.CopyTo(key->keyName, kMidiKeyNameBytes);
+  return answered ? 1 : 0;
+}
+
+std::intptr_t IFxVST2::HandleGetSpeakerArrangement(const HostRequest& r) {
+  if (r.value) *reinterpret_cast<vst2::VstSpeakerArrangement**>(r.value) = &inputArrangement_;
+  if (r.ptr) *static_cast<vst2::VstSpeakerArrangement**>(r.ptr) = &outputArrangement_;
   return 1;
 }
 
-std::intptr_t IFxVST2::VendorSpecific(std::int32_t index, std::intptr_t value, void* ptr, float opt) {
-  constexpr std::intptr_t kHandled = 0xBEEF;
-  const bool validValue = value >= 0 && value < NParams();
-  const std::int32_t param = validValue ? static_cast<std::int32_t>(value) : -1;
-  if (index == 7 && ptr) {
-    if (validValue) {
-      GetParam(param)->FormatValueText(static_cast<double>(opt), true, GetParamDisplayText(), true);
-      Copy(ptr, kParamTextBytes, GetParamDisplayText().Get());
-    }
-    return kHandled;
+std::intptr_t IFxVST2::PinProperties(BusDirection direction, std::int32_t index, void* ptr) {
+  const std::int32_t channels = NChannels(direction);
+  if (!ptr || index < 0 || index >= channels) return 0;
+  auto* pin = static_cast<vst2::VstPinProperties*>(ptr);
+  pin->flags = vst2::kVstPinIsActive;
+  if (index % 2 == 0 && index < channels - 1) pin->flags |= vst2::kVstPinIsStereo;
+  const ChannelSlot* slot = GetChannelSlot(direction, index);
+  if (slot && !slot->label.empty()) {
+    Copy(pin->label, kPinLabelBytes, slot->label.c_str());
+  } else {
+    std::snprintf(pin->label, kPinLabelBytes, direction == kInput ? "Input %d" : "Output %d", index + 1);
   }
-  if (index == 8 && validValue) {
-    const IParam* p = GetParam(param);
-    const ParamKind kind = p->GetKind();
-    if (kind == ParamKind::Boolean ||
-        ((kind == ParamKind::Integer || kind == ParamKind::Enumerated) && std::fabs(p->GetMax() - p->GetMin()) < 1.5))
-      return kHandled;
-  }
-  if (index == 27 && ptr && validValue) {
-    char* text = static_cast<char*>(ptr);
-    if (text[0] != '\0') {
-      const IParam* p = GetParam(param);
-      char input[256];
-      const std::size_t n = strnlen(text, sizeof input - 1);
-      std::memcpy(input, text, n);
-      input[n] = '\0';
-      const double normalized = p->NormalizedFromReal(p->ClampToRange(p->ParseValueText(input)));
-      // "0." and 17 decimals fit the parameter text bound.
-      std::snprintf(text, kParamTextBytes, "%.17f", normalized);
-    }
-    return kHandled;
-  }
-  return VendorSpecificHook(index, value, ptr, opt);
-}
-
-std::intptr_t IFxVST2::CanDo(const char* text) {
-  if (!text) return 0;
-  char capability[128];
-  const std::size_t n = strnlen(text, sizeof capability - 1);
-  std::memcpy(capability, text, n);
-  capability[n] = '\0';
-  FX_TRACE("fx::IFxVST2::VSTDispatcher", "VSTCanDo(%s)", capability);
-  const auto is = [&](const char* s) { return std::strcmp(capability, s) == 0; };
-  if (is("receiveVstTimeInfo")) return 1;
-  if ((is("receiveVstEvents") || is("receiveVstMidiEvent")) && DoesMidiIn()) return 1;
-  if ((is("sendVstEvents") || is("sendVstMidiEvent")) && DoesMidiOut()) return 1;
-  if (is("hasCockosExtensions")) {
-    hostExtensions_ |= kHostHasCockosExtensions;
-    return static_cast<std::intptr_t>(0xBEEF0000);
-  }
-  if (is("hasCockosViewAsConfig")) {
-    hostExtensions_ |= kHostHasCockosViewAsConfig;
-    return static_cast<std::intptr_t>(0xBEEF0000);
-  }
-  if (is("wantsChannelCountNotifications")) return 1;
-  if (is("MPE")) return DoesMPE() ? 1 : 0;
-  return CanDoHook(capability);
+  return 1;
 }
 
 std::int32_t IFxVST2::MapVirtualKey(std::intptr_t value, std::int32_t character) {

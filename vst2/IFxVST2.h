@@ -31,6 +31,16 @@ class IFxVST2 : public IFxAPIBase, public IFxProcessor {
   // host's absurd request never asks for gigabytes of channel buffers.
   static constexpr std::int32_t kMaxBlockSize = 65536;
 
+  // Queries a host sends through effVendorSpecific, by their index argument
+  // (the number of the plain request each one extends), and the answer that
+  // says a query was understood.
+  static constexpr std::int32_t kVendorFormatNormalized = 7;  // display text of normalised opt for parameter value
+  static constexpr std::int32_t kVendorIsTwoState = 8;        // is parameter value a switch of two states
+  static constexpr std::int32_t kVendorParseNormalized = 27;  // text at ptr -> normalised value, written back
+  static constexpr std::intptr_t kVendorUnderstood = 0xBEEF;
+  // effCanDo's answer to the host-extension announcements.
+  static constexpr std::intptr_t kHostExtensionAcknowledged = static_cast<std::intptr_t>(0xBEEF0000u);
+
   // Bits of GetHostExtensions().
   static constexpr std::int32_t kHostHasCockosExtensions = 1;
   static constexpr std::int32_t kHostHasCockosViewAsConfig = 2;
@@ -55,7 +65,7 @@ class IFxVST2 : public IFxAPIBase, public IFxProcessor {
   bool SendSysExMessage(const SysExMessage& message) override;
   void ChangeLatency(std::int32_t samples) override;
 
-  // Hooks added here, in slot order.
+  // Hooks an effect may override; the defaults answer 0 (not understood).
   virtual std::intptr_t VendorSpecificHook(std::int32_t index, std::intptr_t value, void* ptr, float opt);
   virtual std::intptr_t CanDoHook(const char* text);
 
@@ -75,19 +85,63 @@ class IFxVST2 : public IFxAPIBase, public IFxProcessor {
   static std::int32_t MapVirtualKey(std::intptr_t value, std::int32_t character);
 
  private:
-  std::intptr_t Dispatch(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt);
+  // One dispatcher call's arguments after the opcode, as the host gave them.
+  struct HostRequest {
+    std::int32_t index;
+    std::intptr_t value;
+    void* ptr;
+    float opt;
+  };
+
+  std::intptr_t Dispatch(std::int32_t opcode, const HostRequest& request);
   std::intptr_t CallHost(std::int32_t opcode, std::int32_t index, std::intptr_t value, void* ptr, float opt) const;
-  void OnOpen();
-  std::intptr_t GetChunk(std::int32_t index, void* ptr);
-  std::intptr_t SetChunk(std::int32_t index, std::intptr_t size, const void* ptr);
+
+  // Dispatcher handlers, one per answered opcode (the opcode in the name).
+  std::intptr_t HandleOpen(const HostRequest& request);
+  std::intptr_t HandleSetProgram(const HostRequest& request);
+  std::intptr_t HandleGetProgram(const HostRequest& request);
+  std::intptr_t HandleSetProgramName(const HostRequest& request);
+  std::intptr_t HandleGetProgramName(const HostRequest& request);
+  std::intptr_t HandleGetParamLabel(const HostRequest& request);
+  std::intptr_t HandleGetParamDisplay(const HostRequest& request);
+  std::intptr_t HandleGetParamName(const HostRequest& request);
+  std::intptr_t HandleSetSampleRate(const HostRequest& request);
+  std::intptr_t HandleSetBlockSize(const HostRequest& request);
+  std::intptr_t HandleMainsChanged(const HostRequest& request);
+  std::intptr_t HandleEditGetRect(const HostRequest& request);
+  std::intptr_t HandleEditOpen(const HostRequest& request);
+  std::intptr_t HandleEditClose(const HostRequest& request);
+  std::intptr_t HandleEditIdle(const HostRequest& request);
+  std::intptr_t HandleIdentify(const HostRequest& request);
+  std::intptr_t HandleGetChunk(const HostRequest& request);
+  std::intptr_t HandleSetChunk(const HostRequest& request);
+  std::intptr_t HandleProcessEvents(const HostRequest& request);
+  std::intptr_t HandleCanBeAutomated(const HostRequest& request);
+  std::intptr_t HandleString2Parameter(const HostRequest& request);
+  std::intptr_t HandleGetProgramNameIndexed(const HostRequest& request);
+  std::intptr_t HandleGetInputProperties(const HostRequest& request);
+  std::intptr_t HandleGetOutputProperties(const HostRequest& request);
+  std::intptr_t HandleGetPlugCategory(const HostRequest& request);
+  std::intptr_t HandleSetSpeakerArrangement(const HostRequest& request);
+  std::intptr_t HandleGetEffectName(const HostRequest& request);
+  std::intptr_t HandleGetVendorString(const HostRequest& request);
+  std::intptr_t HandleGetProductString(const HostRequest& request);
+  std::intptr_t HandleGetVendorVersion(const HostRequest& request);
+  std::intptr_t HandleVendorSpecific(const HostRequest& request);
+  std::intptr_t HandleCanDo(const HostRequest& request);
+  std::intptr_t HandleGetTailSize(const HostRequest& request);
+  std::intptr_t HandleGetParameterProperties(const HostRequest& request);
+  std::intptr_t HandleGetVstVersion(const HostRequest& request);
+  std::intptr_t HandleEditKeyDown(const HostRequest& request);
+  std::intptr_t HandleEditKeyUp(const HostRequest& request);
+  std::intptr_t HandleGetMidiKeyName(const HostRequest& request);
+  std::intptr_t HandleGetSpeakerArrangement(const HostRequest& request);
+
   std::intptr_t PinProperties(BusDirection direction, std::int32_t index, void* ptr);
-  std::intptr_t ParameterProperties(std::int32_t index, void* ptr);
-  std::intptr_t SetSpeakerArrangement(std::intptr_t inputs, void* outputs);
-  std::intptr_t VendorSpecific(std::int32_t index, std::intptr_t value, void* ptr, float opt);
-  std::intptr_t CanDo(const char* text);
   std::intptr_t KeyEvent(bool down, std::int32_t index, std::intptr_t value, float opt);
-  void SetBlockSize(std::intptr_t value);
   bool ValidParam(std::int32_t index) const { return index >= 0 && index < NParams(); }
+  // The rectangle the host is given for an editor of this size.
+  static vst2::ERect EditorRectFor(std::int32_t width, std::int32_t height);
 
   enum class BlockKind { kAccumulate, kReplace, kReplaceDouble };
   // Host queries and editor MIDI, once per host block.

@@ -73,28 +73,16 @@ void IFxVST2::ProcessHostBlock(BlockKind kind, void** inputs, void** outputs, st
       auto** out = reinterpret_cast<double**>(sliceOutputs_.data());
       AttachHostBuffers(kInput, static_cast<std::int32_t>(nIn), in);
       AttachHostBuffers(kOutput, static_cast<std::int32_t>(nOut), out);
-      // A channel the host left without a buffer reads silence.
-      for (std::int32_t c = 0; c < NChannels(kInput); ++c) {
-        const ChannelSlot* slot = GetChannelSlot(kInput, c);
-        if (GetBlockPointers(kInput)[c] == slot->scratch.data())
-          std::fill_n(GetBlockPointers(kInput)[c], std::min<std::size_t>(static_cast<std::size_t>(frames), slot->scratch.size()), 0.0);
-      }
-      ProcessAudioBlock(GetBlockPointers(kInput), GetBlockPointers(kOutput), frames);
+      ProcessDoubleBlock(frames);
     } else {
       auto** in = reinterpret_cast<float**>(sliceInputs_.data());
       auto** out = reinterpret_cast<float**>(sliceOutputs_.data());
       AttachHostFloatBuffers(kInput, static_cast<std::int32_t>(nIn), in, frames);
       AttachHostFloatBuffers(kOutput, static_cast<std::int32_t>(nOut), out, frames);
-      if (kind == BlockKind::kAccumulate) {
+      if (kind == BlockKind::kAccumulate)
         ProcessFloatBlockAccumulating(frames);
-      } else {
-        ProcessAudioBlock(GetBlockPointers(kInput), GetBlockPointers(kOutput), frames);
-        for (std::int32_t c = 0; c < NChannels(kOutput); ++c) {
-          const ChannelSlot* slot = GetChannelSlot(kOutput, c);
-          if (slot->connected && slot->hostFloatBuffer)
-            ConvertToFloat(GetBlockPointers(kOutput)[c], slot->hostFloatBuffer, frames);
-        }
-      }
+      else
+        ProcessFloatBlockReplacing(frames);
     }
     done += frames;
   } while (done < sampleFrames);
@@ -138,6 +126,7 @@ void OMBRISK_VSTCALL IFxVST2::VSTSetParamCallback(vst2::AEffect* effect, std::in
   if (!self || !self->ValidParam(index)) return;
   self->GetParam(index)->SetNormalizedValue(static_cast<double>(value));
   self->QueueParamValueForEditor(index, static_cast<double>(value), true);
+  // The base notification (no editor state): this may be the audio thread.
   self->IEditorDelegate::OnParamChange(index, ChangeSource::Host, -1);
 }
 

@@ -23,18 +23,8 @@ vst2::AEffect* CreateEffect(vst2::audioMasterCallback host) {
     plugin = fx::MakeVstPlugin(fx::HostLaunchInfo{host});
   }
   if (!plugin) return nullptr;
-  for (std::int32_t pass = 0; pass < plugin->NPresets(); ++pass) {
-    for (std::int32_t i = 0; i < plugin->NPresets(); ++i) {
-      fx::PresetSlot* preset = plugin->GetPreset(i);
-      if (preset && !preset->initialized) {
-        preset->initialized = true;
-        preset->SetName("Empty");
-        preset->chunk.Clear();
-        plugin->WriteState(preset->chunk);
-        break;
-      }
-    }
-  }
+  // After the effect's constructor, so that the presets hold its defaults.
+  plugin->SeedUninitializedPresets();
   vst2::AEffect* effect = plugin->GetAEffect();
   if (effect->numPrograms < 1) effect->numPrograms = 1;
   return effect;

@@ -129,8 +129,9 @@ void ReplayCalls(benchmark::State& state, Setting setting) {
 void BM_ReplayDefaults(benchmark::State& state) { ReplayCalls(state, {32.0, 0.5, 1.0}); }
 void BM_ReplayHot(benchmark::State& state) { ReplayCalls(state, {200.0, 1.0, 1.0}); }
 
-// The calls a literal reading of the chain makes per sample: the drive's five
-// tanh (T1..T4 and the final one), the knee's tanh, and React's pow.
+// The library calls the chain would make per sample if every history were
+// full and nothing were shared: the drive's five tanh (four for the history
+// geometry, one for the output), the knee's tanh, and React's pow.
 void BM_LibraryCallsAsWritten(benchmark::State& state) {
   const int block = static_cast<int>(state.range(0));
   const std::vector<double> in = Program(static_cast<std::size_t>(block) * 64);

@@ -24,7 +24,8 @@ TimerList& List() {
 }  // namespace
 
 TickedTimer::TickedTimer(Callback callback, std::uint32_t periodMs)
-    : callback_(std::move(callback)), periodMs_(periodMs == 0 ? 1 : periodMs) {
+    : callback_(std::move(callback)), periodMs_(periodMs == 0 ? 1 : periodMs),
+      lastFired_(std::chrono::steady_clock::now()) {
   std::lock_guard<std::recursive_mutex> lock(List().lock);
   List().timers.push_back(this);
   running_ = true;
@@ -59,10 +60,27 @@ std::int32_t TickedTimer::Advance(std::uint32_t elapsedMs) {
   return fired;
 }
 
+std::int32_t TickedTimer::ServiceDue(std::chrono::steady_clock::time_point now) {
+  std::lock_guard<std::recursive_mutex> lock(List().lock);
+  const std::vector<TickedTimer*> snapshot = List().timers;
+  std::int32_t fired = 0;
+  for (TickedTimer* timer : snapshot) {
+    const auto& timers = List().timers;
+    if (std::find(timers.begin(), timers.end(), timer) == timers.end()) continue;
+    if (now - timer->lastFired_ < std::chrono::milliseconds(timer->periodMs_)) continue;
+    timer->lastFired_ = now;
+    ++fired;
+    if (timer->callback_) timer->callback_(*timer);
+  }
+  return fired;
+}
+
 std::size_t TickedTimer::NLiveTimers() {
   std::lock_guard<std::recursive_mutex> lock(List().lock);
   return List().timers.size();
 }
+
+void Timer::ServiceIdleTimers() { TickedTimer::ServiceDue(std::chrono::steady_clock::now()); }
 
 std::unique_ptr<Timer> Timer::Create(Callback callback, std::uint32_t periodMs) {
   return std::make_unique<TickedTimer>(std::move(callback), periodMs);

@@ -1,10 +1,13 @@
 #pragma once
-// fx::Timer where no message-queue timers exist: the owner of the event
-// loop drives every live timer with Advance (a test, or a Linux editor's
-// loop). Like message-queue timers, a timer that falls behind fires once,
-// not once per missed period. All live timers are listed process-wide under
-// one lock, held for the whole of each dispatch.
+// fx::Timer where no message-queue timers exist. Two drivers: the host's
+// idle calls fire the timers whose period has passed on the steady clock
+// (ServiceDue, behind Timer::ServiceIdleTimers), and tests advance a
+// simulated clock (Advance). Like message-queue timers, a timer that falls
+// behind fires once, not once per missed period. All live timers are listed
+// process-wide under one lock, held for the whole of each dispatch, so two
+// threads never run timer callbacks at once.
 
+#include <chrono>
 #include <cstdint>
 
 #include "core/Timer.h"
@@ -24,6 +27,9 @@ class TickedTimer final : public Timer {
   // Lets elapsedMs pass for every live timer;
   // each timer whose period has passed fires once. Returns how many fired.
   static std::int32_t Advance(std::uint32_t elapsedMs);
+  // Fires every live timer whose period has passed between the time it last
+  // fired (or was created) and now. Returns how many fired.
+  static std::int32_t ServiceDue(std::chrono::steady_clock::time_point now);
   static std::size_t NLiveTimers();
 
  private:
@@ -31,6 +37,7 @@ class TickedTimer final : public Timer {
   Callback callback_;
   std::uint32_t periodMs_;
   std::uint64_t elapsedMs_ = 0;
+  std::chrono::steady_clock::time_point lastFired_;
 };
 
 }  // namespace fx

@@ -73,6 +73,9 @@ std::size_t Timer_impl::NLiveTimers() {
   return List().timers.size();
 }
 
+// The thread's message loop fires these timers; host idle calls add nothing.
+void Timer::ServiceIdleTimers() {}
+
 std::unique_ptr<Timer> Timer::Create(Callback callback, std::uint32_t periodMs) {
   return std::make_unique<Timer_impl>(std::move(callback), periodMs);
 }

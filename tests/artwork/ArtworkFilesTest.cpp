@@ -21,7 +21,8 @@ using fx::artwork::Picture;
 Picture Load(const char* file) { return fx::artwork::ReadImage(std::string(OMBRISK_RESOURCE_DIR) + "/" + file); }
 
 std::array<int, 4> Px(const Picture& p, int x, int y) {
-  const std::uint8_t* q = &p.rgba[(static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) + static_cast<std::size_t>(x)) * 4];
+  const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(p.width) + static_cast<std::size_t>(x);
+  const std::uint8_t* q = &p.rgba[at * 4];
   return {q[0], q[1], q[2], q[3]};
 }
 

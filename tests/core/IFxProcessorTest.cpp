@@ -166,6 +166,47 @@ TEST(IFxProcessor, FloatPathsConvertAndAccumulate) {
   float converted[4];
   fx::IFxProcessor::ConvertToFloat(f.GetBlockPointers(kOutput)[1], converted, 4);
   EXPECT_EQ(converted[2], 3.0f);
+
+  // Replacing writes over the host's buffer; a disconnected output's host
+  // buffer keeps what the host put there.
+  f.AttachHostFloatBuffers(kInput, 2, ins, 4);
+  f.AttachHostFloatBuffers(kOutput, 2, outs, 4);
+  f.ProcessFloatBlockReplacing(4);
+  EXPECT_EQ(out0[0], 0.5f);
+  EXPECT_EQ(out0[1], -0.25f);
+  EXPECT_EQ(out1[3], 4.0f);
+  f.MarkChannelsConnected(kOutput, 1, 1, false);
+  float untouched[4] = {7, 7, 7, 7};
+  float* outs2[] = {out0, untouched};
+  f.AttachHostFloatBuffers(kInput, 2, ins, 4);
+  f.AttachHostFloatBuffers(kOutput, 2, outs2, 4);
+  f.ProcessFloatBlockReplacing(4);
+  f.ProcessFloatBlockAccumulating(4);
+  EXPECT_EQ(untouched[0], 7.0f);
+  EXPECT_EQ(untouched[3], 7.0f);
+  EXPECT_EQ(out0[2], 2.0f);  // replaced with 1, then 1 added
+}
+
+TEST(IFxProcessor, DoubleBlocksRunInPlaceAndSilenceInputsWithoutABuffer) {
+  Frame f("2-2");
+  f.ChangeBlockSize(4);
+  f.MarkChannelsConnected(kInput, 0, 2, true);
+  f.MarkChannelsConnected(kOutput, 0, 2, true);
+  // Leave data in the second input's own buffer from a float block first.
+  float fin[4] = {5, 5, 5, 5};
+  float* fins[] = {fin, fin};
+  f.AttachHostFloatBuffers(kInput, 2, fins, 4);
+  double in0[4] = {1, 2, 3, 4}, o0[4] = {}, o1[4] = {9, 9, 9, 9};
+  double* ins[] = {in0, nullptr};
+  double* outs[] = {o0, o1};
+  f.AttachHostBuffers(kInput, 2, ins);
+  f.AttachHostBuffers(kOutput, 2, outs);
+  EXPECT_EQ(f.GetBlockPointers(kInput)[0], in0);
+  f.ProcessDoubleBlock(4);  // the default copies input to output
+  EXPECT_EQ(o0[3], 4.0);
+  EXPECT_EQ(o1[0], 0.0);  // silence, not the 5s of the float block
+  EXPECT_EQ(o1[3], 0.0);
+  f.ProcessDoubleBlock(-3);  // nothing happens, nothing breaks
 }
 
 TEST(IFxProcessor, FloatPathsNeverRunPastTheBlockSize) {

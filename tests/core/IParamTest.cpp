@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -117,6 +118,7 @@ TEST(IParam, DisplayTextsFollowPrecisionSignAndRounding) {
   whole.InitReal("W", 0.0, -10.0, 10.0, 1.0, "", kLinear);
   EXPECT_EQ(Format(whole, 2.5), "3");
   EXPECT_EQ(Format(whole, -2.5), "-3");
+  EXPECT_EQ(Format(whole, -0.4), "0");
   whole.SetFlags(fx::kParamSignedDisplay);
   EXPECT_EQ(Format(whole, 2.0), "2");  // no sign at precision 0
   // Outside the int range: the same digits, cut to 32 characters, no overflow.
@@ -176,6 +178,76 @@ TEST(IParam, ParsingReadsTheLeadingNumber) {
   EXPECT_EQ(p.ParseValueText(""), 20.0);
   EXPECT_EQ(p.ParseValueText(nullptr), 20.0);
   EXPECT_EQ(p.ParseValueText("--5"), 20.0);
+  // Hexadecimal is not a form of parameter text: "0x10" is its leading
+  // decimal number, 0 (clamped here to the minimum), never 16.
+  EXPECT_EQ(p.ParseValueText("0x10"), 20.0);
+  EXPECT_EQ(p.ParseValueText("0X1p6"), 20.0);
+  EXPECT_EQ(p.ParseValueText("30x10"), 30.0);
+  // A decimal comma is read as the decimal point; a second separator ends
+  // the number.
+  EXPECT_EQ(p.ParseValueText("42,5"), 42.5);
+  EXPECT_EQ(p.ParseValueText("-0,5e2"), 20.0);
+  EXPECT_EQ(p.ParseValueText("62,5e0"), 62.5);
+  EXPECT_EQ(p.ParseValueText("42,5.5"), 42.5);
+  EXPECT_EQ(p.ParseValueText("42.5,5"), 42.5);
+}
+
+// Sets a process locale with a decimal comma for one test and restores the
+// previous one; the host process may have set any locale before loading us.
+class CommaLocale {
+ public:
+  CommaLocale() {
+    const char* previous = std::setlocale(LC_ALL, nullptr);
+    previous_ = previous ? previous : "C";
+    for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de-DE", "German_Germany.1252"}) {
+      if (std::setlocale(LC_ALL, name)) {
+        name_ = name;
+        break;
+      }
+    }
+  }
+  ~CommaLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+  const std::string& Name() const { return name_; }
+  char DecimalPoint() const { return *std::localeconv()->decimal_point; }
+
+ private:
+  std::string previous_;
+  std::string name_;
+};
+
+TEST(IParam, DisplayAndParsingAgreeInACommaLocale) {
+  CommaLocale locale;
+  // scripts/install-deps.sh generates de_DE.UTF-8.
+  ASSERT_FALSE(locale.Name().empty()) << "no German locale available";
+  ASSERT_EQ(locale.DecimalPoint(), ',') << locale.Name();
+  char printed[32];
+  std::snprintf(printed, sizeof printed, "%.2f", 32.0);
+  ASSERT_STREQ(printed, "32,00");  // what printf-style display would show here
+
+  IParam gain;
+  gain.InitReal("Input Gain", 32.0, 0.0, 200.0, 0.01, "%", kLinear);
+  EXPECT_EQ(Format(gain, 32.0), "32.00");
+  EXPECT_EQ(Format(gain, 12.5), "12.50");
+  EXPECT_EQ(gain.ParseValueText("12,5"), 12.5);
+  EXPECT_EQ(gain.ParseValueText("12.5"), 12.5);
+  IParam signedP;
+  signedP.InitReal("S", 0.0, -1.0, 1.0, 0.001, "", kLinear);
+  signedP.SetFlags(fx::kParamSignedDisplay);
+  EXPECT_EQ(Format(signedP, 0.25), "+0.250");
+  IParam whole;
+  whole.InitReal("W", 0.0, -1e300, 1e300, 1.0, "", kLinear);
+  EXPECT_EQ(Format(whole, 1e300), "10000000000000000525047602552044");
+
+  // Every shown text reads back as the value shown, at every precision.
+  for (const double step : {1.0, 0.1, 0.01, 0.001, 0.000001}) {
+    IParam p;
+    p.InitReal("P", 0.0, -1000.0, 1000.0, step, "", kLinear);
+    for (const double v : {-999.875, -1.5, -0.25, 0.0, 0.015, 0.5, 3.14159, 42.42, 999.999}) {
+      const std::string shown = Format(p, v);
+      EXPECT_EQ(shown.find(','), std::string::npos) << shown;
+      EXPECT_EQ(Format(p, p.ParseValueText(shown.c_str())), shown) << "step " << step << " value " << v;
+    }
+  }
 }
 
 }  // namespace

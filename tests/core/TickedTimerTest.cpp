@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -65,6 +66,38 @@ TEST(TickedTimer, EditorTimerTicksThePlugin) {
   }
   EXPECT_EQ(TickedTimer::NLiveTimers(), before);
   EXPECT_EQ(TickedTimer::Advance(20), 0);
+}
+
+TEST(TickedTimer, HostIdleCallsFireTimersWhosePeriodHasPassed) {
+  using Clock = std::chrono::steady_clock;
+  using std::chrono::milliseconds;
+  const Clock::time_point before = Clock::now();
+  int fired = 0;
+  auto timer = fx::Timer::Create([&](fx::Timer&) { ++fired; }, 20);
+  const Clock::time_point after = Clock::now();  // created between before and after
+  TickedTimer::ServiceDue(before + milliseconds(19));
+  EXPECT_EQ(fired, 0);
+  TickedTimer::ServiceDue(after + milliseconds(20));
+  EXPECT_EQ(fired, 1);
+  // The period counts from the last firing.
+  TickedTimer::ServiceDue(after + milliseconds(39));
+  EXPECT_EQ(fired, 1);
+  TickedTimer::ServiceDue(after + milliseconds(40));
+  EXPECT_EQ(fired, 2);
+  // A host that stops idling for a second gets one firing, not fifty.
+  TickedTimer::ServiceDue(after + milliseconds(1040));
+  EXPECT_EQ(fired, 3);
+  timer->Stop();
+  TickedTimer::ServiceDue(after + milliseconds(5000));
+  EXPECT_EQ(fired, 3);
+
+  // The editor queues drain from the idle calls.
+  testing_support::TestPlugin p;
+  p.StartEditorTimer();
+  const Clock::time_point started = Clock::now();
+  p.QueueParamValueForEditor(2, 0.25, false);
+  TickedTimer::ServiceDue(started + milliseconds(20));
+  EXPECT_EQ(p.log, (std::vector<std::string>{"inEditor 2 Editor Delegate", "idle"}));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -112,17 +113,26 @@ TEST(EffectThroughFrame, AutomationFromAnotherThreadWhileProcessing) {
   std::vector<float> in = Tone(512, 1.0f), out(512);
   float* ins[2] = {in.data(), in.data()};
   float* outs[2] = {out.data(), out.data()};
-  bool allFinite = true;
-  for (int block = 0; block < 400; ++block) {
+  // The first sample that is not a finite number within [-1, 1].
+  std::string firstBad;
+  for (int block = 0; block < 400 && firstBad.empty(); ++block) {
     fx.AttachHostFloatBuffers(fx::kInput, 2, ins, 512);
     fx.AttachHostFloatBuffers(fx::kOutput, 2, outs, 512);
     fx.ProcessAudioBlock(fx.GetBlockPointers(fx::kInput), fx.GetBlockPointers(fx::kOutput), 512);
-    for (int ch = 0; ch < 2; ++ch)
-      for (int i = 0; i < 512; ++i) allFinite = allFinite && std::fabs(fx.GetBlockPointers(fx::kOutput)[ch][i]) <= 1.0;
+    for (int ch = 0; ch < 2 && firstBad.empty(); ++ch) {
+      for (int i = 0; i < 512; ++i) {
+        const double v = fx.GetBlockPointers(fx::kOutput)[ch][i];
+        if (!(std::fabs(v) <= 1.0)) {  // also NaN
+          firstBad = "block " + std::to_string(block) + " channel " + std::to_string(ch) + " sample " +
+                     std::to_string(i) + " = " + std::to_string(v);
+          break;
+        }
+      }
+    }
   }
   done.store(true);
   automation.join();
-  EXPECT_TRUE(allFinite);
+  EXPECT_EQ(firstBad, "") << "first bad output sample";
 }
 
 }  // namespace

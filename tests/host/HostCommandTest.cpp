@@ -42,6 +42,40 @@ TEST(Commands, ProcessWritesTheFileWithTheParametersGiven) {
   std::remove(out.c_str());
 }
 
+TEST(Commands, ParameterOptionsApplyInCommandLineOrder) {
+  const std::string in = Temp("cmd_order_in.wav");
+  const std::string out = Temp("cmd_order_out.wav");
+  ASSERT_EQ(RunCommandLine({"synth", in, "--seconds", "0.1", "--rate", "22050"}), 0);
+  AudioData a;
+  AudioData b;
+  std::string error;
+  ASSERT_TRUE(ReadAudioFile(in, a, error)) << error;
+  // The last word on "Gain" wins, whichever kind of option it is: normalised
+  // 0.2 is a gain of 0.4, the display text 50 a gain of 0.5.
+  const struct {
+    std::vector<std::string> options;
+    float gain;
+  } cases[] = {{{"--param-norm", "Gain=0.2", "--param", "Gain=50"}, 0.5F},
+               {{"--param", "Gain=50", "--param-norm", "Gain=0.2"}, 0.4F},
+               {{"--param-norm=Gain=0.3", "--param=Gain=50", "--param-norm", "Gain=0.2"}, 0.4F}};
+  for (const auto& c : cases) {
+    std::vector<std::string> words = {"process", OMBRISK_TESTFX_PATH, in, out, "--mode", "double"};
+    words.insert(words.end(), c.options.begin(), c.options.end());
+    ASSERT_EQ(RunCommandLine(words), 0);
+    ASSERT_TRUE(ReadAudioFile(out, b, error)) << error;
+    ASSERT_EQ(a.Frames(), b.Frames());
+    std::size_t checked = 0;
+    for (std::size_t i = 0; i < a.Frames(); i += 31) {
+      if (std::fabs(a.channels[0][i]) < 0.01F) continue;
+      ASSERT_NEAR(b.channels[0][i] / a.channels[0][i], c.gain, 1e-4F) << "frame " << i << " of " << words[6];
+      ++checked;
+    }
+    EXPECT_GT(checked, 10U);
+  }
+  std::remove(in.c_str());
+  std::remove(out.c_str());
+}
+
 TEST(Commands, ChunkGetAndSetRestoreTheState) {
   const std::string in = Temp("cmd_chunk_in.wav");
   const std::string chunk = Temp("cmd_state.bin");

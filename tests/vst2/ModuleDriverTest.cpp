@@ -276,23 +276,40 @@ TEST_F(ModuleDriver, ProcessesWhileAnotherThreadAutomates) {
   float* outs[2] = {out0.data(), out1.data()};
   double* dins[2] = {din.data(), din.data()};
   double* douts[2] = {dout0.data(), dout1.data()};
-  bool clean = true;
-  for (int block = 0; block < 300; ++block) {
+  // The first output sample, of any channel and callback, that is not a
+  // finite number within [-1, 1].
+  std::string firstBad;
+  const auto check = [&](int block, const char* callback, int channel, const auto& samples) {
+    for (std::size_t i = 0; i < samples.size() && firstBad.empty(); ++i) {
+      const double v = static_cast<double>(samples[i]);
+      if (!(std::fabs(v) <= 1.0))  // also NaN
+        firstBad = "block " + std::to_string(block) + " (" + callback + ") channel " + std::to_string(channel) +
+                   " sample " + std::to_string(i) + " = " + std::to_string(v);
+    }
+  };
+  for (int block = 0; block < 300 && firstBad.empty(); ++block) {
     switch (block % 3) {
-      case 0: fx->processReplacing(fx.Get(), ins, outs, 256); break;
-      case 1: fx->processDoubleReplacing(fx.Get(), dins, douts, 256); break;
+      case 0:
+        fx->processReplacing(fx.Get(), ins, outs, 256);
+        check(block, "processReplacing", 0, out0);
+        check(block, "processReplacing", 1, out1);
+        break;
+      case 1:
+        fx->processDoubleReplacing(fx.Get(), dins, douts, 256);
+        check(block, "processDoubleReplacing", 0, dout0);
+        check(block, "processDoubleReplacing", 1, dout1);
+        break;
       default:
         std::fill(out0.begin(), out0.end(), 0.0f);
+        std::fill(out1.begin(), out1.end(), 0.0f);
         fx->process(fx.Get(), ins, outs, 256);
-    }
-    for (int i = 0; i < 256; ++i) {
-      clean = clean && std::isfinite(out0[i]) && std::fabs(out0[i]) <= 1.0f && std::isfinite(dout1[i]) &&
-              std::fabs(dout1[i]) <= 1.0;
+        check(block, "process", 0, out0);
+        check(block, "process", 1, out1);
     }
   }
   stop.store(true);
   automation.join();
-  EXPECT_TRUE(clean);
+  EXPECT_EQ(firstBad, "") << "first bad output sample";
 }
 
 TEST_F(ModuleDriver, LongerBlocksThanAnnouncedAreProcessedWhole) {

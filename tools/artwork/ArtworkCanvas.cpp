@@ -36,7 +36,8 @@ Picture ArtworkCanvas::End() {
   // GL rows run bottom up; image files run top down.
   picture.rgba.resize(bottomUp.size());
   for (int y = 0; y < picture.height; ++y) {
-    const auto from = bottomUp.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<std::size_t>(picture.height - 1 - y));
+    const auto glRow = static_cast<std::size_t>(picture.height - 1 - y);
+    const auto from = bottomUp.begin() + static_cast<std::ptrdiff_t>(stride * glRow);
     std::copy(from, from + static_cast<std::ptrdiff_t>(stride),
               picture.rgba.begin() + static_cast<std::ptrdiff_t>(stride * static_cast<std::size_t>(y)));
   }

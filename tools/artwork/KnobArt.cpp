@@ -170,7 +170,8 @@ void PaintIcon(vg::Renderer& r, int size) {
   const float s = static_cast<float>(size);
   r.beginPath();
   RoundedRectPath(r, 0, 0, s, s, s * 0.18f);
-  r.fillPaint(vg::Paint::linearGradient(0, 0, 0, s, vg::Color::rgba8(58, 60, 66, 255), vg::Color::rgba8(24, 25, 28, 255)));
+  r.fillPaint(vg::Paint::linearGradient(0, 0, 0, s, vg::Color::rgba8(58, 60, 66, 255),
+                                        vg::Color::rgba8(24, 25, 28, 255)));
   r.fill();
   r.save();
   const float scale = s / 246.0f * 0.8f;

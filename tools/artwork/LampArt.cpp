@@ -33,7 +33,8 @@ void Jewel(vg::Renderer& r, float cx, float cy, bool lit) {
   // Specular spot, upper left.
   r.beginPath();
   r.circle(cx - 6.0f, cy - 7.0f, 6.0f);
-  r.fillPaint(vg::Paint::radialGradient(cx - 6.0f, cy - 7.0f, 0.0f, 6.0f, vg::Color::rgba8(255, 255, 255, lit ? 230 : 120),
+  r.fillPaint(vg::Paint::radialGradient(cx - 6.0f, cy - 7.0f, 0.0f, 6.0f,
+                                        vg::Color::rgba8(255, 255, 255, lit ? 230 : 120),
                                         vg::Color::rgba8(255, 255, 255, 0)));
   r.fill();
 }
@@ -41,7 +42,8 @@ void Jewel(vg::Renderer& r, float cx, float cy, bool lit) {
 }  // namespace
 
 void PaintLamp(vg::Renderer& r, int font) {
-  const float w = static_cast<float>(kLampImage.width), frame = static_cast<float>(kLampImage.height / kLampImage.frames);
+  const float w = static_cast<float>(kLampImage.width);
+  const float frame = static_cast<float>(kLampImage.height / kLampImage.frames);
   // Page position of the jewel, in this image's frame.
   const float jx = kJewelX - kLamp.x, jy = kJewelY - kLamp.y;
 

@@ -30,11 +30,12 @@ std::vector<std::uint8_t> MakePanelTexture(int width, int height) {
       const float mottle = stb_perlin_fbm_noise3(fx / 240.0f, fy / 240.0f, 0.37f, 2.0f, 0.5f, 5) * 0.030f;
       // Brushing: noise stretched along x, so it streaks horizontally.
       const float brush = stb_perlin_fbm_noise3(fx / 700.0f, fy / 1.6f, 5.1f, 2.0f, 0.45f, 3) * 0.016f;
-      const float grain = (static_cast<float>(PixelHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y)) >> 8) /
-                               16777216.0f - 0.5f) * 0.030f;
+      const std::uint32_t hash = PixelHash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y));
+      const float grain = (static_cast<float>(hash >> 8) / 16777216.0f - 0.5f) * 0.030f;
       const float dx = (fx - halfW) / halfW, dy = (fy - halfH) / halfH;
       const float vignette = std::clamp(1.0f - 0.22f * dx * dx - 0.30f * dy * dy, 0.0f, 1.0f);
-      std::uint8_t* p = &px[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 4];
+      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x);
+      std::uint8_t* p = &px[at * 4];
       for (int c = 0; c < 3; ++c) {
         const float base = top[c] + (bottom[c] - top[c]) * t;
         const float v = std::clamp((base + mottle + brush + grain) * vignette, 0.0f, 1.0f);

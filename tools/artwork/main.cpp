@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
   if (argc != 3) return Fail("usage: ombrisk_artwork OUTPUT_DIR FONT.ttf");
   const std::string outDir = argv[1];
   std::ifstream fontFile(argv[2], std::ios::binary);
-  const std::vector<std::uint8_t> fontData((std::istreambuf_iterator<char>(fontFile)), std::istreambuf_iterator<char>());
+  const std::vector<std::uint8_t> fontData((std::istreambuf_iterator<char>(fontFile)),
+                                           std::istreambuf_iterator<char>());
   if (fontData.empty()) return Fail(std::string("cannot read ") + argv[2]);
 
   auto context = fx::platform::OffscreenGlContext::create();
