@@ -369,6 +369,28 @@ TEST_F(EditorWindow, PenAndTouchMouseMessagesNeitherPressNorDrag) {
   EXPECT_FALSE(g->TouchFlag());
 }
 
+TEST_F(EditorWindow, TouchInputPressesDragsAndReleasesByTouchId) {
+  auto g = Make();
+  Probe* probe = AddProbe(*g);
+  g->OpenWindow(host);
+  // Hundredths of a screen pixel; the window is at (100, 50).
+  api.touches = {{(100 + 250) * 100, (50 + 150) * 100, 7, kTouchEventDown, 0, 0}};
+  Msg(*g, kWmTouch, 1, 0x77);
+  ASSERT_EQ(probe->presses.size(), 1u);
+  EXPECT_FLOAT_EQ(probe->presses[0].first, 500.0f);
+  api.touches = {{(100 + 250) * 100, (50 + 140) * 100, 7, 0, 0, 0}};
+  Msg(*g, kWmTouch, 1, 0x77);
+  ASSERT_EQ(probe->drags.size(), 1u);
+  EXPECT_FLOAT_EQ(probe->drags[0][3], -20.0f);
+  api.touches = {{(100 + 250) * 100, (50 + 140) * 100, 7, kTouchEventUp, 0, 0}};
+  Msg(*g, kWmTouch, 1, 0x77);
+  EXPECT_EQ(probe->releases.size(), 1u);
+  EXPECT_EQ(api.touchClosed, 3);
+  // A count that does not match what the system holds: nothing happens.
+  Msg(*g, kWmTouch, 2, 0x77);
+  EXPECT_EQ(probe->presses.size(), 1u);
+}
+
 TEST_F(EditorWindow, DoubleClickWheelAndDrop) {
   auto g = Make();
   Probe* probe = AddProbe(*g);
