@@ -8,6 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git python3
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64
   wine wine64 xvfb xauth
+  xdotool x11-apps x11-utils
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   libstb-dev fonts-dejavu-core fonts-roboto-unhinted

@@ -80,9 +80,11 @@ bool IGraphicsWin::Font::GetFontData(std::vector<std::uint8_t>& data, std::strin
 
 // ---------------------------------------------------------------- life
 
+#if defined(_WIN32)
 IGraphicsWin::IGraphicsWin(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
                            float scale)
     : IGraphicsWin(delegate, width, height, fps, scale, RealWin32Api()) {}
+#endif
 
 IGraphicsWin::IGraphicsWin(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
                            float scale, Win32Api& api)

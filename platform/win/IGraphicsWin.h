@@ -53,6 +53,7 @@ class IGraphicsWin : public IGraphicsVector, public fx::win::MessageTarget {
     std::string styleName_;
   };
 
+  // On the system's own layer (Windows builds).
   IGraphicsWin(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
                float scale);
   // api: the layer every Win32 call goes through (must outlive the editor).

@@ -17,6 +17,13 @@
 #include "platform/win/TextEntryFilter.h"
 #include "platform/win/WindowRules.h"
 
+// Debian's DejaVu fonts; under Wine the Unix root is drive Z:.
+#if defined(_WIN32)
+#define FX_FONT_DIR "Z:/usr/share/fonts/truetype/dejavu/"
+#else
+#define FX_FONT_DIR "/usr/share/fonts/truetype/dejavu/"
+#endif
+
 namespace {
 
 using namespace fx::win;
@@ -301,9 +308,9 @@ std::vector<std::uint8_t> TinyFont(std::uint16_t platform, std::uint16_t languag
 }
 
 TEST(FontNaming, FamilyAndStyleBitsFromRealAndMadeFonts) {
-  const auto regular = ReadBytes("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf");
-  const auto bold = ReadBytes("/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf");
-  const auto oblique = ReadBytes("/usr/share/fonts/truetype/dejavu/DejaVuSerif-Italic.ttf");
+  const auto regular = ReadBytes(FX_FONT_DIR "DejaVuSans.ttf");
+  const auto bold = ReadBytes(FX_FONT_DIR "DejaVuSans-Bold.ttf");
+  const auto oblique = ReadBytes(FX_FONT_DIR "DejaVuSerif-Italic.ttf");
   ASSERT_FALSE(regular.empty());
   FontNaming n;
   ASSERT_TRUE(ReadFontNaming(regular.data(), regular.size(), n));
