@@ -596,8 +596,16 @@ float IGraphicsVector::MeasureString(const ITextStyle& style, const char* text, 
   renderer_->fontSize(style.size);
   float x = 0, y = 0;
   renderer_->textAlign(TextAlignFor(style, rect, x, y));
+  // Glyphs are laid out at their size in device pixels, so the text is
+  // measured under the transform it is drawn with (layout units scaled by
+  // the draw scale), whatever the renderer's state is outside a frame.
+  renderer_->save();
+  renderer_->resetTransform();
+  const float ds = GetDrawScale();
+  renderer_->scale(ds, ds);
   fx::vg::TextBounds b;
   const float width = renderer_->textBounds(x, y, text, &b);
+  renderer_->restore();
   rect = IBounds(b.minX, b.minY, b.maxX, b.maxY);
   return width;
 }

@@ -331,33 +331,54 @@ TEST_F(EditorPageTest, SwitchesShowTheFrameOfTheirParameter) {
 }
 
 TEST_F(EditorPageTest, VersionLabelIsDrawnInsideItsRectangle) {
-  auto page = Open(1.0f);
-  ASSERT_NE(page, nullptr);
-  const IBounds label = page->Graphics().GetControl(1)->GetBounds();
-  const PageImage image = page->ReadPage();
-  int inside = 0, outside = 0;
-  for (int y = 940; y < 1010; ++y)
-    for (int x = 1380; x < 1630; ++x) {
-      if (IBounds(1588, 968, 1630, 1010).Contains(x + 0.5f, y + 0.5f)) continue;  // corner handle
-      const bool text = Distance(PagePixel(image, x, y), Background(x, y)) > 48;
-      if (!text) continue;
-      if (label.GetPadded(1).Contains(x + 0.5f, y + 0.5f))
-        ++inside;
-      else
-        ++outside;
-    }
-  EXPECT_GT(inside, 50);
-  EXPECT_EQ(outside, 0);
-  // The whole text is on the page: its last column of text pixels ends
-  // before the page's right edge.
-  int rightmost = 0;
-  for (int y = 940; y < 1010; ++y)
-    for (int x = 1380; x < 1630; ++x)
-      if (!IBounds(1588, 968, 1630, 1010).Contains(x + 0.5f, y + 0.5f) &&
-          Distance(PagePixel(image, x, y), Background(x, y)) > 48)
+  // At scale 1 against the background artwork pixel for pixel; at 0.5 the
+  // text must lie inside the label's rectangle too (glyphs are laid out at
+  // their pixel size, and text measured at one size and drawn at another
+  // would overrun the rectangle, where other areas paint over it).
+  for (float scale : {1.0f, 0.5f}) {
+    EditorPage::Options options;
+    options.scale = scale;
+    auto page = EditorPage::Create(test::View(), options);
+    ASSERT_NE(page, nullptr);
+    // Knobs turned before the first frame, as the render program does.
+    page->SetParameter(kInputGain, 1.0);
+    page->SetParameter(kTame, 0.0);
+    page->RunFrame();
+    const IBounds label = page->Graphics().GetControl(1)->GetBounds();
+    EXPECT_LE(label.right, 1630.0f);
+    const PageImage image = page->ReadPage();
+    int inside = 0, outside = 0, rightmost = 0;
+    const int x0 = static_cast<int>(1380 * scale), x1 = static_cast<int>(1630 * scale);
+    const int y0 = static_cast<int>(940 * scale), y1 = static_cast<int>(1010 * scale);
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) {
+        const float lx = (x + 0.5f) / scale, ly = (y + 0.5f) / scale;  // layout units
+        if (IBounds(1588, 968, 1630, 1010).Contains(lx, ly)) continue;  // corner handle
+        // At scale 1 text is what differs from the background artwork; at
+        // 0.5 it is what is bright (the panel there is dark).
+        const std::uint8_t* p = image.At(x, y);
+        const bool text = scale == 1.0f ? Distance(PagePixel(image, x, y), Background(x, y)) > 48
+                                        : p[0] > 150 && p[1] > 150 && p[2] > 150;
+        if (!text) continue;
         rightmost = std::max(rightmost, x);
-  EXPECT_LT(rightmost, 1629);
-  EXPECT_LE(label.right, 1630.0f);
+        if (label.GetPadded(1).Contains(lx, ly))
+          ++inside;
+        else
+          ++outside;
+      }
+    EXPECT_GT(inside, scale == 1.0f ? 50 : 12) << "scale " << scale;
+    EXPECT_EQ(outside, 0) << "scale " << scale;
+    // The text's last column lies inside the label's (page-bounded) rectangle.
+    EXPECT_LT((rightmost + 0.5f) / scale, label.right + 1.0f) << "scale " << scale;
+    // The last character drawn reaches near the label's right edge: nothing is cut away.
+    int lastColumn = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = static_cast<int>(1588 * scale); x < x1; ++x) {
+        const std::uint8_t* p = image.At(x, y);
+        if (p[0] > 150 && p[1] > 150 && p[2] > 150) lastColumn = std::max(lastColumn, x);
+      }
+    EXPECT_GT((lastColumn + 1) / scale, label.right - 8.0f) << "scale " << scale;
+  }
 }
 
 TEST_F(EditorPageTest, PartialRepaintIsPixelIdenticalToAFullRepaint) {
