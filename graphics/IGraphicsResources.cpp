@@ -77,8 +77,13 @@ ResourceLocation IGraphics::FindResourceLocation(const char* name, const char* t
   std::string match;
   store_->ForEachName(moduleInstance_, Upper(type).c_str(), [&](std::string_view stored) {
     if (stored.size() < 2) return true;
-    if (Lower(stored.substr(1, stored.size() - 2)) != wanted) return true;
-    match = std::string("\"") + std::string(stored.substr(1, stored.size() - 2)) + "\"";
+    const std::string_view inner = stored.substr(1, stored.size() - 2);
+    if (Lower(inner) != wanted) return true;
+    // Built by appending: GCC 12 misreads "a" + b + "c" as overlapping copies.
+    match.reserve(inner.size() + 2);
+    match.push_back('"');
+    match.append(inner.data(), inner.size());
+    match.push_back('"');
     return false;
   });
   if (!match.empty()) {

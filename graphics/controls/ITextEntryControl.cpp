@@ -90,6 +90,9 @@ int KeyToText(int key) { return (key & kKeyDown) ? -1 : key; }
 #define STB_TEXTEDIT_K_UNDO (0x40000000 | 0x2000 | 90)
 #define STB_TEXTEDIT_K_REDO (0x40000000 | 0x4000 | 90)
 #define STB_TEXTEDIT_K_INSERT (0x40000000 | 45)
+#define STB_TEXTEDIT_K_WORDLEFT (0x40000000 | 0x1000 | 37)
+#define STB_TEXTEDIT_K_WORDRIGHT (0x40000000 | 0x1000 | 39)
+#define STB_TEXTEDIT_IS_SPACE(ch) ((ch) == u' ' || (ch) == u'\t')
 #define STB_TEXTEDIT_IMPLEMENTATION
 #if defined(__GNUC__)
 #pragma GCC diagnostic push
@@ -394,6 +397,11 @@ bool ITextEntryControl::OnKeyPress(float, float, const fx::IKeyPress& key) {
     default: break;
   }
   if (stbKey != 0) {
+    // Control moves by word, or to either end of the text.
+    if (key.ctrl && key.vk == 37) stbKey = STB_TEXTEDIT_K_WORDLEFT;
+    if (key.ctrl && key.vk == 39) stbKey = STB_TEXTEDIT_K_WORDRIGHT;
+    if (key.ctrl && key.vk == 36) stbKey = STB_TEXTEDIT_K_TEXTSTART;
+    if (key.ctrl && key.vk == 35) stbKey = STB_TEXTEDIT_K_TEXTEND;
     if (key.shift) stbKey |= kKeyShift;
     stb_textedit_key(editor_.get(), &editor_->state, stbKey);
     OnTextChange();

@@ -209,6 +209,40 @@ TEST_F(ControlTree, ShapesArePathsFilledWithASolidColour) {
   EXPECT_TRUE(graphics.log.empty());
 }
 
+TEST_F(ControlTree, ConstructionRepairsSizesRatesAndScalesThatCannotWork) {
+  RecordingGraphics odd(delegate, -5, 0, 0.0f);
+  EXPECT_EQ(odd.Width(), 1);
+  EXPECT_EQ(odd.Height(), 1);
+  EXPECT_EQ(odd.GetDrawScale(), 1.0f);
+  EXPECT_EQ(odd.GetMinScale(), 0.5f);
+  EXPECT_EQ(odd.GetMaxScale(), 2.0f);
+  IGraphics plain(delegate, 10, 10, -3, std::nanf(""));
+  EXPECT_EQ(plain.FPS(), 1);
+  EXPECT_EQ(plain.GetDrawScale(), 1.0f);
+  // The defaults of the seams: nothing drawn, nothing opened, failures.
+  EXPECT_STREQ(plain.GetDrawingAPIStr(), "none");
+  EXPECT_EQ(plain.OpenWindow(nullptr), nullptr);
+  EXPECT_FALSE(plain.BitmapExtSupported("a.png"));
+  EXPECT_EQ(plain.LoadAPIBitmap("a.png", 1, ResourceLocation::FilePath, "a.png"), nullptr);
+  EXPECT_EQ(plain.CreateAPIBitmap(4, 4, 1, 1.0f), nullptr);
+  IPopupMenu menu;
+  menu.AddItem("x");
+  EXPECT_EQ(plain.CreatePlatformPopupMenu(menu, IBounds{}), nullptr);
+  std::string text = "kept?";
+  EXPECT_FALSE(plain.GetTextFromClipboard(text));
+  EXPECT_EQ(text, "");
+  EXPECT_FALSE(plain.SetTextInClipboard("x"));
+  EXPECT_FALSE(plain.OpenURL("https://example.org", "", nullptr, nullptr));
+  EXPECT_FALSE(plain.PromptForColour(*std::make_unique<IArgb>(), "", {}));
+  std::string file = "name", dir = "dir";
+  plain.PromptForFile(file, dir, 0, "png");
+  EXPECT_EQ(file, "") << "cancelled";
+  EXPECT_FALSE(plain.MultiTouchAvailable());
+  IBounds r{1, 2, 3, 4};
+  EXPECT_EQ(plain.MeasureString(ITextStyle{}, "abc", r), 0.0f);
+  EXPECT_EQ(r, (IBounds{1, 2, 3, 4}));
+}
+
 TEST_F(ControlTree, TheDelegateOwnsTheContextAndReachesItsControls) {
   FakeEditorDelegate owner;
   IControl* knob = nullptr;

@@ -3,6 +3,8 @@
 // upper-case, as the module keeps them) to bytes. Counts lookups so tests
 // can see which candidates a search tried.
 
+#include <atomic>
+#include <cctype>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -42,8 +44,9 @@ class FakeResourceStore : public fx::igraphics::IResourceStore {
     return {};
   }
 
-  mutable int enumerations = 0;
-  mutable int reads = 0;
+  // Atomic: several editor threads may read one store.
+  mutable std::atomic<int> enumerations{0};
+  mutable std::atomic<int> reads{0};
 
  private:
   std::map<std::string, std::vector<std::pair<std::string, std::vector<std::uint8_t>>>> types_;

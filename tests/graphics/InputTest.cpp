@@ -279,6 +279,10 @@ TEST_F(Input, TheCornerResizerRescalesAndReloadsStripsWhenReleased) {
   G().DispatchMouseUp({Left(1e9f, 1e9f)});
   EXPECT_FALSE(G().IsResizing());
   EXPECT_EQ(G().decodes, decodes) << "strips reload from the cache";
+  const auto reloads = G().Calls("LoadBitmapStrip");
+  ASSERT_EQ(reloads.size(), 17u) << "the background and the sixteen bitmap controls";
+  EXPECT_EQ(reloads[0], "LoadBitmapStrip(Ombriskbackground.jpg,1,0,1)");
+  EXPECT_EQ(reloads[1], "LoadBitmapStrip(ledOn.png,2,0,1)") << "at the screen scale, not the layout's 2";
   EXPECT_EQ(G().NControls(), 18);
   for (int i = 0; i < 18; ++i) EXPECT_TRUE(At(i)->IsDirty()) << i;
   // A double click on the handle goes back to the page size at scale 1.

@@ -87,7 +87,7 @@ class RecordingGraphics : public fx::igraphics::IGraphics {
     std::vector<std::uint8_t> data;
     std::string style;
     const bool ok = font.GetFontData(data, style);
-    Log("LoadAPIFont(%s,%zu)", fontId ? fontId : "(null)", data.size());
+    Log("LoadAPIFont(%s,%d)", fontId ? fontId : "(null)", static_cast<int>(data.size()));
     return ok && apiFontAnswer;
   }
   std::unique_ptr<fx::igraphics::APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale,
@@ -102,6 +102,11 @@ class RecordingGraphics : public fx::igraphics::IGraphics {
     int w = 0, h = 0;
     if (std::sscanf(content.c_str(), "IMG %d %d", &w, &h) != 2 || w <= 0 || h <= 0) return nullptr;
     return std::make_unique<fx::igraphics::APIBitmap>(++nextHandle, w, h, scale, 1.0f);
+  }
+  IBitmapStrip LoadBitmapStrip(const char* name, std::int32_t nFrames, bool horizontal,
+                               std::int32_t targetScale) override {
+    Log("LoadBitmapStrip(%s,%d,%d,%d)", name ? name : "(null)", nFrames, horizontal ? 1 : 0, targetScale);
+    return IGraphics::LoadBitmapStrip(name, nFrames, horizontal, targetScale);
   }
   std::unique_ptr<fx::igraphics::APIBitmap> CreateAPIBitmap(std::int32_t w, std::int32_t h, std::int32_t scale,
                                                             float drawScale) override {

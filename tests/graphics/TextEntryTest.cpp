@@ -139,6 +139,18 @@ TEST_F(TextEntry, EditKeysMoveDeleteAndTabIsNotTheirs) {
   EXPECT_EQ(entry->GetText(), "34");
   Type(Key(35, "", true));  // shift+end selects to the end
   EXPECT_EQ(entry->GetSelectionEnd() - entry->GetSelectionStart(), 2);
+  // With no parameter spaces go in, and control moves by word.
+  Type(Key(27));
+  entry->CreateTextEntry(-1, ITextStyle{}, IBounds{0, 0, 50, 20}, 7, "ab cd ef");
+  Type(Key(36));
+  Type(Key(39, "", false, true));
+  EXPECT_EQ(entry->GetCursor(), 3);
+  Type(Key(39, "", true, true));
+  EXPECT_EQ(entry->GetSelectionStart(), 3);
+  EXPECT_EQ(entry->GetSelectionEnd(), 6);
+  Type(Key(37, "", false, true));
+  Type(Key(37, "", false, true));
+  EXPECT_EQ(entry->GetCursor(), 0);
   bool keyFunctionSawTab = false;
   graphics.SetKeyFunction([&](const fx::IKeyPress& k, bool) { return keyFunctionSawTab = k.vk == 9; });
   EXPECT_TRUE(Type(Key(9)));
