@@ -15,9 +15,12 @@ build: deps
 	cmake --preset win32 && cmake --build --preset win32 -j2
 	cmake --preset win64 && cmake --build --preset win64 -j2
 
+# Builds every benchmark (the `benchmarks` target collects them) and runs each.
 bench: deps
-	cmake --preset linux && cmake --build --preset linux -j2 --target bench_signal_path
-	./build/linux/bench/effect/bench_signal_path --benchmark_min_time=0.5
+	cmake --preset linux && cmake --build --preset linux -j2 --target benchmarks
+	for b in $$(find build/linux/bench -type f -perm -u+x -name '*bench*' | sort); do \
+	  echo "== $$b"; $$b --benchmark_min_time=0.5 || exit 1; \
+	done
 
 clean:
 	rm -rf build

@@ -24,6 +24,15 @@ constexpr double kTiny2 = 1e-38;
 constexpr double kSubnormalGuard = 1.2e-38;
 constexpr double kWetKnee = 0.85;
 
+// The rate the history geometry is tuned at, and the factors that turn a
+// rate into history reach: N = rate / 44100, M = 2 rate / 44100 (the
+// literals are those quotients, kept as written so that the bits stay).
+constexpr double kBaseRate = 44100.0;
+constexpr double kNPerHz = 2.2675736961451248e-05;   // 1 / 44100
+constexpr double kMPerHz = 4.5351473922902495e-05;   // 2 / 44100
+constexpr double kSrBlendSpan = 147900.0;            // 192000 - 44100
+static_assert(kNPerHz == 1.0 / kBaseRate && kMPerHz == 2.0 / kBaseRate);
+
 // max(0, min(1, v)), the minimum first. A NaN passes through; a negative
 // zero comes out as +0.0, as from std::max(0.0, ...).
 inline double Clamp01(double v) {
@@ -33,6 +42,20 @@ inline double Clamp01(double v) {
 
 // (1 - t) a + t b, as the two products and then their sum.
 inline double Lerp(double a, double b, double t) { return (1.0 - t) * a + t * b; }
+
+// One sample through a biquad (transposed direct form II); z1 and z2 are the
+// two state values of its slot.
+inline double BiquadStep(const BiquadCoefficients& c, double x, double& z1, double& z2) {
+  const double y = c.b0 * x + z1;
+  z1 = c.b1 * x - c.a1 * y + z2;
+  z2 = c.b2 * x - c.a2 * y;
+  return y;
+}
+
+// State slots of the three filters in the channel state.
+constexpr int kInputLowPassSlot = 0;
+constexpr int kHighPassSlot = 6;
+constexpr int kOutputLowPassSlot = 7;
 
 // Truncation toward zero to a 32-bit integer, defined for every double.
 inline std::int32_t Trunc32(double v) {
@@ -94,23 +117,23 @@ SignalPath::BlockSetup SignalPath::PrepareBlock(const double* p, double fs, doub
   // A rate the host never should send (NaN, infinite) counts as 0 Hz: the
   // clamps below then give the 44100 Hz geometry instead of undefined reads.
   if (!std::isfinite(fs)) fs = 0.0;
-  bs.srBlend = Clamp01((fs - 44100.0) / 147900.0);
+  bs.srBlend = Clamp01((fs - kBaseRate) / kSrBlendSpan);
   bs.U = U;
-  bs.G = std::pow(3.0, p[0] / 100.0);
-  bs.makeup = 1.0 - (kMakeupSlope * (p[0] / 100.0) + kTiny2);
+  bs.G = std::pow(3.0, p[kInputGain] / 100.0);
+  bs.makeup = 1.0 - (kMakeupSlope * (p[kInputGain] / 100.0) + kTiny2);
   bs.c = Clamp01(bs.G);
-  bs.outGain = p[5] / 100.0;
-  bs.wet = p[1] / 100.0;
+  bs.outGain = p[kOutputGain] / 100.0;
+  bs.wet = p[kWet] / 100.0;
   if (bs.wet < 0.0) bs.wet = 0.0;
-  bs.bypass = Trunc32(p[4]);
-  bs.bias = 2.0 * p[6] - 1.0;
-  bs.react = Trunc32(p[3]);
-  bs.K = std::pow(1.5 * p[2], 11.0) / (previousM_ + kTiny);
+  bs.bypass = Trunc32(p[kBypass]);
+  bs.bias = 2.0 * p[kBias] - 1.0;
+  bs.react = Trunc32(p[kReact]);
+  bs.K = std::pow(1.5 * p[kTame], 11.0) / (previousM_ + kTiny);
 
-  double N = fs * 2.2675736961451248e-05;
+  double N = fs * kNPerHz;
   if (1.0 > N) N = 1.0;
   if (N > 4.5) N = 4.5;
-  double M = fs * 4.5351473922902495e-05;
+  double M = fs * kMPerHz;
   if (1.0 > M)
     M = 1.0;
   else if (M > 9.0)
@@ -127,7 +150,11 @@ SignalPath::BlockSetup SignalPath::PrepareBlock(const double* p, double fs, doub
   return bs;
 }
 
-double SignalPath::Shape(int kind, const ChannelState& s, double& h0, const BlockSetup& bs, double x, double k) {
+// The drive saturates with tanh, pulled towards the recent history when the
+// signal nears full scale; the knee leaves the signal alone up to -0.2 dB,
+// rounds it into a tanh knee above and into the cubic soft clip above 0.8.
+// Both store their result as the newest history value h0.
+double SignalPath::Shape(ShapeKind kind, const ChannelState& s, double& h0, const BlockSetup& bs, double x, double k) {
   const unsigned head = s.head;
   auto H = [&](std::int32_t j) { return j == 0 ? h0 : s.smoothHist[(head + static_cast<unsigned>(j)) & (kRing - 1)]; };
   const double t1 = bs.t1;
@@ -135,7 +162,7 @@ double SignalPath::Shape(int kind, const ChannelState& s, double& h0, const Bloc
   double z;
   if (H(bs.i2 + 1) == 0.0) {
     z = ax;
-  } else if (kind == 1) {
+  } else if (kind == ShapeKind::kDrive) {
     const double g = Clamp01(ax - kC1);
     if (g == 0.0) {
       // With g = 0 the blend below reduces exactly to tanh(|x|): every other
@@ -169,10 +196,10 @@ double SignalPath::Shape(int kind, const ChannelState& s, double& h0, const Bloc
   return x < 0.0 ? -r : r;
 }
 
-double SignalPath::ShapeWithHistory(int kind, std::int32_t channel, double x, double k) {
-  if (channel < 0 || channel >= capacity_ || (kind != 1 && kind != 2)) return 0.0;
+double SignalPath::ShapeWithHistory(ShapeKind kind, std::int32_t channel, double x, double k) {
+  if (channel < 0 || channel >= capacity_ || (kind != ShapeKind::kDrive && kind != ShapeKind::kKnee)) return 0.0;
   ChannelState& s = channels_[static_cast<std::size_t>(channel)];
-  return Shape(kind, s, kind == 1 ? s.drive0 : s.clip0, block_, x, k);
+  return Shape(kind, s, kind == ShapeKind::kDrive ? s.drive0 : s.clip0, block_, x, k);
 }
 
 struct SignalPath::Constants {
@@ -220,15 +247,15 @@ struct SignalPath::Lane {
 
 #define OMBRISK_INLINE inline __attribute__((always_inline))
 
-// 1-4: input, subnormal guard, input low-pass, history shift, bypass.
+// Input: near-silent samples are replaced by inaudible noise (no denormals
+// downstream), the 20 kHz low-pass removes what the drive would fold back,
+// the histories move on by one sample, and bypass passes the input through.
 OMBRISK_INLINE void SignalPath::StageInput(Lane& v, const Constants& k, std::int32_t n) {
   ChannelState& s = *v.s;
-  const BiquadCoefficients& lp = k.lp;
   double x = v.in[n];
   if (x < kSubnormalGuard && -x < kSubnormalGuard) x = DenormalNoiseAt(v.noise);
-  const double y = lp.b0 * x + s.filterState1[0];
-  s.filterState1[0] = lp.b1 * x - lp.a1 * y + s.filterState2[0];
-  s.filterState2[0] = lp.b2 * x - lp.a2 * y;
+  const double y =
+      BiquadStep(k.lp, x, s.filterState1[kInputLowPassSlot], s.filterState2[kInputLowPassSlot]);
   v.dry = y;
   // The stored sample matters when the host processes in place: a bypassed
   // block then reads it back as its "input".
@@ -248,17 +275,19 @@ OMBRISK_INLINE void SignalPath::StageInput(Lane& v, const Constants& k, std::int
   }
 }
 
-// 5: drive and wet blend.
+// Drive: tanh saturation that depends on the recent output near full scale,
+// level-corrected, then blended with the dry signal by Wet.
 OMBRISK_INLINE void SignalPath::StageDrive(Lane& v, const Constants& k) {
   ChannelState& s = *v.s;
   const BlockSetup& bs = *k.bs;
   const double y = v.dry;
-  const double s1 = Shape(1, s, s.drive0, bs, bs.G * y, bs.kmix);
+  const double s1 = Shape(ShapeKind::kDrive, s, s.drive0, bs, bs.G * y, bs.kmix);
   const double vd = (1.0 - bs.c) * y + bs.c * (s1 * bs.makeup);
   v.sample = (1.0 - k.wetW) * v.dry + k.wetW * vd;
 }
 
-// 6a: the tamer's slope and React threshold (its long-latency part).
+// Transient tamer, first half: measures how fast the output is rising
+// against its recent past and, with React on, where the softening starts.
 OMBRISK_INLINE void SignalPath::StageTamerThreshold(Lane& v, const Constants& k) {
   ChannelState& s = *v.s;
   const BlockSetup& bs = *k.bs;
@@ -285,7 +314,8 @@ OMBRISK_INLINE void SignalPath::StageTamerThreshold(Lane& v, const Constants& k)
   }
 }
 
-// 6b: the tamer's correction, bias and histories.
+// Transient tamer, second half: pulls fast rises back towards the recent
+// output (more with Tame), and Bias leans the result towards one slope.
 OMBRISK_INLINE void SignalPath::StageTamerCorrect(Lane& v, const Constants& k) {
   ChannelState& s = *v.s;
   constexpr unsigned mask = kRing - 1;
@@ -317,14 +347,15 @@ OMBRISK_INLINE void SignalPath::StageTamerCorrect(Lane& v, const Constants& k) {
   v.sample = sample;
 }
 
-// 7: output gain and knee clipper.
+// Output gain, then the soft-knee clipper that keeps peaks below full scale.
 OMBRISK_INLINE void SignalPath::StageClip(Lane& v, const Constants& k) {
   ChannelState& s = *v.s;
   const BlockSetup& bs = *k.bs;
-  v.s2 = Shape(2, s, s.clip0, bs, bs.outGain * v.sample, bs.kmix);
+  v.s2 = Shape(ShapeKind::kKnee, s, s.clip0, bs, bs.outGain * v.sample, bs.kmix);
 }
 
-// 8: the smoother.
+// Smoother: softens the clipper's corners with the short history, more at
+// higher rates, again leaning with Bias.
 OMBRISK_INLINE void SignalPath::StageSmooth(Lane& v, const Constants& k) {
   ChannelState& s = *v.s;
   constexpr unsigned mask = kRing - 1;
@@ -342,28 +373,29 @@ OMBRISK_INLINE void SignalPath::StageSmooth(Lane& v, const Constants& k) {
   v.sample = BiasBlend(b, s.diffD, s2, S);
 }
 
-// 9-12: high-pass, wet knee, output low-pass, final soft clip.
+// Output: the 20 Hz high-pass removes the offset the shaping adds, low Wet
+// settings fade back towards the dry signal, a second 20 kHz low-pass
+// smooths the top, and a cubic soft clip holds the result within +-1.0.
 OMBRISK_INLINE void SignalPath::StageOutput(Lane& v, const Constants& k, std::int32_t n) {
   ChannelState& s = *v.s;
-  const BiquadCoefficients& lp = k.lp;
-  const BiquadCoefficients& hp = k.hp;
   double sample = v.sample;
-  if (s.filterState1[6] > 1.0)
-    s.filterState1[6] = 1.0;
-  else if (s.filterState1[6] < -1.0)
-    s.filterState1[6] = -1.0;
-  if (s.filterState2[6] > 1.0)
-    s.filterState2[6] = 1.0;
-  else if (s.filterState2[6] < -1.0)
-    s.filterState2[6] = -1.0;
-  const double h = hp.b0 * sample + s.filterState1[6];
-  s.filterState1[6] = hp.b1 * sample - hp.a1 * h + s.filterState2[6];
-  s.filterState2[6] = hp.b2 * sample - hp.a2 * h;
+  double& hp1 = s.filterState1[kHighPassSlot];
+  double& hp2 = s.filterState2[kHighPassSlot];
+  // The high-pass state is held within +-1 so that a burst cannot leave a
+  // long offset behind.
+  if (hp1 > 1.0)
+    hp1 = 1.0;
+  else if (hp1 < -1.0)
+    hp1 = -1.0;
+  if (hp2 > 1.0)
+    hp2 = 1.0;
+  else if (hp2 < -1.0)
+    hp2 = -1.0;
+  const double h = BiquadStep(k.hp, sample, hp1, hp2);
   sample = h;
   if (k.wetKnee) sample = k.wetKneeW * h + (1.0 - k.wetKneeW) * v.dry;
-  const double y3 = lp.b0 * sample + s.filterState1[7];
-  s.filterState1[7] = lp.b1 * sample - lp.a1 * y3 + s.filterState2[7];
-  s.filterState2[7] = lp.b2 * sample - lp.a2 * y3;
+  const double y3 =
+      BiquadStep(k.lp, sample, s.filterState1[kOutputLowPassSlot], s.filterState2[kOutputLowPassSlot]);
   double a = std::fabs(y3);
   if (a > kKneeStart) a = CubicSoftClip(a);
   if (y3 < 0.0) a = -a;
@@ -436,31 +468,33 @@ void SignalPath::ProcessAudioBlock(const double* params, double sampleRate, std:
   }
 }
 
-bool SignalPath::IsFinite(const ChannelState& s) {
-  double sum = s.slope0 + s.drive0 + s.clip0 + s.diffD;
-  for (int i = 0; i < kFilterSlots; ++i) sum += s.filterState1[i] + s.filterState2[i];
-  for (unsigned i = 0; i < kRing; ++i) sum += s.outHist[i] + s.tameHist[i] + s.smoothHist[i];
-  // A sum of finite values may overflow to infinity; check one by one then.
-  if (std::isfinite(sum)) return true;
-  if (!std::isfinite(s.slope0) || !std::isfinite(s.drive0) || !std::isfinite(s.clip0) || !std::isfinite(s.diffD))
-    return false;
+template <typename Pred>
+bool SignalPath::EveryStateValue(const ChannelState& s, Pred pred) {
+  for (const double v : {s.slope0, s.drive0, s.clip0, s.diffD})
+    if (!pred(v)) return false;
   for (int i = 0; i < kFilterSlots; ++i)
-    if (!std::isfinite(s.filterState1[i]) || !std::isfinite(s.filterState2[i])) return false;
+    if (!pred(s.filterState1[i]) || !pred(s.filterState2[i])) return false;
   for (unsigned i = 0; i < kRing; ++i)
-    if (!std::isfinite(s.outHist[i]) || !std::isfinite(s.tameHist[i]) || !std::isfinite(s.smoothHist[i]))
-      return false;
+    if (!pred(s.outHist[i]) || !pred(s.tameHist[i]) || !pred(s.smoothHist[i])) return false;
   return true;
+}
+
+bool SignalPath::IsFinite(const ChannelState& s) {
+  // Once per block and channel: the sum of all values is finite only when
+  // every value is (a NaN or infinity never cancels out); when it is not,
+  // a sum of large finite values may have overflowed, so look one by one.
+  double sum = 0.0;
+  EveryStateValue(s, [&sum](double v) {
+    sum += v;
+    return true;
+  });
+  if (std::isfinite(sum)) return true;
+  return EveryStateValue(s, [](double v) { return std::isfinite(v); });
 }
 
 bool SignalPath::IsChannelStateZero(std::int32_t channel) const {
   if (channel < 0 || channel >= capacity_) return false;
-  const ChannelState& s = channels_[static_cast<std::size_t>(channel)];
-  if (s.slope0 != 0.0 || s.drive0 != 0.0 || s.clip0 != 0.0 || s.diffD != 0.0) return false;
-  for (int i = 0; i < kFilterSlots; ++i)
-    if (s.filterState1[i] != 0.0 || s.filterState2[i] != 0.0) return false;
-  for (unsigned i = 0; i < kRing; ++i)
-    if (s.outHist[i] != 0.0 || s.tameHist[i] != 0.0 || s.smoothHist[i] != 0.0) return false;
-  return true;
+  return EveryStateValue(channels_[static_cast<std::size_t>(channel)], [](double v) { return v == 0.0; });
 }
 
 }  // namespace ombrisk

@@ -6,10 +6,33 @@
 // final cubic soft clip limited to +-1.0. Every computation is in 64-bit
 // floating point in the order written below; no step may be reordered or
 // fused, because the output is reproduced bit for bit.
+//
+// Glossary of the short names (block values and per-sample values):
+//   G        drive gain, 3^(Input Gain / 100)
+//   makeup   level correction after the drive, falls as Input Gain rises
+//   c        drive amount: G clamped to [0, 1] (blend of dry and driven)
+//   K        tame constant from Tame, divided by the previous block's M
+//   N, M     history reach in samples (1 at 44.1 kHz, growing with the
+//            rate; N up to 4.5, M up to 9)
+//   i1, t1   integer and fractional part of N - 1: where the "recent"
+//            history value is read (linear interpolation between i1, i1+1)
+//   i2       integer part of 2N - 1: where the "older" history value is read
+//   U        this block's random number in [0, 1) (from the block seed)
+//   kmix     divisor of the history corrections, between kHigh and kLow by U
+//   srBlend  0 at 44.1 kHz rising to 1 at 192 kHz: how much smoothing is kept
+//   phi      the golden ratio, spacing the React thresholds
+//   W, R     React's lower and upper thresholds of the tamer; q and gi the
+//            two blend weights derived from them
+//   Z        the tamer's corrected sample before bias; S the smoother's
+//   da, dc, dd  interpolated past values of the output, tamer and smoother
+//            histories
+//   slope0, diffD  the latest slope of the tamer and the latest history
+//            difference (the bias stage leans on their sign)
 
 #include <cstdint>
 #include <vector>
 
+#include "effect/OmbriskParameters.h"
 #include "effect/RateCoefficientTable.h"
 
 namespace ombrisk {
@@ -18,6 +41,9 @@ class SignalPath {
  public:
   static constexpr int kHistoryLength = 32;  // nominal length of every history
   static constexpr int kFilterSlots = 12;
+
+  // The two uses of the shared shaping function.
+  enum class ShapeKind { kDrive = 1, kKnee = 2 };
 
   // Values computed once per block from the parameters, rate and U.
   struct BlockSetup {
@@ -42,7 +68,8 @@ class SignalPath {
 
   explicit SignalPath(std::int32_t channelCapacity);
 
-  // params: the seven real parameter values, read once by the caller.
+  // params: the seven real parameter values by their ParamIndex, read once
+  // by the caller.
   // Processes max(2, connectedOutputs) channels (never more than the
   // capacity), each over all frames; null channel pointers are skipped.
   void ProcessAudioBlock(const double* params, double sampleRate, std::int32_t connectedOutputs,
@@ -54,9 +81,9 @@ class SignalPath {
   // Block set-up step by step (also advances the stored previous M).
   BlockSetup PrepareBlock(const double* params, double sampleRate, double U);
 
-  // The shared shaping function of the drive (kind 1) and the knee clipper
-  // (kind 2), with the geometry of the last prepared block.
-  double ShapeWithHistory(int kind, std::int32_t channel, double x, double k);
+  // The shared shaping function of the drive and the knee clipper, with the
+  // geometry of the last prepared block. 0 for a channel out of range.
+  double ShapeWithHistory(ShapeKind kind, std::int32_t channel, double x, double k);
 
   std::int32_t GetChannelCapacity() const { return capacity_; }
   const BiquadCoefficients& GetLowPass() const { return lowPass_; }
@@ -100,7 +127,11 @@ class SignalPath {
   static void StageOutput(Lane& v, const Constants& k, std::int32_t n);
   template <int kLanes>
   static void ProcessLanes(Lane* lanes, const Constants& k, std::int32_t nFrames);
-  static double Shape(int kind, const ChannelState& s, double& h0, const BlockSetup& bs, double x, double k);
+  static double Shape(ShapeKind kind, const ChannelState& s, double& h0, const BlockSetup& bs, double x, double k);
+  // True when pred(value) holds for every number of the state, fields first,
+  // then filter slots, then histories; stops at the first that fails.
+  template <typename Pred>
+  static bool EveryStateValue(const ChannelState& s, Pred pred);
   static bool IsFinite(const ChannelState& s);
   static void Zero(ChannelState& s);
 

@@ -1,5 +1,6 @@
-// Audio held in memory as one float vector per channel, its level figures, and
-// reading and writing of audio files.
+// Audio held in memory as one float vector per channel, and reading and
+// writing of audio files in whatever formats the platform's reader knows.
+// The WAV codec is in WavCodec.h, the level figures in AudioLevels.h.
 #pragma once
 
 #include <cstddef>
@@ -20,24 +21,6 @@ struct AudioData {
   std::size_t Frames() const { return channels.empty() ? 0 : channels.front().size(); }
   std::size_t NumChannels() const { return channels.size(); }
 };
-
-struct Levels {
-  double peak = 0.0;  // largest magnitude, linear
-  double rms = 0.0;   // over every sample of every channel
-  std::size_t nonFinite = 0;
-  // Peak over RMS in dB; 0 for silence.
-  double CrestDb() const;
-};
-
-Levels MeasureLevels(const AudioData& audio);
-// Linear amplitude in dBFS, "-inf" for zero.
-std::string FormatDb(double linear);
-
-// WAV: PCM 16/24/32-bit and 32-bit float, plain or extensible header.
-bool ReadWav(const std::string& path, AudioData& audio, std::string& error);
-bool ReadWavBytes(const std::vector<std::uint8_t>& bytes, AudioData& audio, std::string& error);
-bool WriteWav(const std::string& path, const AudioData& audio, SampleFormat format, std::string& error);
-std::vector<std::uint8_t> EncodeWav(const AudioData& audio, SampleFormat format);
 
 // Every format the platform's reader knows (natively libsndfile's; WAV only
 // where libsndfile is not available). The output format follows the file name.

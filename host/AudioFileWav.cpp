@@ -1,5 +1,6 @@
 // The file reader of builds without libsndfile: WAV only.
 #include "host/Audio.h"
+#include "host/WavCodec.h"
 
 namespace ombrisk::host {
 

@@ -12,6 +12,7 @@
 
 #include "host/Args.h"
 #include "host/Audio.h"
+#include "host/AudioLevels.h"
 #include "host/Json.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
@@ -23,18 +24,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-constexpr const char* kUsage =
-    "usage: ombrisk-host COMMAND ...\n"
-    "  info PLUGIN [--json]\n"
-    "  process PLUGIN IN OUT [--param NAME_OR_INDEX=TEXT]... [--param-norm NAME_OR_INDEX=0..1]...\n"
-    "          [--chunk FILE [--bank]] [--rate HZ] [--block N] [--mode replacing|double|accumulating] [--offline]\n"
-    "  chunk get|set PLUGIN FILE [--bank]\n"
-    "  bench PLUGIN [PLUGIN2] [--seconds S] [--rate HZ] [--block N] [--runs N]\n"
-    "  validate PLUGIN [--strictness 1..10] [--seed N]\n"
-    "  synth OUT [--seconds S] [--rate HZ]\n"
-    "  curve PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]\n"
-    "  dump AUDIO OUT.txt [--from SECONDS] [--to SECONDS]\n";
 
 int Fail(const std::string& message, int code = kExitFailure) {
   std::cerr << "ombrisk-host: " << message << '\n';
@@ -120,51 +109,131 @@ std::string TailText(std::intptr_t tail) {
   return std::to_string(tail) + " samples";
 }
 
-int CommandInfo(const Args& args) {
-  if (args.positional.size() != 1) return Fail("info needs exactly one PLUGIN", kExitUsage);
-  std::string error;
-  auto plugin = OpenPlugin(args.positional[0], error);
-  if (!plugin) return Fail(error);
-  plugin->Configure(44100.0, 512);
-  const vst2::AEffect& e = plugin->Effect();
+// Everything `info` shows, asked of the plug-in once and then printed as
+// JSON or as text.
+struct PluginReport {
+  struct Parameter {
+    std::string name, label, display;
+    float value = 0.0F;
+    bool automatable = false;
+    bool hasProperties = false;
+    vst2::VstParameterProperties properties{};
+  };
+  struct Pin {
+    bool answered = false;
+    std::string label;
+    std::int32_t flags = 0;
+  };
+  struct CanDo {
+    const char* query;
+    std::intptr_t answer;
+  };
 
+  std::string path, effectName, vendor, product;
+  std::int32_t uniqueId = 0, version = 0, flags = 0, inputs = 0, outputs = 0, latency = 0;
+  std::intptr_t vendorVersion = 0, vstVersion = 0, category = 0, tailSize = 0, currentProgram = 0;
+  std::int32_t numPrograms = 0;
+  std::vector<Parameter> parameters;
+  std::vector<std::string> programs;  // at most the first 1024
+  std::vector<Pin> pins[2];           // inputs, outputs
+  std::vector<CanDo> canDo;
+};
+
+PluginReport GatherReport(PluginInstance& plugin, const std::string& path) {
+  const vst2::AEffect& e = plugin.Effect();
+  PluginReport r;
+  r.path = path;
+  r.effectName = plugin.Text(vst2::effGetEffectName);
+  r.vendor = plugin.Text(vst2::effGetVendorString);
+  r.product = plugin.Text(vst2::effGetProductString);
+  r.uniqueId = e.uniqueID;
+  r.version = e.version;
+  r.vendorVersion = plugin.Dispatch(vst2::effGetVendorVersion);
+  r.vstVersion = plugin.Dispatch(vst2::effGetVstVersion);
+  r.category = plugin.Dispatch(vst2::effGetPlugCategory);
+  r.flags = e.flags;
+  r.inputs = e.numInputs;
+  r.outputs = e.numOutputs;
+  r.latency = e.initialDelay;
+  r.tailSize = plugin.Dispatch(vst2::effGetTailSize);
+  for (std::int32_t i = 0; i < plugin.NumParams(); ++i) {
+    PluginReport::Parameter p;
+    p.name = plugin.ParamName(i);
+    p.label = plugin.ParamLabel(i);
+    p.display = plugin.ParamDisplay(i);
+    p.value = plugin.GetParameter(i);
+    p.automatable = plugin.Dispatch(vst2::effCanBeAutomated, i) != 0;
+    p.hasProperties = plugin.Dispatch(vst2::effGetParameterProperties, i, 0, &p.properties) != 0;
+    p.properties.label[sizeof p.properties.label - 1] = '\0';
+    r.parameters.push_back(std::move(p));
+  }
+  r.currentProgram = plugin.Dispatch(vst2::effGetProgram);
+  r.numPrograms = plugin.NumPrograms();
+  for (std::int32_t p = 0; p < std::min(plugin.NumPrograms(), 1024); ++p) {
+    std::vector<char> name(1024, '\0');
+    plugin.Dispatch(vst2::effGetProgramNameIndexed, p, -1, name.data());
+    name.back() = '\0';
+    r.programs.emplace_back(name.data());
+  }
+  for (const bool input : {true, false}) {
+    const std::int32_t n = input ? e.numInputs : e.numOutputs;
+    for (std::int32_t c = 0; c < n; ++c) {
+      vst2::VstPinProperties pin{};
+      PluginReport::Pin entry;
+      entry.answered =
+          plugin.Dispatch(input ? vst2::effGetInputProperties : vst2::effGetOutputProperties, c, 0, &pin) != 0;
+      pin.label[sizeof pin.label - 1] = '\0';
+      if (entry.answered) {
+        entry.label = pin.label;
+        entry.flags = pin.flags;
+      }
+      r.pins[input ? 0 : 1].push_back(std::move(entry));
+    }
+  }
+  for (const char* query : kCanDoQueries) {
+    std::string text = query;
+    r.canDo.push_back({query, plugin.Dispatch(vst2::effCanDo, 0, 0, text.data())});
+  }
+  return r;
+}
+
+void PrintReportJson(const PluginReport& r, std::ostream& out) {
   JsonWriter json;
   json.BeginObject();
-  json.Field("path", args.positional[0]);
-  json.Field("effectName", plugin->Text(vst2::effGetEffectName));
-  json.Field("vendor", plugin->Text(vst2::effGetVendorString));
-  json.Field("product", plugin->Text(vst2::effGetProductString));
-  json.Field("uniqueId", static_cast<long long>(e.uniqueID));
-  json.Field("uniqueIdText", FourChars(e.uniqueID));
-  json.Field("version", static_cast<long long>(e.version));
-  json.Field("vendorVersion", static_cast<long long>(plugin->Dispatch(vst2::effGetVendorVersion)));
-  json.Field("vstVersion", static_cast<long long>(plugin->Dispatch(vst2::effGetVstVersion)));
-  const std::intptr_t category = plugin->Dispatch(vst2::effGetPlugCategory);
-  json.Field("category", static_cast<long long>(category));
-  json.Field("categoryName", CategoryName(category));
-  json.Field("flags", static_cast<long long>(e.flags));
+  json.Field("path", r.path);
+  json.Field("effectName", r.effectName);
+  json.Field("vendor", r.vendor);
+  json.Field("product", r.product);
+  json.Field("uniqueId", static_cast<long long>(r.uniqueId));
+  json.Field("uniqueIdText", FourChars(r.uniqueId));
+  json.Field("version", static_cast<long long>(r.version));
+  json.Field("vendorVersion", static_cast<long long>(r.vendorVersion));
+  json.Field("vstVersion", static_cast<long long>(r.vstVersion));
+  json.Field("category", static_cast<long long>(r.category));
+  json.Field("categoryName", CategoryName(r.category));
+  json.Field("flags", static_cast<long long>(r.flags));
   json.Key("flagNames");
   json.BeginArray();
-  for (const std::string& name : FlagNames(e.flags)) json.Value(name);
+  for (const std::string& name : FlagNames(r.flags)) json.Value(name);
   json.EndArray();
-  json.Field("inputs", static_cast<long long>(e.numInputs));
-  json.Field("outputs", static_cast<long long>(e.numOutputs));
-  json.Field("latency", static_cast<long long>(e.initialDelay));
-  json.Field("tailSize", static_cast<long long>(plugin->Dispatch(vst2::effGetTailSize)));
+  json.Field("inputs", static_cast<long long>(r.inputs));
+  json.Field("outputs", static_cast<long long>(r.outputs));
+  json.Field("latency", static_cast<long long>(r.latency));
+  json.Field("tailSize", static_cast<long long>(r.tailSize));
 
   json.Key("parameters");
   json.BeginArray();
-  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+  for (std::size_t i = 0; i < r.parameters.size(); ++i) {
+    const PluginReport::Parameter& p = r.parameters[i];
     json.BeginObject();
     json.Field("index", static_cast<long long>(i));
-    json.Field("name", plugin->ParamName(i));
-    json.Field("label", plugin->ParamLabel(i));
-    json.Field("display", plugin->ParamDisplay(i));
-    json.Field("value", static_cast<double>(plugin->GetParameter(i)));
-    json.Field("automatable", plugin->Dispatch(vst2::effCanBeAutomated, i) != 0);
-    vst2::VstParameterProperties props{};
-    if (plugin->Dispatch(vst2::effGetParameterProperties, i, 0, &props) != 0) {
-      props.label[sizeof props.label - 1] = '\0';
+    json.Field("name", p.name);
+    json.Field("label", p.label);
+    json.Field("display", p.display);
+    json.Field("value", static_cast<double>(p.value));
+    json.Field("automatable", p.automatable);
+    if (p.hasProperties) {
+      const vst2::VstParameterProperties& props = p.properties;
       json.Key("properties");
       json.BeginObject();
       json.Field("flags", static_cast<long long>(props.flags));
@@ -188,33 +257,25 @@ int CommandInfo(const Args& args) {
   }
   json.EndArray();
 
-  json.Field("currentProgram", static_cast<long long>(plugin->Dispatch(vst2::effGetProgram)));
+  json.Field("currentProgram", static_cast<long long>(r.currentProgram));
   json.Key("programs");
   json.BeginArray();
-  for (std::int32_t p = 0; p < std::min(plugin->NumPrograms(), 1024); ++p) {
-    std::vector<char> name(1024, '\0');
-    plugin->Dispatch(vst2::effGetProgramNameIndexed, p, -1, name.data());
-    name.back() = '\0';
-    json.Value(std::string(name.data()));
-  }
+  for (const std::string& name : r.programs) json.Value(name);
   json.EndArray();
 
   for (const bool input : {true, false}) {
     json.Key(input ? "inputPins" : "outputPins");
     json.BeginArray();
-    const std::int32_t n = input ? e.numInputs : e.numOutputs;
-    for (std::int32_t c = 0; c < n; ++c) {
-      vst2::VstPinProperties pin{};
-      const bool answered =
-          plugin->Dispatch(input ? vst2::effGetInputProperties : vst2::effGetOutputProperties, c, 0, &pin) != 0;
-      pin.label[sizeof pin.label - 1] = '\0';
+    const std::vector<PluginReport::Pin>& pins = r.pins[input ? 0 : 1];
+    for (std::size_t c = 0; c < pins.size(); ++c) {
+      const PluginReport::Pin& pin = pins[c];
       json.BeginObject();
       json.Field("index", static_cast<long long>(c));
-      json.Field("answered", answered);
-      json.Field("label", std::string(answered ? pin.label : ""));
-      json.Field("flags", static_cast<long long>(answered ? pin.flags : 0));
-      json.Field("active", answered && (pin.flags & vst2::kVstPinIsActive) != 0);
-      json.Field("stereo", answered && (pin.flags & vst2::kVstPinIsStereo) != 0);
+      json.Field("answered", pin.answered);
+      json.Field("label", pin.label);
+      json.Field("flags", static_cast<long long>(pin.flags));
+      json.Field("active", pin.answered && (pin.flags & vst2::kVstPinIsActive) != 0);
+      json.Field("stereo", pin.answered && (pin.flags & vst2::kVstPinIsStereo) != 0);
       json.EndObject();
     }
     json.EndArray();
@@ -222,80 +283,76 @@ int CommandInfo(const Args& args) {
 
   json.Key("canDo");
   json.BeginObject();
-  for (const char* query : kCanDoQueries) {
-    std::string text = query;
-    json.Field(query, static_cast<long long>(plugin->Dispatch(vst2::effCanDo, 0, 0, text.data())));
-  }
+  for (const PluginReport::CanDo& c : r.canDo) json.Field(c.query, static_cast<long long>(c.answer));
   json.EndObject();
   json.EndObject();
+  out << json.Text() << '\n';
+}
 
-  if (args.Has("json")) {
-    std::cout << json.Text() << '\n';
-    return 0;
-  }
-
-  std::cout << "Plug-in:      " << args.positional[0] << '\n'
-            << "Name:         " << plugin->Text(vst2::effGetEffectName) << '\n'
-            << "Vendor:       " << plugin->Text(vst2::effGetVendorString) << '\n'
-            << "Product:      " << plugin->Text(vst2::effGetProductString) << '\n';
-  const std::string idText = FourChars(e.uniqueID);
-  std::cout << "Unique ID:    " << Hex(static_cast<std::uint32_t>(e.uniqueID))
-            << (idText.empty() ? "" : " '" + idText + "'") << '\n'
-            << "Version:      " << e.version << " (vendor version " << plugin->Dispatch(vst2::effGetVendorVersion)
-            << ", VST " << plugin->Dispatch(vst2::effGetVstVersion) << ")\n"
-            << "Category:     " << CategoryName(category) << " (" << category << ")\n"
-            << "Flags:        " << Hex(static_cast<std::uint32_t>(e.flags)) << ' ' << Join(FlagNames(e.flags), " ")
-            << '\n'
-            << "I/O:          " << e.numInputs << " in, " << e.numOutputs << " out\n"
-            << "Latency:      " << e.initialDelay << " samples\n"
-            << "Tail:         " << TailText(plugin->Dispatch(vst2::effGetTailSize)) << '\n'
-            << "Parameters:   " << plugin->NumParams() << '\n';
-  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+void PrintReportText(const PluginReport& r, std::ostream& out) {
+  out << "Plug-in:      " << r.path << '\n'
+      << "Name:         " << r.effectName << '\n'
+      << "Vendor:       " << r.vendor << '\n'
+      << "Product:      " << r.product << '\n';
+  const std::string idText = FourChars(r.uniqueId);
+  out << "Unique ID:    " << Hex(static_cast<std::uint32_t>(r.uniqueId))
+      << (idText.empty() ? "" : " '" + idText + "'") << '\n'
+      << "Version:      " << r.version << " (vendor version " << r.vendorVersion << ", VST " << r.vstVersion << ")\n"
+      << "Category:     " << CategoryName(r.category) << " (" << r.category << ")\n"
+      << "Flags:        " << Hex(static_cast<std::uint32_t>(r.flags)) << ' ' << Join(FlagNames(r.flags), " ") << '\n'
+      << "I/O:          " << r.inputs << " in, " << r.outputs << " out\n"
+      << "Latency:      " << r.latency << " samples\n"
+      << "Tail:         " << TailText(r.tailSize) << '\n'
+      << "Parameters:   " << r.parameters.size() << '\n';
+  for (std::size_t i = 0; i < r.parameters.size(); ++i) {
+    const PluginReport::Parameter& p = r.parameters[i];
     char value[32];
-    std::snprintf(value, sizeof value, "%.4f", static_cast<double>(plugin->GetParameter(i)));
-    std::cout << "  " << i << ": " << plugin->ParamName(i) << " = " << plugin->ParamDisplay(i);
-    const std::string label = plugin->ParamLabel(i);
-    if (!label.empty()) std::cout << ' ' << label;
-    std::cout << " [" << value << "]";
-    if (plugin->Dispatch(vst2::effCanBeAutomated, i) == 0) std::cout << " not-automatable";
-    vst2::VstParameterProperties props{};
-    if (plugin->Dispatch(vst2::effGetParameterProperties, i, 0, &props) != 0) {
-      std::cout << " {" << Join(ParamPropertyNames(props.flags), ",");
-      if (props.flags & vst2::kVstParameterUsesIntegerMinMax)
-        std::cout << " " << props.minInteger << ".." << props.maxInteger;
-      std::cout << "}";
+    std::snprintf(value, sizeof value, "%.4f", static_cast<double>(p.value));
+    out << "  " << i << ": " << p.name << " = " << p.display;
+    if (!p.label.empty()) out << ' ' << p.label;
+    out << " [" << value << "]";
+    if (!p.automatable) out << " not-automatable";
+    if (p.hasProperties) {
+      out << " {" << Join(ParamPropertyNames(p.properties.flags), ",");
+      if (p.properties.flags & vst2::kVstParameterUsesIntegerMinMax)
+        out << " " << p.properties.minInteger << ".." << p.properties.maxInteger;
+      out << "}";
     }
-    std::cout << '\n';
+    out << '\n';
   }
-  std::cout << "Programs:     " << plugin->NumPrograms() << " (current " << plugin->Dispatch(vst2::effGetProgram)
-            << ")\n";
-  for (std::int32_t p = 0; p < std::min(plugin->NumPrograms(), 1024); ++p) {
-    std::vector<char> name(1024, '\0');
-    plugin->Dispatch(vst2::effGetProgramNameIndexed, p, -1, name.data());
-    name.back() = '\0';
-    std::cout << "  " << p << ": " << name.data() << '\n';
-  }
+  out << "Programs:     " << r.numPrograms << " (current " << r.currentProgram << ")\n";
+  for (std::size_t p = 0; p < r.programs.size(); ++p) out << "  " << p << ": " << r.programs[p] << '\n';
   for (const bool input : {true, false}) {
-    std::cout << (input ? "Input pins:" : "Output pins:") << '\n';
-    const std::int32_t n = input ? e.numInputs : e.numOutputs;
-    for (std::int32_t c = 0; c < n; ++c) {
-      vst2::VstPinProperties pin{};
-      if (plugin->Dispatch(input ? vst2::effGetInputProperties : vst2::effGetOutputProperties, c, 0, &pin) == 0) {
-        std::cout << "  " << c << ": (no answer)\n";
+    out << (input ? "Input pins:" : "Output pins:") << '\n';
+    const std::vector<PluginReport::Pin>& pins = r.pins[input ? 0 : 1];
+    for (std::size_t c = 0; c < pins.size(); ++c) {
+      const PluginReport::Pin& pin = pins[c];
+      if (!pin.answered) {
+        out << "  " << c << ": (no answer)\n";
         continue;
       }
-      pin.label[sizeof pin.label - 1] = '\0';
-      std::cout << "  " << c << ": \"" << pin.label << "\"" << ((pin.flags & vst2::kVstPinIsActive) ? " active" : "")
-                << ((pin.flags & vst2::kVstPinIsStereo) ? " stereo" : "") << '\n';
+      out << "  " << c << ": \"" << pin.label << "\"" << ((pin.flags & vst2::kVstPinIsActive) ? " active" : "")
+          << ((pin.flags & vst2::kVstPinIsStereo) ? " stereo" : "") << '\n';
     }
   }
-  std::cout << "Can do:";
-  for (const char* query : kCanDoQueries) {
-    std::string text = query;
-    const std::intptr_t answer = plugin->Dispatch(vst2::effCanDo, 0, 0, text.data());
-    if (answer != 0) std::cout << ' ' << query << '=' << answer;
+  out << "Can do:";
+  for (const PluginReport::CanDo& c : r.canDo) {
+    if (c.answer != 0) out << ' ' << c.query << '=' << c.answer;
   }
-  std::cout << "\n";
+  out << "\n";
+}
+
+int CommandInfo(const Args& args) {
+  if (args.positional.size() != 1) return Fail("info needs exactly one PLUGIN", kExitUsage);
+  std::string error;
+  auto plugin = OpenPlugin(args.positional[0], error);
+  if (!plugin) return Fail(error);
+  plugin->Configure(44100.0, 512);
+  const PluginReport report = GatherReport(*plugin, args.positional[0]);
+  if (args.Has("json"))
+    PrintReportJson(report, std::cout);
+  else
+    PrintReportText(report, std::cout);
   return 0;
 }
 
@@ -704,40 +761,63 @@ int CommandDump(const Args& args) {
   return 0;
 }
 
+// The subcommands: names, options, usage lines and handlers in one table;
+// the usage text and the list in the unknown-command error come from it.
+struct Subcommand {
+  const char* name;
+  std::set<std::string> withValue;
+  std::set<std::string> plain;
+  int (*run)(const Args&);
+  const char* usage;  // the line(s) after the name
+};
+
+const std::vector<Subcommand>& Subcommands() {
+  static const std::vector<Subcommand> kSubcommands = {
+      {"info", {}, {"json"}, &CommandInfo, "PLUGIN [--json]"},
+      {"process", {"param", "param-norm", "chunk", "rate", "block", "mode"}, {"offline", "bank"}, &CommandProcess,
+       "PLUGIN IN OUT [--param NAME_OR_INDEX=TEXT]... [--param-norm NAME_OR_INDEX=0..1]...\n"
+       "          [--chunk FILE [--bank]] [--rate HZ] [--block N] [--mode replacing|double|accumulating] [--offline]"},
+      {"chunk", {}, {"bank"}, &CommandChunk, "get|set PLUGIN FILE [--bank]"},
+      {"bench", {"seconds", "rate", "block", "runs"}, {}, &CommandBench,
+       "PLUGIN [PLUGIN2] [--seconds S] [--rate HZ] [--block N] [--runs N]"},
+      {"validate", {"strictness", "seed"}, {}, &CommandValidate, "PLUGIN [--strictness 1..10] [--seed N]"},
+      {"synth", {"seconds", "rate"}, {}, &CommandSynth, "OUT [--seconds S] [--rate HZ]"},
+      {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve,
+       "PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]"},
+      {"dump", {"from", "to"}, {}, &CommandDump, "AUDIO OUT.txt [--from SECONDS] [--to SECONDS]"},
+  };
+  return kSubcommands;
+}
+
+std::string UsageText() {
+  std::string text = "usage: ombrisk-host COMMAND ...\n";
+  for (const Subcommand& sub : Subcommands()) text += std::string("  ") + sub.name + " " + sub.usage + "\n";
+  return text;
+}
+
+std::string CommandNames() {
+  std::string names;
+  for (const Subcommand& sub : Subcommands()) names += (names.empty() ? "" : ", ") + std::string(sub.name);
+  return names;
+}
+
 }  // namespace
 
 int RunCommandLine(const std::vector<std::string>& words) {
   if (words.empty() || words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
-    (words.empty() ? std::cerr : std::cout) << kUsage;
+    (words.empty() ? std::cerr : std::cout) << UsageText();
     return words.empty() ? kExitUsage : 0;
   }
   const std::string& command = words[0];
   const std::vector<std::string> rest(words.begin() + 1, words.end());
-  struct Subcommand {
-    const char* name;
-    std::set<std::string> withValue;
-    std::set<std::string> plain;
-    int (*run)(const Args&);
-  };
-  const Subcommand subcommands[] = {
-      {"info", {}, {"json"}, &CommandInfo},
-      {"process", {"param", "param-norm", "chunk", "rate", "block", "mode"}, {"offline", "bank"}, &CommandProcess},
-      {"chunk", {}, {"bank"}, &CommandChunk},
-      {"bench", {"seconds", "rate", "block", "runs"}, {}, &CommandBench},
-      {"validate", {"strictness", "seed"}, {}, &CommandValidate},
-      {"synth", {"seconds", "rate"}, {}, &CommandSynth},
-      {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve},
-      {"dump", {"from", "to"}, {}, &CommandDump},
-  };
-  for (const Subcommand& sub : subcommands) {
+  for (const Subcommand& sub : Subcommands()) {
     if (command != sub.name) continue;
     Args args;
     std::string error;
     if (!ParseArgs(rest, sub.withValue, sub.plain, args, error)) return Fail(command + ": " + error, kExitUsage);
     return sub.run(args);
   }
-  return Fail("unknown command \"" + command + "\" (commands: info, process, chunk, bench, validate, synth, curve, dump)",
-              kExitUsage);
+  return Fail("unknown command \"" + command + "\" (commands: " + CommandNames() + ")", kExitUsage);
 }
 
 }  // namespace ombrisk::host

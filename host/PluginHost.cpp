@@ -114,7 +114,7 @@ std::intptr_t PluginInstance::Dispatch(std::int32_t opcode, std::int32_t index, 
 }
 
 std::string PluginInstance::Text(std::int32_t opcode, std::int32_t index) {
-  // Plug-ins overrun the documented lengths; give them room and cut at the end.
+  // Plug-ins overrun the interface's named lengths; give them room and cut at the end.
   std::vector<char> buffer(1024, '\0');
   Dispatch(opcode, index, 0, buffer.data());
   buffer.back() = '\0';

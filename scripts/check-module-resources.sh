@@ -6,7 +6,9 @@
 set -euo pipefail
 module="$1"; shift
 fail() { echo "check-module-resources: $module: $*" >&2; exit 1; }
-nm "$module" | grep -qE ' [dDrR] ombrisk_module_resource_table$' || fail "no resource table"
+# nm's whole output first: grep -q stopping early would fail nm under pipefail.
+symbols="$(nm "$module")"
+grep -qE ' [dDrR] ombrisk_module_resource_table$' <<<"$symbols" || fail "no resource table"
 for file in "$@"; do
   name="\"$(basename "$file" | tr '[:lower:]' '[:upper:]')\""
   grep -qaF -- "$name" "$module" || fail "no resource named $name"

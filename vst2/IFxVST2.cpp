@@ -432,9 +432,9 @@ std::intptr_t IFxVST2::HandleGetPlugCategory(const HostRequest&) {
 std::intptr_t IFxVST2::HandleSetSpeakerArrangement(const HostRequest& r) {
   const auto* in = reinterpret_cast<const vst2::VstSpeakerArrangement*>(r.value);
   const auto* out = static_cast<const vst2::VstSpeakerArrangement*>(r.ptr);
-  // A negative channel count is refused like one above the plug-in's own:
-  // read literally it would connect nothing and then mark channels below
-  // the first one, which do not exist.
+  // A negative channel count is refused like one above the plug-in's own
+  // (answer 0, nothing changed): taken as given it would connect nothing
+  // and then mark channels below the first one, which do not exist.
   if (in) {
     const std::int32_t n = in->numChannels;
     if (n < 0 || n > effect_.numInputs) return 0;

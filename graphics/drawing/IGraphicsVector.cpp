@@ -116,7 +116,25 @@ void IGraphicsVector::OnViewInitialized(void* platformContext) {
   renderer_ = fx::vg::Renderer::create(view->loader, view->loaderUser);
   if (!renderer_) return;
   CreateRendererFonts();
+  ReloadCachedBitmaps();
   DrawResize();
+}
+
+void IGraphicsVector::ReloadCachedBitmaps() {
+  // Strips held by controls point at these records, so the records stay and
+  // only their pixels come back.
+  std::lock_guard guard(bitmapCacheLock_);
+  for (CacheEntry& e : bitmapCache_) {
+    auto* b = dynamic_cast<Bitmap*>(e.bitmap.get());
+    if (!b || b->imageHandle || b->GetFrameBuffer()) continue;
+    std::unique_ptr<APIBitmap> fresh = LoadAPIBitmap(e.name.c_str(), b->scale, e.location, e.locationText);
+    auto* decoded = dynamic_cast<Bitmap*>(fresh.get());
+    if (decoded && decoded->width == b->width && decoded->height == b->height && decoded->imageHandle) {
+      // The fresh record already uploaded its image: hand it over.
+      b->imageHandle = decoded->imageHandle;
+      decoded->shared = true;
+    }
+  }
 }
 
 void IGraphicsVector::OnViewDestroyed() { ReleaseGlResources(); }
@@ -367,14 +385,6 @@ IBitmapStrip IGraphicsVector::LoadBitmapStrip(const char* name, std::int32_t nFr
   if (targetScale <= 0) return strip;
   std::lock_guard guard(bitmapCacheLock_);
   APIBitmap* bitmap = FindCached(name, targetScale);
-  if (bitmap) {
-    // A record whose image went with an earlier renderer is decoded again.
-    auto* b = dynamic_cast<Bitmap*>(bitmap);
-    if (b && renderer_ && !b->EnsureImage()) {
-      bitmap = nullptr;
-      std::erase_if(bitmapCache_, [&](const CacheEntry& e) { return e.bitmap.get() == b; });
-    }
-  }
   if (!bitmap) {
     const std::string ext = Extension(name);
     std::string locationText;
@@ -385,7 +395,8 @@ IBitmapStrip IGraphicsVector::LoadBitmapStrip(const char* name, std::int32_t nFr
       std::unique_ptr<APIBitmap> loaded = LoadAPIBitmap(name, foundScale, location, locationText);
       if (loaded) {
         bitmap = loaded.get();
-        bitmapCache_.push_back({CacheKeyHash(name, foundScale), name, static_cast<double>(foundScale), std::move(loaded)});
+        bitmapCache_.push_back({CacheKeyHash(name, foundScale), name, static_cast<double>(foundScale), std::move(loaded),
+                                location, locationText});
       }
     }
   }
@@ -458,6 +469,8 @@ void IGraphicsVector::PathWinding(std::int32_t winding) {
   if (winding == 1) renderer_->pathWinding(fx::vg::Winding::Hole);
 }
 
+// The renderer's gradients run between two colours: a pattern's first and
+// last stops (transparent without stops); stops in between are not drawn.
 void IGraphicsVector::SetPaint(const IPattern& pattern, const IBlendMode* blend, bool forStroke) {
   fx::vg::Paint paint;
   const fx::vg::Color none = fx::vg::Color::rgba(0, 0, 0, 0);

@@ -47,7 +47,8 @@ class IGraphicsVector : public IGraphics {
     int EnsureImage();
     fx::vg::FrameBufferImage* GetFrameBuffer() const { return frameBuffer_.get(); }
     IGraphicsVector& GetOwner() const { return owner_; }
-    // Deletes the renderer image (the renderer is about to go); the record stays, drawing nothing.
+    // Deletes the renderer image (the renderer is about to go); the record
+    // stays, drawing nothing until it is given its pixels again.
     void ReleaseImage();
     bool shared = false;  // the image is not deleted with the record
 
@@ -89,6 +90,8 @@ class IGraphicsVector : public IGraphics {
   void ClipToArea(const IBounds& area) override;
   float MeasureString(const ITextStyle& style, const char* text, IBounds& rect) const override;
   void DrawString(const ITextStyle& style, const char* text, const IBounds& rect, const IBlendMode* blend) override;
+  // True when the font's data is there (cached or from the platform font)
+  // and, with a view, the renderer made a font of it.
   bool LoadAPIFont(const char* fontId, const PlatformFont& font) override;
   std::unique_ptr<APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale, ResourceLocation location,
                                            const std::string& locationText) override;
@@ -127,6 +130,9 @@ class IGraphicsVector : public IGraphics {
     std::string name;
     double scale = 0.0;
     std::unique_ptr<APIBitmap> bitmap;
+    // Where it was decoded from: a new view decodes it again into the same record.
+    ResourceLocation location = ResourceLocation::NotFound;
+    std::string locationText;
   };
   struct Layer {
     std::unique_ptr<Bitmap> bitmap;
@@ -136,6 +142,7 @@ class IGraphicsVector : public IGraphics {
   static std::uint32_t CacheKeyHash(const std::string& name, double scale);
   APIBitmap* FindCached(const std::string& name, double scale) const;
   void CreateRendererFonts();
+  void ReloadCachedBitmaps();
   void ReleaseGlResources();
   // The renderer transform for layout units with the current layer's origin, then `m`.
   void SetRendererTransform(const fx::vg::Transform& m);

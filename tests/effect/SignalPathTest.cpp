@@ -87,29 +87,31 @@ TEST(SignalPath, TameConstantUsesThePreviousBlocksRateFactor) {
   EXPECT_EQ(path.PrepareBlock(v, 44100.0, 0.0).K, std::pow(1.5, 11.0) / (m192 + 1e-30));
 }
 
-TEST(SignalPath, ShapeWithHistoryStatedValues) {
+TEST(SignalPath, ShapeWithHistoryKnownValues) {
   effect_test::SeedSequence seeds;
   effect_test::Params params;
   SignalPath path(2);
+  constexpr auto kDrive = SignalPath::ShapeKind::kDrive;
+  constexpr auto kKnee = SignalPath::ShapeKind::kKnee;
   path.OnProcessorReset(44100.0);
   // With empty histories both kinds hand the input back.
-  EXPECT_EQ(path.ShapeWithHistory(1, 0, 0.7, 2.0), 0.7);
-  EXPECT_EQ(path.ShapeWithHistory(2, 0, -1.7, 2.0), -1.7);
+  EXPECT_EQ(path.ShapeWithHistory(kDrive, 0, 0.7, 2.0), 0.7);
+  EXPECT_EQ(path.ShapeWithHistory(kKnee, 0, -1.7, 2.0), -1.7);
 
   Stereo s(64, 0.3);
   s.Run(path, params, 44100.0);
   const double k = path.GetLastBlock().kmix;
-  EXPECT_EQ(path.ShapeWithHistory(1, 0, 0.5, k), 0.46211715726000974);
-  EXPECT_EQ(path.ShapeWithHistory(1, 1, -0.5, k), -0.46211715726000974);
-  EXPECT_EQ(path.ShapeWithHistory(2, 0, 0.5, k), 0.5);
-  EXPECT_EQ(path.ShapeWithHistory(2, 0, 0.8, k), 0.8);
-  EXPECT_NEAR(path.ShapeWithHistory(2, 0, 0.9, k), 0.917675775, 1e-9);
-  EXPECT_NEAR(path.ShapeWithHistory(2, 0, -0.9, k), -0.917675775, 1e-9);
-  EXPECT_NEAR(path.ShapeWithHistory(2, 0, 1.0, k), 0.97314906, 1e-8);
-  EXPECT_EQ(path.ShapeWithHistory(2, 0, 2.0, k), 0.9731487976746969);
+  EXPECT_EQ(path.ShapeWithHistory(kDrive, 0, 0.5, k), 0.46211715726000974);
+  EXPECT_EQ(path.ShapeWithHistory(kDrive, 1, -0.5, k), -0.46211715726000974);
+  EXPECT_EQ(path.ShapeWithHistory(kKnee, 0, 0.5, k), 0.5);
+  EXPECT_EQ(path.ShapeWithHistory(kKnee, 0, 0.8, k), 0.8);
+  EXPECT_NEAR(path.ShapeWithHistory(kKnee, 0, 0.9, k), 0.917675775, 1e-9);
+  EXPECT_NEAR(path.ShapeWithHistory(kKnee, 0, -0.9, k), -0.917675775, 1e-9);
+  EXPECT_NEAR(path.ShapeWithHistory(kKnee, 0, 1.0, k), 0.97314906, 1e-8);
+  EXPECT_EQ(path.ShapeWithHistory(kKnee, 0, 2.0, k), 0.9731487976746969);
   // Out-of-range kinds and channels answer 0 instead of reading past the state.
-  EXPECT_EQ(path.ShapeWithHistory(3, 0, 0.5, k), 0.0);
-  EXPECT_EQ(path.ShapeWithHistory(1, 2, 0.5, k), 0.0);
+  EXPECT_EQ(path.ShapeWithHistory(static_cast<SignalPath::ShapeKind>(3), 0, 0.5, k), 0.0);
+  EXPECT_EQ(path.ShapeWithHistory(kDrive, 2, 0.5, k), 0.0);
 }
 
 TEST(SignalPath, FirstSampleAfterConstruction) {

@@ -7,6 +7,8 @@
 
 #include "host/Args.h"
 #include "host/Audio.h"
+#include "host/AudioLevels.h"
+#include "host/WavCodec.h"
 #include "host/Signals.h"
 
 namespace ombrisk::host {

@@ -44,7 +44,7 @@ constexpr std::size_t kChunkSize = 12;
 const char* const kProgramNames[kNumPrograms] = {"Unity", "Half"};
 constexpr float kProgramGains[kNumPrograms] = {0.5F, 0.25F};
 
-// Hosts' buffers are often no bigger than the documented lengths: bound every copy.
+// Hosts' buffers are often no bigger than the interface's named lengths: bound every copy.
 void Copy(void* ptr, const char* text, std::size_t capacity) {
   if (ptr == nullptr || capacity == 0) return;
   auto* out = static_cast<char*>(ptr);

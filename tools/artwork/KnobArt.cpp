@@ -58,25 +58,26 @@ void Knurls(vg::Renderer& r, float cx, float cy, float inner, float outer, int c
 }
 
 // A pointer cut into the face and filled with white: straight up from near
-// the centre towards the edge.
-void Pointer(vg::Renderer& r, float cx, float cy, float from, float to, float width) {
+// the centre out over the skirt. The cut is wide and dark so that the knob's
+// angle reads at a glance (and shows in many pixels when it turns).
+void Pointer(vg::Renderer& r, float cx, float cy, float from, float to, float width, float cut) {
   r.lineCap(vg::LineCap::Round);
   r.beginPath();
   r.moveTo(cx, cy - from);
   r.lineTo(cx, cy - to);
-  r.strokeWidth(width + 3.0f);
-  r.strokeColor(Grey(8, 235));
+  r.strokeWidth(width + cut);
+  r.strokeColor(Grey(10, 240));
   r.stroke();
   r.beginPath();
-  r.moveTo(cx, cy - from);
-  r.lineTo(cx, cy - to);
+  r.moveTo(cx, cy - from - cut * 0.25f);
+  r.lineTo(cx, cy - to + cut * 0.25f);
   r.strokeWidth(width);
   r.strokeColor(vg::Color::rgba8(250, 246, 236, 255));
   r.stroke();
 }
 
 void KnobBody(vg::Renderer& r, float c, float radius, float faceRadius, int knurls, float knurlWidth,
-              float pointerWidth) {
+              float pointerWidth, float pointerCut) {
   // Skirt: dark anodised metal, slightly darker at its rim.
   r.beginPath();
   r.circle(c, c, radius);
@@ -104,14 +105,14 @@ void KnobBody(vg::Renderer& r, float c, float radius, float faceRadius, int knur
   r.circle(c, c, faceRadius * 0.12f);
   r.fillPaint(vg::Paint::radialGradient(c, c, 0.0f, faceRadius * 0.12f, Grey(100), Grey(170)));
   r.fill();
-  Pointer(r, c, c, faceRadius * 0.3f, radius - radius * 0.05f, pointerWidth);
+  Pointer(r, c, c, faceRadius * 0.26f, radius * 0.955f, pointerWidth, pointerCut);
 }
 
 }  // namespace
 
-void PaintKnobBody(vg::Renderer& r) { KnobBody(r, 123.0f, 121.0f, 96.0f, 72, 2.2f, 6.0f); }
+void PaintKnobBody(vg::Renderer& r) { KnobBody(r, 123.0f, 121.0f, 96.0f, 72, 2.2f, 7.0f, 10.0f); }
 
-void PaintSmallKnob(vg::Renderer& r) { KnobBody(r, 29.0f, 28.0f, 20.0f, 24, 1.4f, 3.0f); }
+void PaintSmallKnob(vg::Renderer& r) { KnobBody(r, 29.0f, 28.0f, 20.0f, 24, 1.4f, 3.0f, 3.0f); }
 
 void PaintKnobShadow(vg::Renderer& r) {
   // Centred in its image: drawn 80 units below the body, it falls below the
@@ -178,7 +179,7 @@ void PaintIcon(vg::Renderer& r, int size) {
   r.translate(s * 0.1f, s * 0.1f);
   r.scale(scale, scale);
   // Thicker pointer and fewer knurls than the real knob: it must read at 16 px.
-  KnobBody(r, 123.0f, 121.0f, 96.0f, 24, 6.0f, size <= 32 ? 26.0f : 14.0f);
+  KnobBody(r, 123.0f, 121.0f, 96.0f, 24, 6.0f, size <= 32 ? 26.0f : 14.0f, 8.0f);
   r.restore();
 }
 

@@ -9,6 +9,7 @@
 
 #include "PageTestSupport.h"
 #include "effect/OmbriskParameters.h"
+#include "graphics/drawing/FontDataCache.h"
 
 namespace ombrisk::page {
 namespace {
@@ -68,8 +69,12 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     if (i == 0) {
       EXPECT_GT(LiveGlObjects(api, 4096), baseline);  // the page does make objects
     }
+    if (i == 0) {
+      EXPECT_TRUE(fx::igraphics::FontDataCache::Contains("Roboto-Regular"));
+    }
     page.reset();
     ASSERT_EQ(LiveGlObjects(api, 4096), baseline) << "after closing page " << i + 1;
+    ASSERT_EQ(fx::igraphics::FontDataCache::Size(), 0u) << "font data outlived the last page";
     if (i == 29) afterWarmUp = ResidentBytes();
   }
   const long end = ResidentBytes();

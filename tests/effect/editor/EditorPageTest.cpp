@@ -18,6 +18,7 @@
 #include "graphics/controls/IBKnobControl.h"
 #include "graphics/controls/IBKnobRotaterControl.h"
 #include "graphics/controls/IBSwitchControl.h"
+#include "graphics/controls/IBitmapBase.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ICornerResizerControl.h"
@@ -174,6 +175,16 @@ TEST_F(EditorPageTest, LayoutHoldsEighteenControlsAtTheirRectanglesAndRunsOnce) 
     EXPECT_EQ(knob, kind == "knob") << "row " << i + 1;
     EXPECT_EQ(isSwitch, kind == "switch") << "row " << i + 1;
   }
+  // The lamp asked for scale 2 and was loaded at the scale the screen has
+  // (1); only the plain file exists, so the strip is the file's size.
+  auto* lamp = dynamic_cast<fx::igraphics::IBitmapBase*>(g.GetControl(2));
+  ASSERT_NE(lamp, nullptr);
+  EXPECT_EQ(lamp->GetStrip().width, 806);
+  EXPECT_EQ(lamp->GetStrip().height, 1870);
+  EXPECT_EQ(lamp->GetStrip().nFrames, 2);
+  ASSERT_NE(lamp->GetStrip().bitmap, nullptr);
+  EXPECT_EQ(lamp->GetStrip().bitmap->scale, 1);
+  EXPECT_EQ(page->Graphics().NCachedBitmaps(), 8u);  // seven strips and the background, decoded once each
   ASSERT_NE(g.GetCornerResizer(), nullptr);
   EXPECT_EQ(g.GetCornerResizer()->GetBounds(), IBounds(1590, 970, 1630, 1010));
   EXPECT_NE(g.GetTextEntryControl(), nullptr);

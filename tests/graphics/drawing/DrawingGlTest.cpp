@@ -147,6 +147,24 @@ TEST_F(DrawingGl, ClippedBitmapsShowOnlyTheirClippedPartInPlace) {
   EXPECT_EQ(Pixel(page, 12, 13).a, 0);
 }
 
+TEST_F(DrawingGl, ANewViewGivesLoadedStripsTheirImagesBackAndReleasesTheOldOnes) {
+  const IBitmapStrip strip = g_->LoadBitmapStrip("strip.png", 2, false, 1);
+  ASSERT_NE(strip.bitmap, nullptr);
+  const fx::vg::GLuint oldTexture = g_->GetRenderer()->textureName(strip.bitmap->imageHandle);
+  ASSERT_NE(oldTexture, 0u);
+  g_->CloseView();
+  EXPECT_EQ(g_->GetRenderer(), nullptr);
+  EXPECT_EQ(strip.bitmap->imageHandle, 0);
+  fx::vg::GlApi api;
+  ASSERT_TRUE(api.load(gl_->loader(), gl_->loaderUser()));
+  EXPECT_FALSE(api.IsTexture(oldTexture));
+  ASSERT_TRUE(g_->OpenView({gl_->loader(), gl_->loaderUser()}));
+  EXPECT_NE(strip.bitmap->imageHandle, 0);  // the same record, drawn again
+  const PageImage page = Frame([&](IGraphicsVector& g) { g.DrawBitmapRegion(strip, IBounds(10, 5, 14, 9), 0, 4, nullptr); });
+  EXPECT_EQ(Pixel(page, 11, 6).b, 255);
+  EXPECT_EQ(Pixel(page, 11, 6).a, 255);
+}
+
 TEST_F(DrawingGl, BitmapCacheDecodesOnceAndMissingOrRefusedImagesGiveEmptyStrips) {
   const IBitmapStrip a = g_->LoadBitmapStrip("strip.png", 2, false, 1);
   const IBitmapStrip b = g_->LoadBitmapStrip("strip.png", 2, false, 1);
@@ -249,6 +267,25 @@ TEST_F(DrawingGl, QuadraticsBecomeCubicsFromTheCurrentPoint) {
   EXPECT_GT(Pixel(page, 20, 2).a, 128);
   EXPECT_EQ(Pixel(page, 20, 8).a, 0);
   EXPECT_EQ(Pixel(page, 20, 12).a, 0);
+}
+
+TEST_F(DrawingGl, GradientPatternsRunFromTheFirstStopToTheLast) {
+  const IArgb red{255, 255, 0, 0}, blue{255, 0, 0, 255};
+  const IPattern linear = IPattern::Linear(0, 0, 40, 0, {{red, 0.0f}, {blue, 1.0f}});
+  const IPattern radial = IPattern::Radial(20, 10, 0, 10, {{red, 0.0f}, {blue, 1.0f}});
+  const PageImage across = Frame([&](IGraphicsVector& g) {
+    AddRect(g, IBounds(0, 0, 40, 20));
+    g.PathFillWith(linear, IFillOptions{}, nullptr);
+  });
+  EXPECT_GT(Pixel(across, 1, 10).r, 240);
+  EXPECT_GT(Pixel(across, 38, 10).b, 240);
+  EXPECT_NEAR(Pixel(across, 20, 10).r, 128, 10);
+  const PageImage round = Frame([&](IGraphicsVector& g) {
+    AddRect(g, IBounds(0, 0, 40, 20));
+    g.PathFillWith(radial, IFillOptions{}, nullptr);
+  });
+  EXPECT_GT(Pixel(round, 20, 10).r, 200);
+  EXPECT_GT(Pixel(round, 2, 10).b, 240);
 }
 
 TEST_F(DrawingGl, ClipToAreaLimitsDrawingToTheArea) {
