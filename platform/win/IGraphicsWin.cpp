@@ -914,8 +914,12 @@ bool IGraphicsWin::RevealPathInExplorerOrFinder(const char* path, bool select) {
   if (!path || !*path) return false;
   std::u16string dir = api_.SystemDirectory();
   dir += u"\\";
+  // Appended piece by piece: GCC 12's 32-bit -Wrestrict misreads a chain of
+  // operator+ on a literal.
   std::u16string args = select ? u"/select," : u"";
-  args += u"\"" + Utf8ToUtf16(path) + u"\"";
+  args.push_back(u'"');
+  args.append(Utf8ToUtf16(path));
+  args.push_back(u'"');
   return api_.ShellOpen(nullptr, u"explorer.exe", args, dir) > 32;
 }
 
