@@ -7,21 +7,21 @@
 
 namespace fx::artwork {
 
-struct ImageSpec {
+struct ArtworkImage {
   const char* file;
   int width, height, frames;
 };
 
 // The eight images of the page, at the pixel sizes and frame counts the
 // editor's layout expects.
-inline constexpr ImageSpec kLampImage{"ledOn.png", 806, 1870, 2};
-inline constexpr ImageSpec kSlideSwitchImage{"LiukuAnim.png", 254, 308, 2};
-inline constexpr ImageSpec kFlipSwitchImage{"FlipperAnim.png", 66, 302, 2};
-inline constexpr ImageSpec kKnobImage{"Nuppi.png", 246, 246, 1};
-inline constexpr ImageSpec kBackgroundImage{"Ombriskbackground.jpg", 1630, 1012, 1};
-inline constexpr ImageSpec kKnobShadowImage{"NupikkaVarjo.png", 252, 247, 1};
-inline constexpr ImageSpec kKnobHighlightImage{"NuppiOverlay.png", 268, 294, 1};
-inline constexpr ImageSpec kSmallKnobImage{"BIASNUPPI.png", 58, 58, 1};
+inline constexpr ArtworkImage kLampImage{"ledOn.png", 806, 1870, 2};
+inline constexpr ArtworkImage kSlideSwitchImage{"LiukuAnim.png", 254, 308, 2};
+inline constexpr ArtworkImage kFlipSwitchImage{"FlipperAnim.png", 66, 302, 2};
+inline constexpr ArtworkImage kKnobImage{"Nuppi.png", 246, 246, 1};
+inline constexpr ArtworkImage kBackgroundImage{"Ombriskbackground.jpg", 1630, 1012, 1};
+inline constexpr ArtworkImage kKnobShadowImage{"NupikkaVarjo.png", 252, 247, 1};
+inline constexpr ArtworkImage kKnobHighlightImage{"NuppiOverlay.png", 268, 294, 1};
+inline constexpr ArtworkImage kSmallKnobImage{"BIASNUPPI.png", 58, 58, 1};
 
 void PaintBackground(vg::Renderer& r, int font);
 void PaintKnobBody(vg::Renderer& r);

@@ -15,13 +15,13 @@ struct Loaded {
   int image = 0, width = 0, height = 0, frameHeight = 0;
 };
 
-bool Load(vg::Renderer& r, const std::string& dir, const ImageSpec& spec, Loaded& out) {
-  const Picture p = ReadImage(dir + "/" + spec.file);
-  if (p.width != spec.width || p.height != spec.height) return false;
+bool Load(vg::Renderer& r, const std::string& dir, const ArtworkImage& image, Loaded& out) {
+  const Picture p = ReadImage(dir + "/" + image.file);
+  if (p.width != image.width || p.height != image.height) return false;
   out.image = r.createImageRGBA(p.width, p.height, 0, p.rgba);
   out.width = p.width;
   out.height = p.height;
-  out.frameHeight = p.height / spec.frames;
+  out.frameHeight = p.height / image.frames;
   return out.image != 0;
 }
 

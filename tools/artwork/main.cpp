@@ -20,7 +20,7 @@
 
 namespace {
 
-using fx::artwork::ImageSpec;
+using fx::artwork::ArtworkImage;
 using fx::artwork::Picture;
 
 bool Draw(fx::vg::Renderer& renderer, int width, int height, const std::function<void(fx::vg::Renderer&)>& paint,
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   if (font < 0) return Fail("the font cannot be read");
 
   struct Job {
-    const ImageSpec& spec;
+    const ArtworkImage& image;
     std::function<void(fx::vg::Renderer&)> paint;
   };
   const std::vector<Job> jobs = {
@@ -84,13 +84,13 @@ int main(int argc, char** argv) {
   };
   for (const Job& job : jobs) {
     Picture picture;
-    if (!Draw(*renderer, job.spec.width, job.spec.height, job.paint, picture))
-      return Fail(std::string("cannot draw ") + job.spec.file);
-    const std::string path = outDir + "/" + job.spec.file;
+    if (!Draw(*renderer, job.image.width, job.image.height, job.paint, picture))
+      return Fail(std::string("cannot draw ") + job.image.file);
+    const std::string path = outDir + "/" + job.image.file;
     const bool jpeg = path.size() > 4 && path.compare(path.size() - 4, 4, ".jpg") == 0;
     if (!(jpeg ? fx::artwork::WriteJpeg(path, picture, 92) : fx::artwork::WritePng(path, picture)))
       return Fail("cannot write " + path);
-    std::printf("%s %d x %d, %d frame(s)\n", path.c_str(), picture.width, picture.height, job.spec.frames);
+    std::printf("%s %d x %d, %d frame(s)\n", path.c_str(), picture.width, picture.height, job.image.frames);
   }
 
   std::vector<Picture> icons;
