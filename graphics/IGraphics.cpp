@@ -126,7 +126,25 @@ std::int32_t IGraphics::GetControlParamIdx(std::int32_t control, std::int32_t va
 }
 
 void IGraphics::ApplyHostValue(std::int32_t control, double normalized, std::int32_t valueIndex) {
-  if (IControl* c = GetControl(control)) c->ApplyHostValue(normalized, valueIndex);
+  IControl* c = GetControl(control);
+  if (!c) return;
+  // One knob on the page is several controls on one parameter (shadow, body,
+  // highlight), and only the one under the mouse is captured. While the user
+  // holds any of them, host values leave every one of them alone, or the
+  // knob's body would turn under the user's hand.
+  if (IsParamHeld(c->GetParamIdx(valueIndex))) return;
+  c->ApplyHostValue(normalized, valueIndex);
+}
+
+bool IGraphics::IsParamHeld(std::int32_t paramIdx) const {
+  if (paramIdx < 0) return false;
+  for (const auto& entry : captures_) {
+    const IControl* held = entry.second;
+    if (!held) continue;
+    for (std::int32_t j = 0; j < held->NValues(); ++j)
+      if (held->GetParamIdx(j) == paramIdx) return true;
+  }
+  return false;
 }
 
 std::int32_t IGraphics::FindControlWithTag(std::int32_t tag) const {

@@ -288,6 +288,8 @@ class IGraphics : public fx::IGraphicsContext {
   void DispatchMouseWheel(const IMouseInfo& pointer, std::int32_t delta);
   void ReleaseCaptures();
   bool IsCaptured(const IControl* control) const;
+  // True while a captured control has a value bound to this parameter.
+  bool IsParamHeld(std::int32_t paramIdx) const;
   std::int32_t NCaptures() const { return static_cast<std::int32_t>(captures_.size()); }
   IControl* GetHoverControl() const { return hoverControl_; }
   std::int32_t GetHoverIdx() const { return hoverIdx_; }

@@ -114,14 +114,18 @@ TEST_F(Input, AHundredUnitsOverTwoHundredFiftyAtGearingFourGainsATenth) {
   G().DispatchMouseUp({Left(20, 0)});
 }
 
-TEST_F(Input, AHostValueIsIgnoredByTheHeldKnobOnly) {
+TEST_F(Input, AHostValueLeavesEveryLayerOfTheHeldKnobAlone) {
   G().DispatchMouseDown({Left(260, 339)});
   PushHost(0, 0.9);
   EXPECT_EQ(At(kInputHighlight)->GetValue(), 0.0);
-  EXPECT_EQ(At(kInputBody)->GetValue(), 0.9);
+  EXPECT_EQ(At(kInputBody)->GetValue(), 0.0) << "the body under the hand must not turn";
+  EXPECT_EQ(At(kInputShadow)->GetValue(), 0.0);
+  PushHost(2, 0.7);
+  EXPECT_EQ(At(kInputBody + 1)->GetValue(), 0.7) << "knobs the user does not hold follow the host";
   G().DispatchMouseUp({Left(260, 339)});
   PushHost(0, 0.4);
   EXPECT_EQ(At(kInputHighlight)->GetValue(), 0.4);
+  EXPECT_EQ(At(kInputBody)->GetValue(), 0.4);
 }
 
 TEST_F(Input, FindControlAtFollowsItsRules) {
