@@ -52,6 +52,11 @@ Ombrisk::Ombrisk(const fx::HostLaunchInfo& info)
   InitOmbriskParameters(params);
   SetEditorCreateFunction([this] { return CreateEditorGraphics(*this); });
   SetLayoutFunction([](fx::IGraphicsContext& graphics) { LayoutEditor(graphics); });
+  // Hosts size their editor frame from effEditGetRect before the first open:
+  // answer the window the editor really opens, the page at its initial zoom,
+  // not the page in layout units.
+  SetEditorSize(static_cast<std::int32_t>(kEditorWidth * kEditorInitialScale),
+                static_cast<std::int32_t>(kEditorHeight * kEditorInitialScale));
 }
 
 Ombrisk::~Ombrisk() = default;

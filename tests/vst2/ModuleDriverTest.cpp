@@ -116,8 +116,9 @@ TEST_F(ModuleDriver, EditorSizeIsKnownBeforeAnyEditorOpens) {
 #if defined(_WIN32)
   ASSERT_EQ(fx.Call(vst2::effEditGetRect, 0, 0, &rect), 1);
   ASSERT_NE(rect, nullptr);
-  EXPECT_EQ(rect->right - rect->left, 1630);
-  EXPECT_EQ(rect->bottom - rect->top, 1010);
+  // The window the editor opens: the page at half scale.
+  EXPECT_EQ(rect->right - rect->left, 815);
+  EXPECT_EQ(rect->bottom - rect->top, 505);
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);  // close with nothing open
 #else
   EXPECT_EQ(fx.Call(vst2::effEditGetRect, 0, 0, &rect), 0);
