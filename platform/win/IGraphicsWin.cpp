@@ -28,7 +28,7 @@ std::mutex& ClassLock() {
 std::int32_t gOpenWindows = 0;
 
 // The platform font registry (memory-font handles by font id) and the font
-// descriptor cache (font specs by font id). The registry lock is always
+// descriptor cache (font requests by font id). The registry lock is always
 // taken before the cache lock.
 struct FontRegistry {
   std::mutex lock;
@@ -39,7 +39,7 @@ struct FontRegistry {
 struct FontCache {
   std::mutex lock;
   std::int32_t users = 0;
-  std::map<std::string, FontSpec> specs;
+  std::map<std::string, FontRequest> requests;
 };
 FontRegistry& Registry() {
   static FontRegistry r;
@@ -103,7 +103,7 @@ IGraphicsWin::IGraphicsWin(fx::IGEditorDelegate& delegate, std::int32_t width, s
 IGraphicsWin::~IGraphicsWin() {
   {
     std::scoped_lock locks(Registry().lock, Cache().lock);
-    if (--Cache().users == 0) Cache().specs.clear();
+    if (--Cache().users == 0) Cache().requests.clear();
     if (--Registry().users == 0) {
       for (auto& entry : Registry().memoryFonts) api_.RemoveFontMemResource(entry.second);
       Registry().memoryFonts.clear();
@@ -668,11 +668,11 @@ void IGraphicsWin::CreatePlatformTextEntry(std::int32_t paramIdx, const ITextSty
   if (!edit_) return;
   {
     std::lock_guard lock(Cache().lock);
-    FontSpec spec;
-    auto it = Cache().specs.find(style.fontId);
-    if (it != Cache().specs.end()) spec = it->second;
-    spec.height = static_cast<std::int32_t>(style.size * s);
-    editFont_ = api_.MakeFont(spec);
+    FontRequest request;
+    auto it = Cache().requests.find(style.fontId);
+    if (it != Cache().requests.end()) request = it->second;
+    request.height = static_cast<std::int32_t>(style.size * s);
+    editFont_ = api_.MakeFont(request);
   }
   editParam_ = GetDelegate().GetParam(paramIdx) ? paramIdx : -1;
   editStyle_ = style;
@@ -948,26 +948,26 @@ bool IGraphicsWin::SetTextInClipboard(const char* text) {
 std::unique_ptr<PlatformFont> IGraphicsWin::LoadPlatformFont(const char* fontId, const char* fontName,
                                                              std::int32_t style) {
   if (!fontId || !fontName) return nullptr;
-  FontSpec spec;
-  spec.face = std::string(fontName).substr(0, 31);
+  FontRequest request;
+  request.face = std::string(fontName).substr(0, 31);
   std::string styleName = "Regular";
   if (style == 1) {
-    spec.weight = 700;
+    request.weight = 700;
     styleName = "Bold";
   } else if (style == 2) {
-    spec.italic = true;
+    request.italic = true;
     styleName = "Italic";
   }
-  if (!api_.FontFamilyExists(spec.face.c_str())) return nullptr;
-  Handle font = api_.MakeFont(spec);
+  if (!api_.FontFamilyExists(request.face.c_str())) return nullptr;
+  Handle font = api_.MakeFont(request);
   if (!font) return nullptr;
-  if (api_.FaceOfFont(font) != spec.face) {
+  if (api_.FaceOfFont(font) != request.face) {
     api_.DeleteObject(font);
     return nullptr;
   }
   {
     std::lock_guard lock(Cache().lock);
-    Cache().specs[fontId] = spec;
+    Cache().requests[fontId] = request;
   }
   return std::make_unique<Font>(api_, font, true, styleName);
 }
@@ -980,14 +980,14 @@ std::unique_ptr<PlatformFont> IGraphicsWin::LoadPlatformFont(const char* fontId,
   if (!memory) return nullptr;
   FontNaming naming;
   Handle font = nullptr;
-  FontSpec spec;
+  FontRequest request;
   if (ReadFontNaming(data, size, naming)) {
-    spec.face = naming.family.substr(0, 31);
-    spec.weight = naming.bold ? 700 : 400;
-    spec.italic = naming.italic;
-    spec.underline = naming.underline;
-    font = api_.MakeFont(spec);
-    if (font && api_.FaceOfFont(font) != spec.face) {
+    request.face = naming.family.substr(0, 31);
+    request.weight = naming.bold ? 700 : 400;
+    request.italic = naming.italic;
+    request.underline = naming.underline;
+    font = api_.MakeFont(request);
+    if (font && api_.FaceOfFont(font) != request.face) {
       api_.DeleteObject(font);
       font = nullptr;
     }
@@ -999,7 +999,7 @@ std::unique_ptr<PlatformFont> IGraphicsWin::LoadPlatformFont(const char* fontId,
   Handle& slot = Registry().memoryFonts[fontId];
   if (slot) api_.RemoveFontMemResource(slot);
   slot = memory;
-  Cache().specs[fontId] = spec;
+  Cache().requests[fontId] = request;
   return std::make_unique<Font>(api_, font, false, std::string());
 }
 

@@ -42,7 +42,7 @@ struct TouchInput {
 };
 
 // The fields of a GDI font the editor sets or reads.
-struct FontSpec {
+struct FontRequest {
   std::string face;  // at most 31 characters are used
   std::int32_t height = 0;
   std::int32_t weight = 400;
@@ -189,8 +189,8 @@ class Win32Api {
   virtual void SetTooltipText(Handle tooltip, Handle owner, const char* text) = 0;
 
   // ---- Fonts ----
-  virtual Handle MakeFont(const FontSpec& spec) = 0;
-  virtual bool GetFontSpec(Handle font, FontSpec& spec) = 0;
+  virtual Handle MakeFont(const FontRequest& request) = 0;
+  virtual bool GetFontRequest(Handle font, FontRequest& request) = 0;
   virtual bool FontFamilyExists(const char* face) = 0;
   virtual std::string FaceOfFont(Handle font) = 0;
   virtual Handle AddFontMemResource(const void* data, std::uint32_t size) = 0;

@@ -490,24 +490,24 @@ class RealApi final : public Win32Api {
     SendMessageA(W(tooltip), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&info));
   }
 
-  Handle MakeFont(const FontSpec& spec) override {
+  Handle MakeFont(const FontRequest& request) override {
     LOGFONTA lf{};
-    lf.lfHeight = spec.height;
-    lf.lfWeight = spec.weight;
-    lf.lfItalic = spec.italic;
-    lf.lfUnderline = spec.underline;
+    lf.lfHeight = request.height;
+    lf.lfWeight = request.weight;
+    lf.lfItalic = request.italic;
+    lf.lfUnderline = request.underline;
     lf.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynA(lf.lfFaceName, spec.face.c_str(), LF_FACESIZE);
+    lstrcpynA(lf.lfFaceName, request.face.c_str(), LF_FACESIZE);
     return CreateFontIndirectA(&lf);
   }
-  bool GetFontSpec(Handle font, FontSpec& spec) override {
+  bool GetFontRequest(Handle font, FontRequest& request) override {
     LOGFONTA lf{};
     if (GetObjectA(static_cast<HFONT>(font), sizeof lf, &lf) == 0) return false;
-    spec.face = lf.lfFaceName;
-    spec.height = lf.lfHeight;
-    spec.weight = lf.lfWeight;
-    spec.italic = lf.lfItalic != 0;
-    spec.underline = lf.lfUnderline != 0;
+    request.face = lf.lfFaceName;
+    request.height = lf.lfHeight;
+    request.weight = lf.lfWeight;
+    request.italic = lf.lfItalic != 0;
+    request.underline = lf.lfUnderline != 0;
     return true;
   }
   bool FontFamilyExists(const char* face) override {

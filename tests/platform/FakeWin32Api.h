@@ -95,7 +95,7 @@ class FakeWin32Api : public Win32Api {
   std::vector<Point> cursorMoves;
   std::uint32_t cursorShape = 0;
   std::set<Handle> fonts;
-  std::map<Handle, FontSpec> fontSpecs;
+  std::map<Handle, FontRequest> fontRequests;
   std::set<Handle> memoryFonts;
   std::vector<std::string> tooltipTexts;
   std::int32_t sleeps = 0;
@@ -298,7 +298,7 @@ class FakeWin32Api : public Win32Api {
   }
   bool DeleteObject(Handle object) override {
     if (regions_.erase(object)) return true;
-    fontSpecs.erase(object);
+    fontRequests.erase(object);
     return fonts.erase(object) == 1;
   }
   std::size_t LiveRegions() const { return regions_.size(); }
@@ -449,15 +449,15 @@ class FakeWin32Api : public Win32Api {
   void SetTooltipText(Handle, Handle, const char* text) override { tooltipTexts.push_back(text ? text : "<none>"); }
 
   // ---- fonts
-  Handle MakeFont(const FontSpec& spec) override {
+  Handle MakeFont(const FontRequest& request) override {
     Handle f = NewHandle();
     fonts.insert(f);
-    fontSpecs[f] = spec;
+    fontRequests[f] = request;
     return f;
   }
-  bool GetFontSpec(Handle font, FontSpec& spec) override {
-    if (!fontSpecs.count(font)) return false;
-    spec = fontSpecs[font];
+  bool GetFontRequest(Handle font, FontRequest& request) override {
+    if (!fontRequests.count(font)) return false;
+    request = fontRequests[font];
     return true;
   }
   bool FontFamilyExists(const char* face) override {
@@ -465,8 +465,8 @@ class FakeWin32Api : public Win32Api {
   }
   // The system substitutes a default face for an unknown one.
   std::string FaceOfFont(Handle font) override {
-    if (!fontSpecs.count(font)) return "";
-    const std::string& face = fontSpecs[font].face;
+    if (!fontRequests.count(font)) return "";
+    const std::string& face = fontRequests[font].face;
     return FontFamilyExists(face.c_str()) ? face : "Tahoma";
   }
   Handle AddFontMemResource(const void*, std::uint32_t) override {

@@ -625,7 +625,7 @@ TEST_F(EditorWindow, FontsByNameAndFromMemory) {
   ASSERT_NE(bold, nullptr);
   auto* font = static_cast<IGraphicsWin::Font*>(bold.get());
   EXPECT_TRUE(font->IsSystem());
-  EXPECT_EQ(api.fontSpecs[font->GetHandle()].weight, 700);
+  EXPECT_EQ(api.fontRequests[font->GetHandle()].weight, 700);
   api.fontFile = {1, 2, 3, 4};
   std::vector<std::uint8_t> data;
   std::string style;
@@ -645,7 +645,7 @@ TEST_F(EditorWindow, FontsByNameAndFromMemory) {
   auto memory = g->LoadPlatformFont("Sans", ttf.data(), ttf.size());
   ASSERT_NE(memory, nullptr);
   EXPECT_EQ(api.memoryFonts.size(), 1u);
-  EXPECT_EQ(api.fontSpecs[static_cast<IGraphicsWin::Font*>(memory.get())->GetHandle()].face, "DejaVu Sans");
+  EXPECT_EQ(api.fontRequests[static_cast<IGraphicsWin::Font*>(memory.get())->GetHandle()].face, "DejaVu Sans");
   const std::uint8_t junk[64] = {};
   EXPECT_EQ(g->LoadPlatformFont("Junk", junk, sizeof junk), nullptr);
   EXPECT_EQ(api.memoryFonts.size(), 1u);
