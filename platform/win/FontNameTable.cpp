@@ -1,5 +1,7 @@
 #include "platform/win/FontNameTable.h"
 
+#include "platform/win/TextConversion.h"
+
 namespace fx::win {
 
 namespace {
@@ -41,38 +43,10 @@ bool FindTable(const Bytes& b, std::size_t font, std::uint32_t tag, std::size_t&
   return false;
 }
 
-void AppendUtf8(std::string& out, std::uint32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 std::string DecodeUtf16Be(const Bytes& b, std::size_t at, std::size_t length) {
-  std::string out;
-  for (std::size_t i = 0; i + 1 < length; i += 2) {
-    std::uint32_t c = b.U16(at + i);
-    if (c >= 0xD800 && c < 0xDC00 && i + 3 < length) {
-      const std::uint32_t low = b.U16(at + i + 2);
-      if (low >= 0xDC00 && low < 0xE000) {
-        c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    AppendUtf8(out, c);
-  }
-  return out;
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < length; i += 2) units += static_cast<char16_t>(b.U16(at + i));
+  return Utf16ToUtf8(units);
 }
 
 // Family name (name id 1): Windows Unicode English first, then any Windows
@@ -97,9 +71,9 @@ bool ReadFamily(const Bytes& b, std::size_t table, std::size_t length, std::stri
     else if (platform == 1) rank = 1;
     if (rank <= bestRank) continue;
     if (platform == 1) {
-      std::string text;
-      for (std::size_t k = 0; k < size; ++k) AppendUtf8(text, *b.At(at + k));
-      family = text;
+      std::u16string text;  // one-byte Macintosh names, read as Latin-1
+      for (std::size_t k = 0; k < size; ++k) text += static_cast<char16_t>(*b.At(at + k));
+      family = Utf16ToUtf8(text);
     } else {
       family = DecodeUtf16Be(b, at, size);
     }
