@@ -262,7 +262,7 @@ TEST_F(Binding, MidiAndLatencyTalkToTheHost) {
 TEST_F(Binding, ResizeRequestsGoToTheHost) {
   Plugin p;
 #if defined(_WIN32)
-  EXPECT_FALSE(p.fx->ResizeEditorWindow(1630, 1010));  // unchanged size
+  EXPECT_FALSE(p.fx->ResizeEditorWindow(815, 505));  // unchanged: the size the editor opens at
   EXPECT_TRUE(p.fx->ResizeEditorWindow(900, 600));
   EXPECT_EQ(p.fx->GetEditorRect().right, 900);
   EXPECT_EQ(FakeHost::Instance().Count(vst2::audioMasterSizeWindow), 1);
