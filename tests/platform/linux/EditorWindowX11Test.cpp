@@ -49,9 +49,8 @@ class Instance {
                      float opt = 0.0f) const {
     return effect_->dispatcher(effect_, opcode, index, value, ptr, opt);
   }
-  Window Open(Window parent) const {
-    return static_cast<Window>(Call(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(parent)));
-  }
+  // effEditOpen's answer: 1 opened, 0 not.
+  std::intptr_t Open(Window parent) const { return Call(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(parent)); }
   // The editor rectangle's size; {0, 0} when the call fails.
   std::pair<int, int> Rect() const {
     vst2::ERect* rect = nullptr;
@@ -104,8 +103,15 @@ long ResidentKb() {
 
 class EditorWindowX11 : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { module_ = new vst2_test::ModuleLoader(OMBRISK_MODULE_PATH); }
+  static void SetUpTestSuite() {
+    module_ = new vst2_test::ModuleLoader(OMBRISK_MODULE_PATH);
+    // The server resets when its last client leaves, and refuses
+    // connections meanwhile: one connection stays for the whole suite.
+    keeper_ = XOpenDisplay(nullptr);
+  }
   static void TearDownTestSuite() {
+    if (keeper_) XCloseDisplay(keeper_);
+    keeper_ = nullptr;
     delete module_;
     module_ = nullptr;
   }
@@ -124,9 +130,9 @@ class EditorWindowX11 : public ::testing::Test {
     XCloseDisplay(display_);
   }
 
-  Window MakeParent(int w = 1200, int h = 800, long eventMask = 0) {
+  Window MakeParent(int w = 1200, int h = 800, long eventMask = 0, int x = 0) {
     const Window root = DefaultRootWindow(display_);
-    const Window parent = XCreateSimpleWindow(display_, root, 0, 0, static_cast<unsigned>(w),
+    const Window parent = XCreateSimpleWindow(display_, root, x, 0, static_cast<unsigned>(w),
                                               static_cast<unsigned>(h), 0, 0, 0);
     if (eventMask) XSelectInput(display_, parent, eventMask);
     XMapWindow(display_, parent);
@@ -143,6 +149,13 @@ class EditorWindowX11 : public ::testing::Test {
     if (XQueryTree(display_, w, &root, &parent, &children, &n)) out.assign(children, children + n);
     if (children) XFree(children);
     return out;
+  }
+
+  // Opens the editor in the parent: the one child window it made, or 0.
+  Window OpenChild(const Instance& fx, Window parent) {
+    if (fx.Open(parent) != 1) return 0;
+    const std::vector<Window> children = Children(parent);
+    return children.size() == 1 ? children[0] : 0;
   }
 
   // Every window on the screen, counted down the whole tree.
@@ -245,12 +258,14 @@ class EditorWindowX11 : public ::testing::Test {
   }
 
   static vst2_test::ModuleLoader* module_;
+  static Display* keeper_;
   vst2::VstPluginMainProc entry_ = nullptr;
   Display* display_ = nullptr;
   std::vector<Window> parents_;
   Time time_ = 100000;
 };
 vst2_test::ModuleLoader* EditorWindowX11::module_ = nullptr;
+Display* EditorWindowX11::keeper_ = nullptr;
 
 // The page as the headless renderer draws it at the editor's opening scale.
 fx::igraphics::PageImage HeadlessPage() {
@@ -279,7 +294,7 @@ TEST_F(EditorWindowX11, OpensAChildOfTheHostWindowThatShowsTheHeadlessPage) {
   EXPECT_EQ(fx.Get()->flags, 0x1019);
   EXPECT_EQ(fx.Rect(), std::make_pair(815, 505));
   const Window parent = MakeParent();
-  const Window child = fx.Open(parent);
+  const Window child = OpenChild(fx, parent);
   ASSERT_NE(child, 0u);
   EXPECT_EQ(Children(parent), std::vector<Window>{child});
   const XWindowAttributes a = Attributes(child);
@@ -315,7 +330,7 @@ TEST_F(EditorWindowX11, OpensAChildOfTheHostWindowThatShowsTheHeadlessPage) {
 TEST_F(EditorWindowX11, AKnobDragAndTheWheelAutomateThroughTheHost) {
   Instance fx(entry_);
   const Window parent = MakeParent();
-  const Window child = fx.Open(parent);
+  const Window child = OpenChild(fx, parent);
   ASSERT_NE(child, 0u);
   Pump({&fx});
   const float before = fx.Param(0);
@@ -347,7 +362,7 @@ TEST_F(EditorWindowX11, KeysThePageLeavesGoBackToTheHost) {
   Instance fx(entry_);
   EXPECT_EQ(fx.Call(vst2::effEditKeyDown, 'a', 0), 0);  // nothing open
   const Window parent = MakeParent(1200, 800, KeyPressMask);
-  const Window child = fx.Open(parent);
+  const Window child = OpenChild(fx, parent);
   ASSERT_NE(child, 0u);
   Pump({&fx}, 100);
   EXPECT_EQ(fx.Call(vst2::effEditKeyDown, 'a', 0), 0);  // the page takes no keys: 0 = not handled
@@ -386,7 +401,7 @@ TEST_F(EditorWindowX11, BadParentsOpenNothingAndLeaveNothingBehind) {
   EXPECT_EQ(TreeSize(DefaultRootWindow(display_)), windows);
   // The instance still opens on a good parent afterwards.
   const Window parent = MakeParent();
-  EXPECT_NE(fx.Open(parent), 0u);
+  EXPECT_EQ(fx.Open(parent), 1);
   fx.Call(vst2::effEditClose);
 }
 
@@ -395,8 +410,11 @@ TEST_F(EditorWindowX11, TheHostsGlxContextStaysCurrent) {
   int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, 0};
   XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes);
   ASSERT_NE(visual, nullptr);
+  XSetWindowAttributes wa{};
+  const Colormap colormap = XCreateColormap(display_, parent, visual->visual, AllocNone);
+  wa.colormap = colormap;
   const Window drawable = XCreateWindow(display_, parent, 900, 0, 64, 64, 0, visual->depth, InputOutput,
-                                        visual->visual, 0, nullptr);
+                                        visual->visual, CWColormap | CWBorderPixel, &wa);
   GLXContext mine = glXCreateContext(display_, visual, nullptr, True);
   XFree(visual);
   ASSERT_NE(mine, nullptr);
@@ -406,7 +424,7 @@ TEST_F(EditorWindowX11, TheHostsGlxContextStaysCurrent) {
   };
   {
     Instance fx(entry_);
-    ASSERT_NE(fx.Open(parent), 0u);
+    ASSERT_EQ(fx.Open(parent), 1);
     EXPECT_TRUE(stillMine());
     for (int i = 0; i < 20; ++i) {
       fx.Call(vst2::effEditIdle);
@@ -419,15 +437,16 @@ TEST_F(EditorWindowX11, TheHostsGlxContextStaysCurrent) {
   glXMakeCurrent(display_, 0, nullptr);
   glXDestroyContext(display_, mine);
   XDestroyWindow(display_, drawable);
+  XFreeColormap(display_, colormap);
 }
 
 TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
   Instance fx(entry_);
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
   const Window parent = MakeParent();
-  const Window first = fx.Open(parent);
+  const Window first = OpenChild(fx, parent);
   ASSERT_NE(first, 0u);
-  const Window second = fx.Open(parent);
+  const Window second = OpenChild(fx, parent);
   ASSERT_NE(second, 0u);
   EXPECT_EQ(Children(parent), std::vector<Window>{second});  // the first went
   Pump({&fx}, 100);
@@ -440,8 +459,9 @@ TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
 TEST_F(EditorWindowX11, TwoInstancesHaveTheirEditorsOpenAtOnce) {
   Instance a(entry_), b(entry_);
   const int sockets = OpenSockets();
-  const Window parentA = MakeParent(), parentB = MakeParent();
-  const Window childA = a.Open(parentA), childB = b.Open(parentB);
+  // Side by side: an obscured window has no pixels to read back.
+  const Window parentA = MakeParent(900, 600), parentB = MakeParent(900, 600, 0, 1000);
+  const Window childA = OpenChild(a, parentA), childB = OpenChild(b, parentB);
   ASSERT_NE(childA, 0u);
   ASSERT_NE(childB, 0u);
   EXPECT_EQ(OpenSockets(), sockets + 2);  // a connection each
@@ -466,7 +486,7 @@ TEST_F(EditorWindowX11, TwoInstancesHaveTheirEditorsOpenAtOnce) {
 TEST_F(EditorWindowX11, ACornerDragResizesThroughTheHostAndReopensAtTheNewSize) {
   Instance fx(entry_);
   const Window parent = MakeParent(1600, 1100);
-  Window child = fx.Open(parent);
+  Window child = OpenChild(fx, parent);
   ASSERT_NE(child, 0u);
   Pump({&fx});
   FakeHost::Instance().Reset();
@@ -486,7 +506,7 @@ TEST_F(EditorWindowX11, ACornerDragResizesThroughTheHostAndReopensAtTheNewSize) 
 
   fx.Call(vst2::effEditClose);
   EXPECT_EQ(fx.Rect(), std::make_pair(static_cast<int>(width), static_cast<int>(height)));
-  child = fx.Open(parent);
+  child = OpenChild(fx, parent);
   ASSERT_NE(child, 0u);
   a = Attributes(child);
   EXPECT_EQ(a.width, width);
@@ -498,7 +518,7 @@ TEST_F(EditorWindowX11, AHundredOpenCloseCyclesLeakNoWindowConnectionOrMemory) {
   Instance fx(entry_);
   const Window parent = MakeParent();
   const auto cycle = [&] {
-    const Window child = fx.Open(parent);
+    const Window child = OpenChild(fx, parent);
     for (int i = 0; i < 3; ++i) {
       fx.Call(vst2::effEditIdle);
       std::this_thread::sleep_for(std::chrono::milliseconds(2));
