@@ -406,39 +406,56 @@ TEST_F(EditorWindowX11, BadParentsOpenNothingAndLeaveNothingBehind) {
   fx.Call(vst2::effEditClose);
 }
 
+// A GLX context of the host's, current on a small window of its own.
+class HostGlContext {
+ public:
+  HostGlContext(Display* display, Window parent) : display_(display) {
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, 0};
+    XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes);
+    if (!visual) return;
+    XSetWindowAttributes wa{};
+    colormap_ = XCreateColormap(display_, parent, visual->visual, AllocNone);
+    wa.colormap = colormap_;
+    drawable_ = XCreateWindow(display_, parent, 0, 0, 64, 64, 0, visual->depth, InputOutput, visual->visual,
+                              CWColormap | CWBorderPixel, &wa);
+    context_ = glXCreateContext(display_, visual, nullptr, True);
+    XFree(visual);
+    if (context_) current_ = glXMakeCurrent(display_, drawable_, context_);
+  }
+  ~HostGlContext() {
+    glXMakeCurrent(display_, 0, nullptr);
+    if (context_) glXDestroyContext(display_, context_);
+    if (drawable_) XDestroyWindow(display_, drawable_);
+    if (colormap_) XFreeColormap(display_, colormap_);
+  }
+  bool Made() const { return current_; }
+  bool StillCurrent() const {
+    return glXGetCurrentContext() == context_ && glXGetCurrentDrawable() == drawable_ &&
+           glXGetCurrentDisplay() == display_;
+  }
+
+ private:
+  Display* display_;
+  Colormap colormap_ = 0;
+  Window drawable_ = 0;
+  GLXContext context_ = nullptr;
+  bool current_ = false;
+};
+
 TEST_F(EditorWindowX11, TheHostsGlxContextStaysCurrent) {
   const Window parent = MakeParent();
-  int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, 0};
-  XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), attributes);
-  ASSERT_NE(visual, nullptr);
-  XSetWindowAttributes wa{};
-  const Colormap colormap = XCreateColormap(display_, parent, visual->visual, AllocNone);
-  wa.colormap = colormap;
-  const Window drawable = XCreateWindow(display_, parent, 900, 0, 64, 64, 0, visual->depth, InputOutput,
-                                        visual->visual, CWColormap | CWBorderPixel, &wa);
-  GLXContext mine = glXCreateContext(display_, visual, nullptr, True);
-  XFree(visual);
-  ASSERT_NE(mine, nullptr);
-  ASSERT_TRUE(glXMakeCurrent(display_, drawable, mine));
-  const auto stillMine = [&] {
-    return glXGetCurrentContext() == mine && glXGetCurrentDrawable() == drawable && glXGetCurrentDisplay() == display_;
-  };
-  {
-    Instance fx(entry_);
-    ASSERT_EQ(fx.Open(parent), 1);
-    EXPECT_TRUE(stillMine());
-    for (int i = 0; i < 20; ++i) {
-      fx.Call(vst2::effEditIdle);
-      std::this_thread::sleep_for(std::chrono::milliseconds(17));
-      EXPECT_TRUE(stillMine()) << "after idle " << i;
-    }
-    fx.Call(vst2::effEditClose);
-    EXPECT_TRUE(stillMine());
+  HostGlContext host(display_, parent);
+  ASSERT_TRUE(host.Made());
+  Instance fx(entry_);
+  ASSERT_EQ(fx.Open(parent), 1);
+  EXPECT_TRUE(host.StillCurrent());
+  for (int i = 0; i < 20; ++i) {
+    fx.Call(vst2::effEditIdle);
+    std::this_thread::sleep_for(std::chrono::milliseconds(17));
+    EXPECT_TRUE(host.StillCurrent()) << "after idle " << i;
   }
-  glXMakeCurrent(display_, 0, nullptr);
-  glXDestroyContext(display_, mine);
-  XDestroyWindow(display_, drawable);
-  XFreeColormap(display_, colormap);
+  fx.Call(vst2::effEditClose);
+  EXPECT_TRUE(host.StillCurrent());
 }
 
 TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
@@ -455,6 +472,33 @@ TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
   EXPECT_TRUE(Children(parent).empty());
+}
+
+TEST_F(EditorWindowX11, AHostThatDestroysItsWindowBeforeClosingIsSurvived) {
+  Instance fx(entry_);
+  const int sockets = OpenSockets();
+  const Window parent = MakeParent();
+  ASSERT_NE(OpenChild(fx, parent), 0u);
+  Pump({&fx}, 100);
+  XDestroyWindow(display_, parent);
+  parents_.clear();
+  XSync(display_, False);
+  {
+    // The host's context, current elsewhere, is what stays current through it.
+    HostGlContext host(display_, MakeParent(200, 200, 0, 1300));
+    ASSERT_TRUE(host.Made());
+    Pump({&fx}, 100);  // idle calls meet the destroyed window
+    EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
+    EXPECT_TRUE(host.StillCurrent());
+  }
+  EXPECT_EQ(OpenSockets(), sockets);
+  // The next editor opens as usual.
+  const Window again = MakeParent();
+  const Window child = OpenChild(fx, again);
+  ASSERT_NE(child, 0u);
+  Pump({&fx}, 100);
+  EXPECT_GT(DistinctColours(Grab(child)), 1000);
+  fx.Call(vst2::effEditClose);
 }
 
 TEST_F(EditorWindowX11, TwoInstancesHaveTheirEditorsOpenAtOnce) {
