@@ -211,7 +211,8 @@ class EditorWindowX11 : public ::testing::Test {
     return static_cast<int>(colours.size());
   }
 
-  void SendButton(Window w, bool press, unsigned button, int x, int y, unsigned state) {
+  // step: milliseconds of server time since the previous event.
+  void SendButton(Window w, bool press, unsigned button, int x, int y, unsigned state, Time step = 1000) {
     XEvent e{};
     e.xbutton.type = press ? ButtonPress : ButtonRelease;
     e.xbutton.display = display_;
@@ -222,7 +223,7 @@ class EditorWindowX11 : public ::testing::Test {
     e.xbutton.button = button;
     e.xbutton.state = state;
     e.xbutton.same_screen = True;
-    e.xbutton.time = time_ += 1000;  // far apart: no double clicks
+    e.xbutton.time = time_ += step;
     XSendEvent(display_, w, False, press ? ButtonPressMask : ButtonReleaseMask, &e);
     XSync(display_, False);
   }
@@ -328,7 +329,7 @@ TEST_F(EditorWindowX11, OpensAChildOfTheHostWindowThatShowsTheHeadlessPage) {
   EXPECT_TRUE(Children(parent).empty());
 }
 
-TEST_F(EditorWindowX11, AKnobDragAndTheWheelAutomateThroughTheHost) {
+TEST_F(EditorWindowX11, AKnobDragTheWheelAndADoubleClickAutomateThroughTheHost) {
   Instance fx(entry_);
   const Window parent = MakeParent();
   const Window child = OpenChild(fx, parent);
@@ -349,7 +350,28 @@ TEST_F(EditorWindowX11, AKnobDragAndTheWheelAutomateThroughTheHost) {
   SendButton(child, false, 5, 96, 132, 0);
   Pump({&fx}, 100);
   EXPECT_GE(CountCalls(vst2::audioMasterAutomate, 0), 1);
-  EXPECT_LT(fx.Param(0), dragged);
+  const float turned = fx.Param(0);
+  EXPECT_LT(turned, dragged);
+
+  // Two quick presses in place: a double click, which resets the knob.
+  FakeHost::Instance().Reset();
+  SendButton(child, true, 1, 96, 132, 0);
+  SendButton(child, false, 1, 96, 132, Button1Mask, 60);
+  SendButton(child, true, 1, 97, 133, 0, 120);
+  SendButton(child, false, 1, 97, 133, Button1Mask, 60);
+  Pump({&fx}, 100);
+  EXPECT_GE(CountCalls(vst2::audioMasterAutomate, 0), 1);
+  EXPECT_FLOAT_EQ(fx.Param(0), before);
+  // The same presses a second apart are two single clicks: no reset.
+  Drag(fx, child, 96, 132, 96, 100);
+  const float raised = fx.Param(0);
+  ASSERT_NE(raised, before);
+  SendButton(child, true, 1, 96, 100, 0);
+  SendButton(child, false, 1, 96, 100, Button1Mask, 60);
+  SendButton(child, true, 1, 96, 100, 0, 1000);
+  SendButton(child, false, 1, 96, 100, Button1Mask, 60);
+  Pump({&fx}, 100);
+  EXPECT_FLOAT_EQ(fx.Param(0), raised);
   // Presses elsewhere than a control automate nothing.
   FakeHost::Instance().Reset();
   SendButton(child, true, 1, 400, 20, 0);
