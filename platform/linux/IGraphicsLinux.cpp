@@ -358,15 +358,22 @@ void IGraphicsLinux::ReleaseWindow() {
   clipboardText_.clear();
 }
 
-void IGraphicsLinux::PlatformResize(bool /*parentAlreadyResized*/) {
-  // The parent is the host's window: the host sizes it on the resize
-  // request; ours follows the page.
-  if (!x_->window) return;
+void IGraphicsLinux::PlatformResize(bool parentAlreadyResized) {
+  if (!x_->window || x_->gone) return;
   const std::int32_t w = WindowWidth(), h = WindowHeight();
   if (w <= 0 || h <= 0) return;
   ErrorTrap trap(x_->display);
+  XWindowAttributes parent{}, ours{};
+  const bool known = XGetWindowAttributes(x_->display, x_->window, &ours) != 0 &&
+                     XGetWindowAttributes(x_->display, x_->parent, &parent) != 0;
   XResizeWindow(x_->display, x_->window, static_cast<unsigned>(w), static_cast<unsigned>(h));
   x_->exposed = true;
+  // As on Windows: a host that did not take the resize request gets its
+  // window grown or shrunk by as much as ours.
+  if (parentAlreadyResized || !known) return;
+  const int pw = parent.width + (w - ours.width), ph = parent.height + (h - ours.height);
+  if (pw > 0 && ph > 0 && (pw != parent.width || ph != parent.height))
+    XResizeWindow(x_->display, x_->parent, static_cast<unsigned>(pw), static_cast<unsigned>(ph));
 }
 
 // ---------------------------------------------------------------- idle and paint

@@ -581,6 +581,37 @@ TEST_F(EditorWindowX11, ACornerDragResizesThroughTheHostAndReopensAtTheNewSize) 
   fx.Call(vst2::effEditClose);
 }
 
+TEST_F(EditorWindowX11, AHostThatRefusesTheResizeHasItsWindowResizedByAsMuchAsOurs) {
+  Instance fx(entry_);
+  const Window parent = MakeParent(1000, 700);
+  const Window child = OpenChild(fx, parent);
+  ASSERT_NE(child, 0u);
+  Pump({&fx});
+  FakeHost::Instance().Reset();
+  FakeHost::Instance().sizeWindowAnswer = 0;
+  Drag(fx, child, 810, 500, 1010, 625);
+  EXPECT_GE(FakeHost::Instance().Count(vst2::audioMasterSizeWindow), 1);
+  const XWindowAttributes ours = Attributes(child), host = Attributes(parent);
+  EXPECT_GT(ours.width, 815);
+  EXPECT_EQ(host.width - ours.width, 1000 - 815);
+  EXPECT_EQ(host.height - ours.height, 700 - 505);
+  fx.Call(vst2::effEditClose);
+
+  // A host that takes it keeps its window as it sized it.
+  FakeHost::Instance().Reset();
+  const Window other = MakeParent(1600, 1100);
+  ASSERT_NE(OpenChild(fx, other), 0u);
+  Pump({&fx});
+  FakeHost::Instance().sizeWindowAnswer = 1;
+  const Window child2 = Children(other)[0];
+  const XWindowAttributes before = Attributes(child2);
+  Drag(fx, child2, before.width - 5, before.height - 5, before.width - 105, before.height - 65);
+  EXPECT_LT(Attributes(child2).width, before.width);
+  EXPECT_EQ(Attributes(other).width, 1600);
+  EXPECT_EQ(Attributes(other).height, 1100);
+  fx.Call(vst2::effEditClose);
+}
+
 TEST_F(EditorWindowX11, AHundredOpenCloseCyclesLeakNoWindowConnectionOrMemory) {
   Instance fx(entry_);
   const Window parent = MakeParent();
