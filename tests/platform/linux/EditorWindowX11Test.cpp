@@ -612,6 +612,19 @@ TEST_F(EditorWindowX11, AHostThatRefusesTheResizeHasItsWindowResizedByAsMuchAsOu
   fx.Call(vst2::effEditClose);
 }
 
+TEST_F(EditorWindowX11, ClosingThePluginWithItsEditorOpenTakesTheEditorAlong) {
+  const int sockets = OpenSockets();
+  const Window parent = MakeParent();
+  {
+    Instance fx(entry_);
+    ASSERT_NE(OpenChild(fx, parent), 0u);
+    Pump({&fx}, 100);
+    EXPECT_EQ(OpenSockets(), sockets + 1);
+  }  // effClose without effEditClose
+  EXPECT_TRUE(Children(parent).empty());
+  EXPECT_EQ(OpenSockets(), sockets);
+}
+
 TEST_F(EditorWindowX11, AHundredOpenCloseCyclesLeakNoWindowConnectionOrMemory) {
   Instance fx(entry_);
   const Window parent = MakeParent();
