@@ -406,6 +406,7 @@ void IGraphicsLinux::FrameTick() {
   if (MakeContextCurrent()) {
     PaintAreas(areas);
     glXSwapBuffers(x_->display, x_->window);
+    XFlush(x_->display);  // the picture goes out now, not at the next idle call
     ++nPaints_;
     x_->exposed = false;
   }

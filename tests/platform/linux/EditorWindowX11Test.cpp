@@ -648,7 +648,11 @@ TEST_F(EditorWindowX11, AHundredOpenCloseCyclesLeakNoWindowConnectionOrMemory) {
   EXPECT_EQ(OpenSockets(), sockets);
   const long growth = ResidentKb() - rss;
   std::printf("resident growth over 100 cycles: %ld KiB\n", growth);
-  EXPECT_LT(growth, 16 * 1024);
+  // An editor holds about 12 MB of frame buffers and artwork images, so
+  // keeping any of it per cycle grows by far more than this; the margin is
+  // the allocator's arenas for the driver's worker threads, which vary run
+  // to run by a few tens of megabytes.
+  EXPECT_LT(growth, 64 * 1024);
 }
 
 }  // namespace

@@ -285,7 +285,12 @@ TEST_F(IGraphicsLinuxX, LeavesTheHostsErrorHandlerInstalled) {
     ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
     EXPECT_EQ(g.OpenWindow(reinterpret_cast<void*>(std::uintptr_t{0x1FFFFFF})), nullptr);  // a bad parent
     EXPECT_EQ(ig::IGraphicsLinux::OpenWindowCount(), 0);
-    ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+    EXPECT_FALSE(g.HasGlContext());
+    void* window = g.OpenWindow(Parent());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(window), g.GetWindowId());
+    EXPECT_EQ(g.GetParentId(), parent_);
+    EXPECT_TRUE(g.HasGlContext());
     EXPECT_EQ(ig::IGraphicsLinux::OpenWindowCount(), 1);
     g.SetPlatformCursor(ig::kHandCursor);
     g.HideMouseCursor(true, false);
@@ -294,7 +299,10 @@ TEST_F(IGraphicsLinuxX, LeavesTheHostsErrorHandlerInstalled) {
     g.CloseWindow();
     EXPECT_EQ(ig::IGraphicsLinux::OpenWindowCount(), 0);
     EXPECT_EQ(g.GetWindowId(), 0u);
+    EXPECT_EQ(g.GetParentId(), 0u);
+    EXPECT_FALSE(g.HasGlContext());
     g.CloseWindow();  // twice is nothing
+    EXPECT_EQ(ig::IGraphicsLinux::OpenWindowCount(), 0);
   }
   EXPECT_EQ(XSetErrorHandler(nullptr), &CountingHandler);
 }
