@@ -372,6 +372,19 @@ TEST_F(EditorWindowX11, AKnobDragTheWheelAndADoubleClickAutomateThroughTheHost) 
   SendButton(child, false, 1, 96, 100, Button1Mask, 60);
   Pump({&fx}, 100);
   EXPECT_FLOAT_EQ(fx.Param(0), raised);
+  // A whole drag queued between two idle calls keeps its order: the motion
+  // after the release does not swallow the drag before it.
+  FakeHost::Instance().Reset();
+  const float queuedBefore = fx.Param(0);
+  SendButton(child, true, 1, 96, 132, 0);
+  SendMotion(child, 96, 112, Button1Mask);
+  SendMotion(child, 96, 92, Button1Mask);
+  SendButton(child, false, 1, 96, 92, Button1Mask);
+  SendMotion(child, 300, 300, 0);
+  Pump({&fx}, 100);
+  EXPECT_GT(fx.Param(0), queuedBefore);
+  EXPECT_GE(CountCalls(vst2::audioMasterEndEdit, 0), 1);
+
   // Presses elsewhere than a control automate nothing.
   FakeHost::Instance().Reset();
   SendButton(child, true, 1, 400, 20, 0);
