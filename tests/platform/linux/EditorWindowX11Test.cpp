@@ -426,15 +426,22 @@ TEST_F(EditorWindowX11, KeysThePageLeavesGoBackToTheHost) {
 TEST_F(EditorWindowX11, BadParentsOpenNothingAndLeaveNothingBehind) {
   Instance fx(entry_);
   const int sockets = OpenSockets();
-  const int windows = TreeSize(DefaultRootWindow(display_));
   EXPECT_EQ(fx.Call(vst2::effEditOpen, 0, 0, nullptr), 0);
+  const int windows = TreeSize(DefaultRootWindow(display_));
   EXPECT_EQ(fx.Call(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{0x1FFFFFF})), 0);
   // A window id of another client's range that does not exist.
   EXPECT_EQ(fx.Call(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{0x7FFFFFF})), 0);
+  EXPECT_EQ(TreeSize(DefaultRootWindow(display_)), windows);
+  // No X server to be reached: nothing opens either.
+  const std::string where = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  setenv("DISPLAY", ":9999", 1);
+  const Window parent0 = MakeParent();
+  EXPECT_EQ(fx.Open(parent0), 0);
+  setenv("DISPLAY", where.c_str(), 1);
+  EXPECT_TRUE(Children(parent0).empty());
   fx.Call(vst2::effEditIdle);
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
   EXPECT_EQ(OpenSockets(), sockets);
-  EXPECT_EQ(TreeSize(DefaultRootWindow(display_)), windows);
   // The instance still opens on a good parent afterwards.
   const Window parent = MakeParent();
   EXPECT_EQ(fx.Open(parent), 1);
