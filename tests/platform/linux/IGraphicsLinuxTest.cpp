@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "FakeEditorDelegate.h"
 #include "platform/linux/IGraphicsLinux.h"
@@ -16,6 +17,7 @@
 // X11 after the framework's headers (its macros clash with their names).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace {
 
@@ -276,6 +278,50 @@ TEST_F(IGraphicsLinuxX, IdleWorksOnlyOnTheThreadThatOpened) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_GE(g.NPaints(), 1);  // the first frame presents the page
+}
+
+// The cursor the server shows, as ARGB pixels (empty without XFixes).
+std::vector<std::uint32_t> ShownCursor(Display* display) {
+  std::vector<std::uint32_t> pixels;
+  XFixesCursorImage* image = XFixesGetCursorImage(display);
+  if (!image) return pixels;
+  pixels.push_back(image->width);
+  pixels.push_back(image->height);
+  for (int i = 0; i < image->width * image->height; ++i) pixels.push_back(static_cast<std::uint32_t>(image->pixels[i]));
+  XFree(image);
+  return pixels;
+}
+
+TEST_F(IGraphicsLinuxX, CursorShapesAndHidingReachTheServer) {
+  int eventBase = 0, errorBase = 0;
+  ASSERT_TRUE(XFixesQueryExtension(display_, &eventBase, &errorBase));
+  FakeEditorDelegate delegate;
+  ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
+  ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+  XWarpPointer(display_, 0, g.GetWindowId(), 0, 0, 0, 0, 50, 50);
+  XSync(display_, False);
+  g.SetPlatformCursor(ig::kHandCursor);
+  const std::vector<std::uint32_t> hand = ShownCursor(display_);
+  g.SetPlatformCursor(ig::kArrowCursor);
+  const std::vector<std::uint32_t> arrow = ShownCursor(display_);
+  ASSERT_GT(hand.size(), 2u);
+  ASSERT_GT(arrow.size(), 2u);
+  EXPECT_NE(hand, arrow);
+  g.SetPlatformCursor(ig::kSizeNWSECursor);
+  EXPECT_NE(ShownCursor(display_), arrow);
+
+  g.SetPlatformCursor(ig::kArrowCursor);
+  g.HideMouseCursor(true, false);
+  const std::vector<std::uint32_t> hidden = ShownCursor(display_);
+  ASSERT_GT(hidden.size(), 2u);
+  bool invisible = true;
+  for (std::size_t i = 2; i < hidden.size(); ++i) invisible = invisible && (hidden[i] >> 24) == 0;
+  EXPECT_TRUE(invisible);
+  // A shape set while hidden shows when the cursor comes back.
+  g.SetPlatformCursor(ig::kHandCursor);
+  EXPECT_EQ(ShownCursor(display_), hidden);
+  g.HideMouseCursor(false, false);
+  EXPECT_EQ(ShownCursor(display_), hand);
 }
 
 TEST_F(IGraphicsLinuxX, LeavesTheHostsErrorHandlerInstalled) {
