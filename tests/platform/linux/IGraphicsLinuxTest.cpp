@@ -18,6 +18,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -278,6 +279,52 @@ TEST_F(IGraphicsLinuxX, IdleWorksOnlyOnTheThreadThatOpened) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_GE(g.NPaints(), 1);  // the first frame presents the page
+}
+
+TEST_F(IGraphicsLinuxX, KeysReachThePageAndTheOnesItLeavesGoToTheParent) {
+  XSelectInput(display_, parent_, KeyPressMask | KeyReleaseMask);
+  FakeEditorDelegate delegate;
+  ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
+  std::vector<fx::IKeyPress> downs, ups;
+  // The page takes letters only.
+  g.SetKeyFunction([&](const fx::IKeyPress& key, bool isUp) {
+    (isUp ? ups : downs).push_back(key);
+    return key.vk >= 'A' && key.vk <= 'Z';
+  });
+  ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+  const auto send = [&](KeySym symbol, unsigned state, bool press) {
+    XEvent e{};
+    e.xkey.type = press ? KeyPress : KeyRelease;
+    e.xkey.display = display_;
+    e.xkey.window = g.GetWindowId();
+    e.xkey.root = DefaultRootWindow(display_);
+    e.xkey.keycode = XKeysymToKeycode(display_, symbol);
+    e.xkey.state = state;
+    e.xkey.same_screen = True;
+    XSendEvent(display_, g.GetWindowId(), False, press ? KeyPressMask : KeyReleaseMask, &e);
+    XSync(display_, False);
+    g.Idle();
+    XSync(display_, False);
+  };
+  send(XK_a, ShiftMask, true);
+  send(XK_a, ShiftMask, false);
+  send(XK_Left, ControlMask, true);
+  ASSERT_EQ(downs.size(), 2u);
+  EXPECT_EQ(downs[0].vk, 'A');
+  EXPECT_STREQ(downs[0].utf8, "A");  // shifted
+  EXPECT_TRUE(downs[0].shift);
+  EXPECT_FALSE(downs[0].ctrl);
+  ASSERT_EQ(ups.size(), 1u);
+  EXPECT_EQ(ups[0].vk, 'A');
+  EXPECT_EQ(downs[1].vk, 0x25);
+  EXPECT_STREQ(downs[1].utf8, "");
+  EXPECT_TRUE(downs[1].ctrl);
+  // Only the arrow, which the page left, reached the parent.
+  std::vector<unsigned> forwarded;
+  XEvent got{};
+  while (XCheckWindowEvent(display_, parent_, KeyPressMask | KeyReleaseMask, &got))
+    forwarded.push_back(got.xkey.keycode);
+  EXPECT_EQ(forwarded, std::vector<unsigned>{static_cast<unsigned>(XKeysymToKeycode(display_, XK_Left))});
 }
 
 // The cursor the server shows, as ARGB pixels (empty without XFixes).
