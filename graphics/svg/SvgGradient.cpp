@@ -31,6 +31,9 @@ void Take(T& target, bool& taken, const std::optional<T>& source) {
   }
 }
 
+// How far out, as a share of the radius, a radial gradient's focus may lie.
+constexpr double kFocusLimit = 0.999;
+
 bool FitsFloat(double v) { return std::fabs(v) <= kMaxMagnitude; }
 
 }  // namespace
@@ -138,7 +141,14 @@ bool SvgGradientTable::Resolve(std::string_view id, const SvgBounds& bounds, con
   bool degenerate = e.stops->size() == 1;
   if (first->radial) {
     const double cx = value(e.cx, w), cy = value(e.cy, h), r = value(e.r, diagonal);
-    const double fx = e.fx ? value(*e.fx, w) : cx, fy = e.fy ? value(*e.fy, h) : cy;
+    double fx = e.fx ? value(*e.fx, w) : cx, fy = e.fy ? value(*e.fy, h) : cy;
+    // A focus outside the circle is moved onto the line towards the centre,
+    // just inside the circle, where the gradient is still defined.
+    const double distance = std::hypot(fx - cx, fy - cy);
+    if (r > 0.0 && distance > r * kFocusLimit) {
+      fx = cx + (fx - cx) * (r * kFocusLimit / distance);
+      fy = cy + (fy - cy) * (r * kFocusLimit / distance);
+    }
     if (r < 0.0) {
       out = p;
       return true;
