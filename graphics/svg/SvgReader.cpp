@@ -220,7 +220,11 @@ void Reader::AddShape(std::string_view element, const std::vector<XmlAttribute>&
   } else if (!BuildBasicShape(element, attributes, viewportWidth_, viewportHeight_, builder)) {
     return;  // not a shape
   }
-  if (shape.path.empty() || builder.OutOfRange()) return;
+  // Moves and closes alone paint nothing.
+  const bool draws = std::any_of(shape.path.begin(), shape.path.end(), [](const SvgPathCommand& c) {
+    return c.kind == SvgPathCommand::Kind::Line || c.kind == SvgPathCommand::Kind::Cubic;
+  });
+  if (!draws || builder.OutOfRange()) return;
   const SvgStyle& s = frame.style;
   const double strokeWidth = s.strokeWidth * std::sqrt(std::fabs(frame.transform.Determinant()));
   const bool stroked = strokeWidth > 0.0 && strokeWidth <= kMaxMagnitude;
