@@ -45,7 +45,7 @@ void SvgGradientDef::ReadAttribute(std::string_view name, std::string_view value
     if (ParseTransform(value, m)) gradientTransform = m;
   } else if (name == "href" || name == "xlink:href") {
     value = TrimSpace(value);
-    if (value.size() > 1 && value[0] == '#') href = std::string(value.substr(1));
+    if (value.size() > 1 && value[0] == '#' && value.size() - 1 <= kMaxIdLength) href = std::string(value.substr(1));
   }
 }
 
@@ -63,7 +63,7 @@ void SvgGradientDef::AddStop(std::string_view offset, IArgb colour) {
 }
 
 int SvgGradientTable::Add(std::string_view id, bool radial) {
-  if (id.empty() || defs_.size() >= kMaxGradients) return -1;
+  if (id.empty() || id.size() > kMaxIdLength || defs_.size() >= kMaxGradients) return -1;
   if (!ids_.emplace(std::string(id), defs_.size()).second) return -1;
   defs_.emplace_back();
   defs_.back().radial = radial;

@@ -38,9 +38,9 @@ struct SvgGradientDef {
 
 class SvgGradientTable {
  public:
-  // The index of a new definition under id, or -1 when the id is empty or
-  // already taken (the first definition wins) or the table holds
-  // kMaxGradients.
+  // The index of a new definition under id, or -1 when the id is empty,
+  // longer than kMaxIdLength or already taken (the first definition wins),
+  // or the table holds kMaxGradients.
   int Add(std::string_view id, bool radial);
   SvgGradientDef& At(int index) { return defs_[static_cast<std::size_t>(index)]; }
 

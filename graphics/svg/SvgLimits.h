@@ -19,6 +19,10 @@ inline constexpr std::size_t kMaxGradients = 4096;
 inline constexpr std::size_t kMaxStopsPerGradient = 256;
 // Gradients reached through href from the one a paint names; also ends cycles.
 inline constexpr int kMaxGradientLinks = 16;
+// Length of a gradient id. Longer ids name nothing: no gradient takes one,
+// and a url() or href with one is ignored, which keeps the paints that every
+// element inherits small to copy.
+inline constexpr std::size_t kMaxIdLength = 256;
 // Attributes of one element; the ones after these are ignored.
 inline constexpr std::size_t kMaxAttributes = 256;
 // Largest magnitude of a number in the text and of a coordinate, width or
