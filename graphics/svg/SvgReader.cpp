@@ -116,6 +116,7 @@ class Reader {
   SvgGradientTable gradients_;
   std::vector<PendingPaint> pending_;
   std::size_t budget_ = kMaxPathCommands;
+  std::size_t stopBudget_ = kMaxPaintStops;
   double viewportWidth_ = 0.0, viewportHeight_ = 0.0;
 };
 
@@ -242,7 +243,18 @@ void Reader::ResolvePending() {
   for (const PendingPaint& p : pending_) {
     SvgShape& shape = image_.shapes[p.shape];
     SvgPaint& paint = p.stroke ? shape.stroke : shape.fill;
-    if (gradients_.Resolve(p.spec.url, p.bounds, p.transform, viewportWidth_, viewportHeight_, paint)) continue;
+    if (gradients_.Resolve(p.spec.url, p.bounds, p.transform, viewportWidth_, viewportHeight_, paint)) {
+      if (paint.stops.size() <= stopBudget_) {
+        stopBudget_ -= paint.stops.size();
+      } else {
+        SvgPaint solid;
+        solid.kind = SvgPaint::Kind::Colour;
+        solid.colour = paint.stops.back().colour;
+        solid.opacity = paint.opacity;
+        paint = solid;
+      }
+      continue;
+    }
     switch (p.spec.fallback) {
       case SvgPaintSpec::Kind::Colour:
         paint.kind = SvgPaint::Kind::Colour;

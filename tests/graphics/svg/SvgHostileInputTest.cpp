@@ -131,6 +131,24 @@ TEST(SvgHostileInput, GradientTablesAreBounded) {
   EXPECT_EQ(image.shapes[1].fill.stops.size(), kMaxStopsPerGradient);
 }
 
+TEST(SvgHostileInput, StopsCopiedIntoPaintsAreBounded) {
+  std::string text = "<svg><linearGradient id='g'>";
+  for (std::size_t i = 0; i < kMaxStopsPerGradient; ++i) text += "<stop offset='1' stop-color='red'/>";
+  text += "<stop offset='1' stop-color='blue'/></linearGradient>";
+  const std::size_t full = kMaxPaintStops / kMaxStopsPerGradient;
+  for (std::size_t i = 0; i < full + 10; ++i) text += "<path d='M0 0H1V1Z' fill='url(#g)'/>";
+  text += "</svg>";
+  const SvgImage image = Read(text);
+  ASSERT_EQ(image.shapes.size(), full + 10);
+  std::size_t stops = 0;
+  for (const SvgShape& s : image.shapes) stops += s.fill.stops.size();
+  EXPECT_EQ(stops, kMaxPaintStops);
+  EXPECT_EQ(image.shapes[full - 1].fill.kind, SvgPaint::Kind::LinearGradient);
+  // Past the bound: the last stop's colour (the 257th stop was dropped, so red).
+  EXPECT_EQ(image.shapes[full].fill.kind, SvgPaint::Kind::Colour);
+  EXPECT_EQ(image.shapes[full].fill.colour, (IArgb{255, 255, 0, 0}));
+}
+
 TEST(SvgHostileInput, GarbageAndOddBytes) {
   std::string bytes;
   for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 7919) & 0xFF);
