@@ -91,6 +91,17 @@ TEST(SvgStyle, InheritedThroughGroupsAndOpacityMultiplies) {
   EXPECT_EQ(b.join, SvgShape::LineJoin::Miter);
 }
 
+TEST(SvgStyle, TheRootsPropertiesAreInheritedToo) {
+  const SvgImage image = Read("<svg width='10' height='10' fill='navy' style='stroke: red; opacity: 0.5' "
+                              "transform='scale(3)'><path d='M0 0H1V1Z'/></svg>");
+  ASSERT_EQ(image.shapes.size(), 1u);
+  EXPECT_EQ(image.shapes[0].fill.colour, (IArgb{255, 0, 0, 128}));
+  EXPECT_EQ(image.shapes[0].stroke.colour, (IArgb{255, 255, 0, 0}));
+  EXPECT_EQ(image.shapes[0].fill.opacity, 0.5f);
+  // The root's coordinates are the view box's: a transform on it is not applied.
+  EXPECT_EQ(image.shapes[0].path[1], L(1, 0));
+}
+
 TEST(SvgStyle, CurrentColorTakesTheInheritedColorProperty) {
   const SvgImage image = Read(Doc("<g color='blue'><path d='M0 0H1V1Z' fill='currentColor'/>"
                                   "<g style='color:#0f0'><path d='M0 0H1V1Z' stroke='currentcolor' fill='none'/></g></g>"
