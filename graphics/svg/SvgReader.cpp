@@ -39,7 +39,7 @@ struct Frame {
 struct PendingPaint {
   std::size_t shape = 0;
   bool stroke = false;
-  SvgPaintSpec spec;
+  SvgPaintValue written;
   IArgb currentColour;
   SvgBounds bounds;
   SvgMatrix transform;
@@ -107,7 +107,7 @@ class Reader {
   bool ReadRoot(const std::vector<XmlAttribute>& attributes);
   Frame OpenElement(std::string_view name, const std::vector<XmlAttribute>& attributes, const Frame& parent);
   void AddShape(std::string_view element, const std::vector<XmlAttribute>& attributes, const Frame& frame);
-  SvgPaint MakePaint(const SvgPaintSpec& spec, double opacity, const Frame& frame, bool stroke,
+  SvgPaint MakePaint(const SvgPaintValue& written, double opacity, const Frame& frame, bool stroke,
                      const SvgBounds& bounds);
   void ResolvePending();
   double Diagonal() const { return std::sqrt((viewportWidth_ * viewportWidth_ + viewportHeight_ * viewportHeight_) / 2.0); }
@@ -190,23 +190,23 @@ Frame Reader::OpenElement(std::string_view name, const std::vector<XmlAttribute>
   return f;
 }
 
-SvgPaint Reader::MakePaint(const SvgPaintSpec& spec, double opacity, const Frame& frame, bool stroke,
+SvgPaint Reader::MakePaint(const SvgPaintValue& written, double opacity, const Frame& frame, bool stroke,
                            const SvgBounds& bounds) {
   SvgPaint p;
   p.opacity = static_cast<float>(std::clamp(opacity, 0.0, 1.0));
-  switch (spec.kind) {
-    case SvgPaintSpec::Kind::None:
+  switch (written.kind) {
+    case SvgPaintValue::Kind::None:
       break;
-    case SvgPaintSpec::Kind::Colour:
+    case SvgPaintValue::Kind::Colour:
       p.kind = SvgPaint::Kind::Colour;
-      p.colour = spec.colour;
+      p.colour = written.colour;
       break;
-    case SvgPaintSpec::Kind::CurrentColour:
+    case SvgPaintValue::Kind::CurrentColour:
       p.kind = SvgPaint::Kind::Colour;
       p.colour = frame.style.colour;
       break;
-    case SvgPaintSpec::Kind::Url:
-      pending_.push_back({image_.shapes.size(), stroke, spec, frame.style.colour, bounds, frame.transform});
+    case SvgPaintValue::Kind::Url:
+      pending_.push_back({image_.shapes.size(), stroke, written, frame.style.colour, bounds, frame.transform});
       break;
   }
   return p;
@@ -243,7 +243,7 @@ void Reader::ResolvePending() {
   for (const PendingPaint& p : pending_) {
     SvgShape& shape = image_.shapes[p.shape];
     SvgPaint& paint = p.stroke ? shape.stroke : shape.fill;
-    if (gradients_.Resolve(p.spec.url, p.bounds, p.transform, viewportWidth_, viewportHeight_, paint)) {
+    if (gradients_.Resolve(p.written.url, p.bounds, p.transform, viewportWidth_, viewportHeight_, paint)) {
       if (paint.stops.size() <= stopBudget_) {
         stopBudget_ -= paint.stops.size();
       } else {
@@ -255,12 +255,12 @@ void Reader::ResolvePending() {
       }
       continue;
     }
-    switch (p.spec.fallback) {
-      case SvgPaintSpec::Kind::Colour:
+    switch (p.written.fallback) {
+      case SvgPaintValue::Kind::Colour:
         paint.kind = SvgPaint::Kind::Colour;
-        paint.colour = p.spec.fallbackColour;
+        paint.colour = p.written.fallbackColour;
         break;
-      case SvgPaintSpec::Kind::CurrentColour:
+      case SvgPaintValue::Kind::CurrentColour:
         paint.kind = SvgPaint::Kind::Colour;
         paint.colour = p.currentColour;
         break;

@@ -10,13 +10,13 @@ namespace fx::igraphics::svg {
 namespace {
 
 // A colour or the keyword currentColor.
-bool ParseColourOrCurrent(std::string_view text, SvgPaintSpec::Kind& kind, IArgb& colour) {
+bool ParseColourOrCurrent(std::string_view text, SvgPaintValue::Kind& kind, IArgb& colour) {
   if (EqualsIgnoringCase(text, "currentColor")) {
-    kind = SvgPaintSpec::Kind::CurrentColour;
+    kind = SvgPaintValue::Kind::CurrentColour;
     return true;
   }
   if (!ParseColour(text, colour)) return false;
-  kind = SvgPaintSpec::Kind::Colour;
+  kind = SvgPaintValue::Kind::Colour;
   return true;
 }
 
@@ -36,9 +36,9 @@ bool ParseUnitInterval(std::string_view text, double& out) {
 
 }  // namespace
 
-bool ParsePaint(std::string_view text, SvgPaintSpec& out) {
+bool ParsePaint(std::string_view text, SvgPaintValue& out) {
   text = TrimSpace(text);
-  SvgPaintSpec p;
+  SvgPaintValue p;
   if (text.starts_with("url(")) {
     const std::size_t close = text.find(')');
     if (close == std::string_view::npos) return false;
@@ -46,7 +46,7 @@ bool ParsePaint(std::string_view text, SvgPaintSpec& out) {
     if (ref.size() >= 2 && (ref.front() == '"' || ref.front() == '\'') && ref.back() == ref.front())
       ref = ref.substr(1, ref.size() - 2);
     if (ref.size() < 2 || ref[0] != '#' || ref.size() - 1 > kMaxIdLength) return false;
-    p.kind = SvgPaintSpec::Kind::Url;
+    p.kind = SvgPaintValue::Kind::Url;
     p.url = std::string(ref.substr(1));
     const std::string_view fallback = TrimSpace(text.substr(close + 1));
     if (!fallback.empty() && fallback != "none" &&
@@ -112,10 +112,10 @@ void SvgStyle::Apply(std::string_view name, std::string_view value, double perce
     if (value == "visible") visible = true;
     if (value == "hidden" || value == "collapse") visible = false;
   } else if (name == "stop-color") {
-    SvgPaintSpec::Kind kind = SvgPaintSpec::Kind::Colour;
+    SvgPaintValue::Kind kind = SvgPaintValue::Kind::Colour;
     IArgb c;
     if (ParseColourOrCurrent(value, kind, c)) {
-      stopColourIsCurrent = kind == SvgPaintSpec::Kind::CurrentColour;
+      stopColourIsCurrent = kind == SvgPaintValue::Kind::CurrentColour;
       stopColour = c;
     }
   } else if (name == "stop-opacity") {

@@ -15,7 +15,7 @@
 namespace fx::igraphics::svg {
 
 // A fill or stroke as written, before currentColor and url() are resolved.
-struct SvgPaintSpec {
+struct SvgPaintValue {
   enum class Kind { None, Colour, CurrentColour, Url };
   Kind kind = Kind::None;
   IArgb colour;
@@ -27,12 +27,12 @@ struct SvgPaintSpec {
 
 // False (out unchanged) for text that is no paint, and for a url() whose id
 // is longer than kMaxIdLength.
-bool ParsePaint(std::string_view text, SvgPaintSpec& out);
+bool ParsePaint(std::string_view text, SvgPaintValue& out);
 
 struct SvgStyle {
   // Inherited.
-  SvgPaintSpec fill{SvgPaintSpec::Kind::Colour, {}, {}, SvgPaintSpec::Kind::None, {}};
-  SvgPaintSpec stroke;
+  SvgPaintValue fill{SvgPaintValue::Kind::Colour, {}, {}, SvgPaintValue::Kind::None, {}};
+  SvgPaintValue stroke;
   IArgb colour;  // the color property, which currentColor names
   double fillOpacity = 1.0, strokeOpacity = 1.0;
   double strokeWidth = 1.0;  // user units
