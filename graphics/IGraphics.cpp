@@ -7,14 +7,49 @@
 #include "core/TextBuffer.h"
 #include "core/Trace.h"
 #include "graphics/ResourceCaches.h"
+#include "graphics/SvgDocument.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ITextEntryControl.h"
+#include "graphics/svg/SvgDrawing.h"
 
 namespace fx::igraphics {
 namespace {
 
 bool PositiveFinite(float v) { return std::isfinite(v) && v > 0.0f; }
+
+// One shape of a document: its subpaths (each with the winding that gives
+// its fill rule), filled and kept for the stroke when it has one.
+void DrawSvgShape(IGraphics& g, const svg::SvgShape& shape, const IBlendMode* blend) {
+  IPattern fill, stroke;
+  const bool fills = svg::PatternForPaint(shape.fill, fill);
+  const bool strokes = PositiveFinite(shape.strokeWidth) && svg::PatternForPaint(shape.stroke, stroke);
+  if (!fills && !strokes) return;
+  const std::vector<svg::SvgPath> subpaths = svg::SplitSubpaths(shape.path);
+  if (subpaths.empty()) return;
+  const std::vector<bool> holes = fills ? svg::HoleSubpaths(subpaths, shape.fillRule) : std::vector<bool>();
+  g.PathReset();
+  for (std::size_t i = 0; i < subpaths.size(); ++i) {
+    for (const svg::SvgPathCommand& c : subpaths[i]) {
+      switch (c.kind) {
+        case svg::SvgPathCommand::Kind::Move:
+          g.PathMove(c.x3, c.y3);
+          if (fills) g.PathWinding(holes[i] ? 1 : 0);
+          break;
+        case svg::SvgPathCommand::Kind::Line: g.PathAddLine(c.x3, c.y3); break;
+        case svg::SvgPathCommand::Kind::Cubic: g.PathAddCubic(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3); break;
+        case svg::SvgPathCommand::Kind::Close: g.PathCloseShape(); break;
+      }
+    }
+  }
+  if (fills) {
+    IFillOptions options;
+    options.fillRule = shape.fillRule == svg::SvgShape::FillRule::EvenOdd ? 1 : 0;
+    options.preserve = strokes;
+    g.PathFillWith(fill, options, blend);
+  }
+  if (strokes) g.PathStrokeWith(stroke, shape.strokeWidth, svg::StrokeOptionsFor(shape), blend);
+}
 
 }  // namespace
 
@@ -326,6 +361,28 @@ void IGraphics::DrawBitmapRotated(const IBitmapStrip& strip, float cx, float cy,
   PathTransform(transform_);
   DrawBitmapRegion(strip, IBounds{-w / 2.0f, -h / 2.0f, w / 2.0f, h / 2.0f}, 0, 0, blend);
   PopTransform();
+}
+
+void IGraphics::DrawSvg(const ISvg& svg, const IBounds& dest, const IBlendMode* blend) {
+  if (!svg.IsValid()) return;
+  const svg::SvgImage& image = svg.document->GetImage();
+  IMatrix toDest;
+  if (!svg::ViewBoxTransform(image, dest, toDest)) return;
+  // The document's viewport is dest: what a sliced box or a shape outside
+  // the view box puts beyond it is cut off. The clip is in layout units and
+  // replaces the current one, so it is narrowed to that and put back after.
+  const IBounds previousClip = currentClip_;
+  IBounds clip = svg::TransformedBounds(transform_, dest);
+  if (!previousClip.AllZero()) clip = clip.Intersect(previousClip);
+  if (clip.Empty()) return;
+  ClipToArea(clip);
+  PushTransform();
+  transform_.Transform(toDest);
+  PathTransform(transform_);
+  for (const svg::SvgShape& shape : image.shapes) DrawSvgShape(*this, shape, blend);
+  PathReset();
+  PopTransform();
+  ClipToArea(previousClip);
 }
 
 void IGraphics::FillRectangle(const IArgb& colour, const IBounds& bounds, const IBlendMode* blend) {

@@ -1,25 +1,24 @@
 #pragma once
-// An SVG document as the SVG cache holds it: its name and its source bytes.
-// Parsing it into paths is the drawing side's business; the cache only
-// guarantees each document is read once and shared.
+// An SVG document as the SVG cache holds it: its name and the document read
+// from its bytes once, at load. The cache only ever holds documents that
+// were read; one that could not be read is not kept (see IGraphics::LoadSvg).
 
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "graphics/svg/SvgImage.h"
 
 namespace fx::igraphics {
 
 class SvgDocument {
  public:
-  SvgDocument(std::string name, std::vector<std::uint8_t> source)
-      : name_(std::move(name)), source_(std::move(source)) {}
+  SvgDocument(std::string name, svg::SvgImage image) : name_(std::move(name)), image_(std::move(image)) {}
 
   const std::string& GetName() const { return name_; }
-  const std::vector<std::uint8_t>& GetSource() const { return source_; }
+  const svg::SvgImage& GetImage() const { return image_; }
 
  private:
   std::string name_;
-  std::vector<std::uint8_t> source_;
+  svg::SvgImage image_;
 };
 
 }  // namespace fx::igraphics
