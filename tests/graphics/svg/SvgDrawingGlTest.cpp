@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <string>
 
 #include "DrawingTestSupport.h"
 #include "graphics/SvgDocument.h"
@@ -299,6 +300,79 @@ TEST_F(SvgDrawingGl, WhatIsDrawnAfterwardsIsNeitherScaledNorClipped) {
   EXPECT_EQ(Pixel(page, 55, 55).b, 255) << "outside the document's clip";
   EXPECT_EQ(Pixel(page, 59, 59).b, 255);
   EXPECT_EQ(Pixel(page, 60, 60).a, 0) << "not scaled by the document's mapping";
+}
+
+// ---------------------------------------------------------------- from SVG text
+
+class SvgTextGl : public SvgDrawingGl {
+ protected:
+  // The document read through LoadSvg from the store, drawn over the page.
+  PageImage DrawText(const std::string& name, const std::string& text, const IBlendMode* blend = nullptr) {
+    store_.Add(name, std::vector<std::uint8_t>(text.begin(), text.end()));
+    const ISvg svg = g_->LoadSvg(name.c_str());
+    EXPECT_TRUE(svg.IsValid()) << name;
+    g_->BeginFrame();
+    g_->ClipToArea(IBounds{});
+    const IBlendMode destinationIn{5, 1.0f};
+    g_->FillRectangle(IArgb{0, 0, 0, 0}, IBounds(0, 0, 100, 100), &destinationIn);
+    g_->DrawSvg(svg, IBounds(0, 0, 100, 100), blend);
+    g_->EndFrame();
+    return g_->ReadPage();
+  }
+};
+
+const std::string kOpen = "<svg xmlns='http://www.w3.org/2000/svg' ";
+
+TEST_F(SvgTextGl, AViewBoxScalesElementsAndTheirStrokes) {
+  const PageImage page = DrawText("boxed.svg", kOpen + "viewBox='0 0 10 10'>"
+                                  "<rect x='2' y='3' width='4' height='5' fill='#00ff00'/>"
+                                  "<line x1='1' y1='9.5' x2='9' y2='9.5' stroke='blue' stroke-width='0.6'/></svg>");
+  EXPECT_EQ(Pixel(page, 20, 30).g, 255);
+  EXPECT_EQ(Pixel(page, 59, 79).g, 255);
+  EXPECT_EQ(Pixel(page, 19, 50).a, 0);
+  EXPECT_EQ(Pixel(page, 60, 50).a, 0);
+  EXPECT_EQ(Pixel(page, 40, 29).a, 0);
+  EXPECT_EQ(Pixel(page, 40, 80).a, 0);
+  for (int y = 92; y < 98; ++y) EXPECT_EQ(Pixel(page, 50, y).b, 255) << y;
+  EXPECT_EQ(Pixel(page, 50, 91).a, 0);
+  EXPECT_EQ(Pixel(page, 50, 98).a, 0);
+}
+
+TEST_F(SvgTextGl, ABoundingBoxGradientSpansItsShape) {
+  const PageImage page = DrawText(
+      "gradient.svg", kOpen + "width='100' height='100'><defs><linearGradient id='g'>"
+                              "<stop offset='0' stop-color='red'/><stop offset='1' stop-color='blue'/>"
+                              "</linearGradient></defs><rect x='10' y='40' width='80' height='20' fill='url(#g)'/></svg>");
+  EXPECT_GT(Pixel(page, 10, 50).r, 245);
+  EXPECT_GT(Pixel(page, 89, 50).b, 245);
+  EXPECT_NEAR(Pixel(page, 50, 50).r, 127, 6);
+  EXPECT_NEAR(Pixel(page, 50, 50).b, 127, 6);
+  EXPECT_NEAR(Pixel(page, 30, 50).r, 191, 6);
+  EXPECT_EQ(Pixel(page, 9, 50).a, 0);
+}
+
+TEST_F(SvgTextGl, EvenOddPathsGroupTransformsAndOpacityArriveAsWritten) {
+  const PageImage page = DrawText(
+      "mixed.svg", kOpen + "width='100' height='100'>"
+                           "<path fill-rule='evenodd' fill='red' d='M10 10h40v40h-40z M20 20h20v20h-20z'/>"
+                           "<g transform='translate(50 0) scale(2)'><circle cx='12.5' cy='12.5' r='10' fill='blue'/></g>"
+                           "<g opacity='0.5'><rect x='10' y='60' width='30' height='30' fill='green' "
+                           "fill-opacity='0.5'/></g></svg>");
+  EXPECT_EQ(Pixel(page, 15, 30).r, 255);
+  EXPECT_EQ(Pixel(page, 30, 30).a, 0) << "the even-odd hole";
+  EXPECT_EQ(Pixel(page, 75, 25).b, 255) << "the circle's centre, moved and scaled";
+  EXPECT_EQ(Pixel(page, 75, 4).a, 0) << "radius 20 after scaling";
+  EXPECT_EQ(Pixel(page, 75, 6).b, 255);
+  EXPECT_NEAR(Pixel(page, 25, 75).a, 64, 1) << "group and fill opacity multiply";
+}
+
+TEST_F(SvgTextGl, SliceFromTheDocumentFillsThePageFromItsTopLeft) {
+  const PageImage page = DrawText(
+      "slice.svg", kOpen + "viewBox='0 0 20 10' preserveAspectRatio='xMinYMin slice'>"
+                           "<rect width='10' height='10' fill='red'/><rect x='10' width='10' height='10' fill='blue'/></svg>");
+  EXPECT_EQ(Pixel(page, 50, 50).r, 255) << "the left half, ten times larger, covers the page";
+  EXPECT_EQ(Pixel(page, 99, 99).r, 255);
+  EXPECT_EQ(Covered(page), 100 * 100);
 }
 
 }  // namespace

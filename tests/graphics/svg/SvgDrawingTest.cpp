@@ -13,6 +13,7 @@
 #include "graphics/controls/IControl.h"
 #include "graphics/svg/SvgDrawing.h"
 #include "tests/graphics/FakeEditorDelegate.h"
+#include "tests/graphics/FakeResourceStore.h"
 #include "tests/graphics/RecordingGraphics.h"
 
 namespace {
@@ -526,6 +527,28 @@ TEST_F(DrawSvgCalls, EmptyHandlesDestinationsAndBoxesDrawNothing) {
   EXPECT_TRUE(Draw(image, IBounds(0, 0, 10, 10)).empty());
   image.viewBoxHeight = 10;
   EXPECT_FALSE(Draw(image, IBounds(0, 0, 10, 10)).empty()) << "the same document with a box draws";
+}
+
+TEST_F(DrawSvgCalls, ALoadedDocumentDrawsItsShapesInOrderWithTheDefaultBlackFill) {
+  testing_support::FakeResourceStore store;
+  store.Add("SVG", "icon.svg",
+            "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 10 20'>"
+            "<path d='M1 1 L9 1 L5 8 Z'/><rect x='1' y='10' width='8' height='8' fill='none' stroke='red'/></svg>");
+  graphics.SetResourceStore(&store);
+  const ISvg svg = graphics.LoadSvg("icon.svg");
+  ASSERT_TRUE(svg.IsValid());
+  graphics.ClearLog();
+  graphics.DrawSvg(svg, IBounds(0, 0, 40, 40), nullptr);
+  EXPECT_EQ(graphics.Calls("ClipToArea")[0], "ClipToArea(0,0,40,40)");
+  EXPECT_EQ(graphics.Calls("PathTransform")[0], "PathTransform(2,0,0,2,10,0)") << "10 x 20 centred in 40 x 40";
+  const std::vector<std::string> paints = {"PathFillWith(0,255,0,0,0,0,-1)", "PathStrokeWith(0,1)"};
+  std::vector<std::string> seen;
+  for (const std::string& c : graphics.log)
+    if (c.rfind("PathFillWith", 0) == 0 || c.rfind("PathStrokeWith", 0) == 0) seen.push_back(c);
+  EXPECT_EQ(seen, paints);
+  EXPECT_EQ(graphics.patterns[1], IPattern::Solid({255, 255, 0, 0}));
+  EXPECT_EQ(graphics.Calls("PathMove")[0], "PathMove(1,1)");
+  graphics.SetResourceStore(nullptr);
 }
 
 }  // namespace
