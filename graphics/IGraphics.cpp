@@ -18,23 +18,16 @@ namespace {
 
 bool PositiveFinite(float v) { return std::isfinite(v) && v > 0.0f; }
 
-// One shape of a document: its subpaths (each with the winding that gives
-// its fill rule), filled and kept for the stroke when it has one.
-void DrawSvgShape(IGraphics& g, const svg::SvgShape& shape, const IBlendMode* blend) {
-  IPattern fill, stroke;
-  const bool fills = svg::PatternForPaint(shape.fill, fill);
-  const bool strokes = PositiveFinite(shape.strokeWidth) && svg::PatternForPaint(shape.stroke, stroke);
-  if (!fills && !strokes) return;
-  const std::vector<svg::SvgPath> subpaths = svg::SplitSubpaths(shape.path);
-  if (subpaths.empty()) return;
-  const std::vector<bool> holes = fills ? svg::HoleSubpaths(subpaths, shape.fillRule) : std::vector<bool>();
+// One prepared shape of a document: its subpaths, each with the winding
+// that gives its fill rule, filled and then stroked.
+void DrawSvgShape(IGraphics& g, const svg::SvgDrawShape& shape, const IBlendMode* blend) {
   g.PathReset();
-  for (std::size_t i = 0; i < subpaths.size(); ++i) {
-    for (const svg::SvgPathCommand& c : subpaths[i]) {
+  for (std::size_t i = 0; i < shape.subpaths.size(); ++i) {
+    for (const svg::SvgPathCommand& c : shape.subpaths[i]) {
       switch (c.kind) {
         case svg::SvgPathCommand::Kind::Move:
           g.PathMove(c.x3, c.y3);
-          if (fills) g.PathWinding(holes[i] ? 1 : 0);
+          if (shape.fills) g.PathWinding(shape.holes[i] ? 1 : 0);
           break;
         case svg::SvgPathCommand::Kind::Line: g.PathAddLine(c.x3, c.y3); break;
         case svg::SvgPathCommand::Kind::Cubic: g.PathAddCubic(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3); break;
@@ -42,13 +35,8 @@ void DrawSvgShape(IGraphics& g, const svg::SvgShape& shape, const IBlendMode* bl
       }
     }
   }
-  if (fills) {
-    IFillOptions options;
-    options.fillRule = shape.fillRule == svg::SvgShape::FillRule::EvenOdd ? 1 : 0;
-    options.preserve = strokes;
-    g.PathFillWith(fill, options, blend);
-  }
-  if (strokes) g.PathStrokeWith(stroke, shape.strokeWidth, svg::StrokeOptionsFor(shape), blend);
+  if (shape.fills) g.PathFillWith(shape.fill, shape.fillOptions, blend);
+  if (shape.strokes) g.PathStrokeWith(shape.stroke, shape.strokeWidth, shape.strokeOptions, blend);
 }
 
 }  // namespace
@@ -379,7 +367,7 @@ void IGraphics::DrawSvg(const ISvg& svg, const IBounds& dest, const IBlendMode* 
   PushTransform();
   transform_.Transform(toDest);
   PathTransform(transform_);
-  for (const svg::SvgShape& shape : image.shapes) DrawSvgShape(*this, shape, blend);
+  for (const svg::SvgDrawShape& shape : svg.document->GetDrawShapes()) DrawSvgShape(*this, shape, blend);
   PathReset();
   PopTransform();
   ClipToArea(previousClip);

@@ -233,21 +233,70 @@ std::vector<bool> HoleSubpaths(const std::vector<SvgPath>& subpaths, SvgShape::F
   constexpr std::int32_t kSegments = 8;
   std::vector<std::vector<float>> outlines;
   outlines.reserve(subpaths.size());
-  for (const SvgPath& s : subpaths) outlines.push_back(FlattenSubpath(s, kSegments));
+  double points = 0.0;
+  for (const SvgPath& s : subpaths) {
+    outlines.push_back(FlattenSubpath(s, kSegments));
+    points += static_cast<double>(outlines.back().size() / 2);
+  }
+  // Nesting tests a point of every subpath against every other outline; a
+  // path where that would pass this many edges (thousands of subpaths) is
+  // filled by orientation instead, which is right when inner contours run
+  // against their outer ones, as in font outlines.
+  constexpr double kMaxNestingWork = 2e7;
+  const bool byNesting =
+      rule == SvgShape::FillRule::EvenOdd && static_cast<double>(outlines.size()) * points <= kMaxNestingWork;
   std::vector<bool> holes(subpaths.size(), false);
-  for (std::size_t i = 0; i < outlines.size(); ++i) {
-    if (rule != SvgShape::FillRule::EvenOdd) {
-      // The renderer keeps a contour whose orientation matches its winding.
-      holes[i] = !(SignedArea2(outlines[i]) > 0.0);
-      continue;
+  if (!byNesting) {
+    // The renderer keeps a contour whose orientation matches its winding.
+    for (std::size_t i = 0; i < outlines.size(); ++i) holes[i] = !(SignedArea2(outlines[i]) > 0.0);
+    return holes;
+  }
+  std::vector<IBounds> boxes;
+  boxes.reserve(outlines.size());
+  for (const std::vector<float>& o : outlines) {
+    IBounds b;
+    if (o.size() >= 6) {
+      b = {o[0], o[1], o[0], o[1]};
+      for (std::size_t k = 2; k < o.size(); k += 2)
+        b = {std::min(b.left, o[k]), std::min(b.top, o[k + 1]), std::max(b.right, o[k]), std::max(b.bottom, o[k + 1])};
     }
+    boxes.push_back(b);
+  }
+  for (std::size_t i = 0; i < outlines.size(); ++i) {
     if (outlines[i].empty()) continue;
+    const float x = outlines[i][0], y = outlines[i][1];
     std::int32_t depth = 0;
-    for (std::size_t j = 0; j < outlines.size(); ++j)
-      if (j != i && outlines[j].size() >= 6 && Inside(outlines[j], outlines[i][0], outlines[i][1])) ++depth;
+    for (std::size_t j = 0; j < outlines.size(); ++j) {
+      const IBounds& b = boxes[j];
+      if (j == i || outlines[j].size() < 6 || x < b.left || x > b.right || y < b.top || y > b.bottom) continue;
+      if (Inside(outlines[j], x, y)) ++depth;
+    }
     holes[i] = depth % 2 == 1;
   }
   return holes;
+}
+
+std::vector<SvgDrawShape> PrepareShapes(const SvgImage& image) {
+  std::vector<SvgDrawShape> out;
+  for (const SvgShape& shape : image.shapes) {
+    SvgDrawShape d;
+    d.fills = PatternForPaint(shape.fill, d.fill);
+    d.strokes = std::isfinite(shape.strokeWidth) && shape.strokeWidth > 0.0f && PatternForPaint(shape.stroke, d.stroke);
+    if (!d.fills && !d.strokes) continue;
+    d.subpaths = SplitSubpaths(shape.path);
+    if (d.subpaths.empty()) continue;
+    if (d.fills) {
+      d.holes = HoleSubpaths(d.subpaths, shape.fillRule);
+      d.fillOptions.fillRule = shape.fillRule == SvgShape::FillRule::EvenOdd ? 1 : 0;
+      d.fillOptions.preserve = d.strokes;
+    }
+    if (d.strokes) {
+      d.strokeWidth = shape.strokeWidth;
+      d.strokeOptions = StrokeOptionsFor(shape);
+    }
+    out.push_back(std::move(d));
+  }
+  return out;
 }
 
 }  // namespace fx::igraphics::svg

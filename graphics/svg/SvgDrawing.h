@@ -12,7 +12,9 @@
 //    each other without nesting (rings, letters, cut-outs, whatever the
 //    direction of the inner contour). Where two outlines merely overlap, or
 //    one crosses itself (a star drawn in one stroke), the overlap is filled
-//    as nonzero would fill it.
+//    as nonzero would fill it. A path of thousands of subpaths, where the
+//    nesting test would cost too much, is filled by orientation as for
+//    NonZero (right for font-like outlines, whose holes run backwards).
 //
 // Pure functions; any input (NaN, empty boxes, bad enums) gets a defined
 // answer. Platform neutral.
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "graphics/IBounds.h"
+#include "graphics/IFillOptions.h"
 #include "graphics/IMatrix.h"
 #include "graphics/IPattern.h"
 #include "graphics/IStrokeOptions.h"
@@ -57,6 +60,25 @@ std::vector<SvgPath> SplitSubpaths(const SvgPath& path);
 
 // Per subpath: true when it is drawn with the hole winding (see above).
 std::vector<bool> HoleSubpaths(const std::vector<SvgPath>& subpaths, SvgShape::FillRule rule);
+
+// A shape as the path operations draw it, worked out once per document:
+// its subpaths with their windings, then a fill (kept for the stroke when
+// there is one) and a stroke.
+struct SvgDrawShape {
+  std::vector<SvgPath> subpaths;
+  std::vector<bool> holes;  // per subpath; empty when not filled
+  bool fills = false;
+  bool strokes = false;
+  IPattern fill;
+  IFillOptions fillOptions;
+  IPattern stroke;
+  float strokeWidth = 0.0f;
+  IStrokeOptions strokeOptions;
+};
+
+// The document's shapes in painting order, leaving out those that paint
+// nothing (no fill and no stroke of positive width, or no subpath).
+std::vector<SvgDrawShape> PrepareShapes(const SvgImage& image);
 
 // The subpath's outline as a polygon: its points with each cubic replaced
 // by `segmentsPerCubic` chords.

@@ -366,6 +366,63 @@ TEST(SvgSubpaths, NonZeroKeepsEveryOrientationAndEvenOddAlternatesByNesting) {
   EXPECT_TRUE(HoleSubpaths({}, R::EvenOdd).empty());
 }
 
+TEST(SvgSubpaths, EvenOddOverThousandsOfSubpathsFallsBackToOrientation) {
+  // 3000 squares in a row and, inside the first, one running each way: past
+  // the nesting budget the same-direction inner square is not a hole.
+  std::vector<SvgPath> many;
+  for (int i = 0; i < 3000; ++i) many.push_back(Rect(i * 10.0f, 0, i * 10.0f + 8, 8));
+  many.push_back(Rect(2, 2, 6, 6));
+  many.push_back(Rect(3, 3, 5, 5, false));
+  const std::vector<bool> holes = HoleSubpaths(many, SvgShape::FillRule::EvenOdd);
+  ASSERT_EQ(holes.size(), many.size());
+  EXPECT_FALSE(holes[0]);
+  EXPECT_FALSE(holes[2999]);
+  EXPECT_FALSE(holes[3000]);
+  EXPECT_TRUE(holes[3001]);
+  // Under the budget the same nesting is counted.
+  const std::vector<bool> few = HoleSubpaths({many[0], many[3000], many[3001]}, SvgShape::FillRule::EvenOdd);
+  EXPECT_EQ(few, (std::vector<bool>{false, true, false}));
+}
+
+TEST(SvgPrepare, ShapesThatPaintNothingAreLeftOutAndTheRestCarryTheirDrawing) {
+  SvgImage image = Boxed(0, 0, 10, 10);
+  SvgShape ring;
+  ring.path = Rect(0, 0, 10, 10);
+  const SvgPath inner = Rect(2, 2, 8, 8);
+  ring.path.insert(ring.path.end(), inner.begin(), inner.end());
+  ring.fill = Colour({255, 9, 9, 9}, 0.5f);
+  ring.fillRule = SvgShape::FillRule::EvenOdd;
+  ring.stroke = Colour({255, 1, 1, 1});
+  ring.strokeWidth = 2;
+  ring.join = SvgShape::LineJoin::Round;
+  SvgShape invisible = ring;
+  invisible.fill = SvgPaint{};
+  invisible.strokeWidth = 0;
+  SvgShape pathless;
+  pathless.fill = Colour({255, 0, 0, 0});
+  pathless.path = {Close()};
+  SvgShape line;
+  line.path = {Move(0, 0), Line(5, 5)};
+  line.stroke = Colour({255, 2, 2, 2});
+  image.shapes = {invisible, ring, pathless, line};
+  const std::vector<SvgDrawShape> shapes = PrepareShapes(image);
+  ASSERT_EQ(shapes.size(), 2u);
+  const SvgDrawShape& r = shapes[0];
+  EXPECT_TRUE(r.fills && r.strokes);
+  EXPECT_EQ(r.subpaths.size(), 2u);
+  EXPECT_EQ(r.holes, (std::vector<bool>{false, true}));
+  EXPECT_EQ(r.fill, IPattern::Solid({128, 9, 9, 9}));
+  EXPECT_EQ(r.fillOptions, (IFillOptions{1, true}));
+  EXPECT_EQ(r.strokeWidth, 2.0f);
+  EXPECT_EQ(r.strokeOptions.join, 1);
+  const SvgDrawShape& l = shapes[1];
+  EXPECT_FALSE(l.fills);
+  EXPECT_TRUE(l.strokes);
+  EXPECT_TRUE(l.holes.empty());
+  EXPECT_EQ(l.strokeWidth, 1.0f);
+  EXPECT_TRUE(PrepareShapes(SvgImage{}).empty());
+}
+
 // ---------------------------------------------------------------- DrawSvg calls
 
 class DrawSvgCalls : public ::testing::Test {
