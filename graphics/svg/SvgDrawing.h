@@ -16,6 +16,16 @@
 //    nesting test would cost too much, is filled by orientation as for
 //    NonZero (right for font-like outlines, whose holes run backwards).
 //
+// Where drawing approximates:
+//  - A radial gradient becomes a circle about its mapped centre with its
+//    radius times sqrt(|det|) of its transform: exact for rotations and
+//    uniform scales, the circle of equal area for an ellipse or a skew. Its
+//    focus is not drawn (patterns have none).
+//  - The vector backend draws a gradient's first and last stops only.
+//  - A stroke has one width: under a stretched mapping (align none) it is
+//    scaled by the mean of the two scales.
+//  - Under a rotated outer transform the clip is dest's bounding box.
+//
 // Pure functions; any input (NaN, empty boxes, bad enums) gets a defined
 // answer. Platform neutral.
 
