@@ -2,7 +2,7 @@
 // An SVG document as the SVG cache holds it: its name, the document read
 // from its bytes once, at load, and its shapes prepared for drawing (split
 // into subpaths, windings and patterns worked out) so that drawing only
-// issues path operations. The cache only ever holds documents that were
+// calls path operations. The cache only ever holds documents that were
 // read; one that could not be read is not kept (see IGraphics::LoadSvg).
 
 #include <string>

@@ -1,6 +1,6 @@
 // Drawing parsed documents without GL: the view box mapping for every
 // alignment, paints turned into patterns, subpaths and their windings, and
-// the path operations DrawSvg issues on the recording backend.
+// the path operations DrawSvg calls on the recording backend.
 
 #include <gtest/gtest.h>
 
@@ -493,7 +493,7 @@ TEST_F(DrawSvgCalls, EvenOddHolesCubicsAndGradientsInDocumentUnitsReachTheBacken
   EXPECT_FALSE(graphics.fillOptions[0].preserve);
 }
 
-TEST_F(DrawSvgCalls, StrokeOnlyShapesSetNoWindingAndUnpaintedShapesIssueNoPath) {
+TEST_F(DrawSvgCalls, StrokeOnlyShapesSetNoWindingAndUnpaintedShapesMakeNoPath) {
   SvgImage image = Boxed(0, 0, 10, 10);
   SvgShape line;
   line.path = {Move(1, 1), Line(9, 9)};
