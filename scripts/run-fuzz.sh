@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the chunk-reading fuzz target (clang, libFuzzer, AddressSanitizer)
-# and runs it for a bounded time: run-fuzz.sh [SECONDS] [extra libFuzzer args]
+# Builds the chunk-reading and SVG-reading fuzz targets (clang, libFuzzer,
+# AddressSanitizer) and runs them for a bounded time: run-fuzz.sh [SECONDS] [extra libFuzzer args]
 # Exits non-zero when the fuzzer finds a crash or a broken invariant; the
 # reproducer is left in the build directory's fuzz-artifacts/.
 set -euo pipefail
@@ -18,7 +18,10 @@ else
     "-DCMAKE_C_FLAGS=-fsanitize=fuzzer-no-link,address -fno-omit-frame-pointer" \
     "-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address" >/dev/null
 fi
-cmake --build "$build" --target core_chunk_fuzz -j2
+cmake --build "$build" --target core_chunk_fuzz svg_read_fuzz -j2
+# The time is shared: half for the chunk readers, half for the SVG reader.
+svg_seconds=$((seconds / 2))
+seconds=$((seconds - svg_seconds))
 
 corpus="$build/fuzz-corpus"
 artifacts="$build/fuzz-artifacts"
@@ -44,3 +47,10 @@ PY
 fi
 "$build/tests/core/fuzz/core_chunk_fuzz" "$corpus" -max_total_time="$seconds" -max_len=4096 \
   -artifact_prefix="$artifacts/" -print_final_stats=1 "$@"
+svg_corpus="$build/svg-fuzz-corpus"
+mkdir -p "$svg_corpus"
+for seed in "$root"/tests/graphics/svg/corpus/*.svg; do
+  [ -e "$svg_corpus/$(basename "$seed")" ] || cp "$seed" "$svg_corpus/"
+done
+"$build/tests/graphics/svg/fuzz/svg_read_fuzz" "$svg_corpus" -max_total_time="$svg_seconds" -max_len=16384 \
+  -dict="$root/tests/graphics/svg/fuzz/svg.dict" -artifact_prefix="$artifacts/svg-" -print_final_stats=1 "$@"

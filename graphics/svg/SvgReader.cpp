@@ -133,8 +133,8 @@ bool Reader::ReadRoot(const std::vector<XmlAttribute>& attributes) {
   };
   image_.width = size("width", image_.viewBoxWidth);
   image_.height = size("height", image_.viewBoxHeight);
-  viewportWidth_ = image_.hasViewBox ? image_.viewBoxWidth : image_.width;
-  viewportHeight_ = image_.hasViewBox ? image_.viewBoxHeight : image_.height;
+  viewportWidth_ = static_cast<double>(image_.hasViewBox ? image_.viewBoxWidth : image_.width);
+  viewportHeight_ = static_cast<double>(image_.hasViewBox ? image_.viewBoxHeight : image_.height);
   return true;
 }
 

@@ -1,6 +1,8 @@
 // The root's size, view box and aspect ratio, the basic shapes, and what
 // the reader skips or refuses.
 
+#include <cstdio>
+
 #include "SvgTestSupport.h"
 
 namespace svg_test {
@@ -189,6 +191,43 @@ TEST(SvgDocument, WhatIsNotAnSvgDocument) {
   SvgImage image;
   EXPECT_FALSE(ReadSvg("<svg>", image, nullptr));
   EXPECT_TRUE(ReadSvg("<svg/>", image, nullptr));
+}
+
+}  // namespace
+}  // namespace svg_test
+
+namespace svg_test {
+namespace {
+
+std::string FileText(const std::string& name) {
+  std::string text;
+  if (FILE* f = std::fopen((std::string(OMBRISK_SVG_CORPUS_DIR) + "/" + name).c_str(), "rb")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) text.append(buffer, n);
+    std::fclose(f);
+  }
+  return text;
+}
+
+// The fuzzer's seeds are documents the reader takes in full.
+TEST(SvgDocument, ReadsTheFuzzSeeds) {
+  const std::pair<const char*, std::size_t> seeds[] = {
+      {"shapes.svg", 6}, {"paths.svg", 4}, {"gradients.svg", 2}, {"markup.svg", 2}};
+  for (const auto& [name, shapes] : seeds) {
+    const std::string text = FileText(name);
+    ASSERT_FALSE(text.empty()) << name;
+    const SvgImage image = Read(text);
+    EXPECT_EQ(image.shapes.size(), shapes) << name;
+  }
+  const SvgImage g = Read(FileText("gradients.svg"));
+  ASSERT_EQ(g.shapes.size(), 2u);
+  EXPECT_EQ(g.shapes[0].fill.kind, SvgPaint::Kind::LinearGradient);
+  EXPECT_EQ(g.shapes[0].fill.stops.size(), 3u);
+  EXPECT_EQ(g.shapes[1].fill.kind, SvgPaint::Kind::RadialGradient);
+  EXPECT_EQ(g.shapes[1].stroke.kind, SvgPaint::Kind::LinearGradient);
+  const SvgImage m = Read(FileText("markup.svg"));
+  EXPECT_EQ(m.width, 20.0f);  // 100% falls back to the view box
+  EXPECT_EQ(m.shapes[0].fill.colour, (IArgb{255, 0, 255, 0}));
 }
 
 }  // namespace
