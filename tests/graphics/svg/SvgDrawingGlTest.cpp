@@ -98,12 +98,12 @@ class SvgDrawingGl : public testing::Test {
   // One frame on an emptied page: draws `image` into dest, then `after`.
   template <class F>
   PageImage Draw(const SvgImage& image, const IBounds& dest, const IBlendMode* blend, F after) {
-    const SvgDocument document("test.svg", image);
+    SvgDocument document("test.svg", image);
     g_->BeginFrame();
     g_->ClipToArea(IBounds{});
     const IBlendMode destinationIn{5, 1.0f};
     g_->FillRectangle(IArgb{0, 0, 0, 0}, IBounds(0, 0, 100, 100), &destinationIn);
-    g_->DrawSvg(ISvg{const_cast<SvgDocument*>(&document)}, dest, blend);
+    g_->DrawSvg(ISvg{&document}, dest, blend);
     after(*g_);
     g_->EndFrame();
     return g_->ReadPage();
