@@ -247,8 +247,21 @@ std::vector<bool> HoleSubpaths(const std::vector<SvgPath>& subpaths, SvgShape::F
       rule == SvgShape::FillRule::EvenOdd && static_cast<double>(outlines.size()) * points <= kMaxNestingWork;
   std::vector<bool> holes(subpaths.size(), false);
   if (!byNesting) {
-    // The renderer keeps a contour whose orientation matches its winding.
-    for (std::size_t i = 0; i < outlines.size(); ++i) holes[i] = !(SignedArea2(outlines[i]) > 0.0);
+    // The renderer keeps a contour whose orientation matches its winding, so
+    // these windings keep every relative orientation and the fill is exact.
+    // All are turned together so that the largest outline is solid: the
+    // renderer puts a contour's anti-aliased edge on its outer side for
+    // solid windings and its inner side for holes, and an outline wound as
+    // a hole but filled would come out half a pixel too fat.
+    std::vector<double> areas;
+    areas.reserve(outlines.size());
+    double largest = 0.0;
+    for (const std::vector<float>& o : outlines) {
+      areas.push_back(SignedArea2(o));
+      if (std::fabs(areas.back()) > std::fabs(largest)) largest = areas.back();
+    }
+    const double sign = largest < 0.0 ? -1.0 : 1.0;
+    for (std::size_t i = 0; i < outlines.size(); ++i) holes[i] = !(sign * areas[i] > 0.0);
     return holes;
   }
   std::vector<IBounds> boxes;

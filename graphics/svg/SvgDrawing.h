@@ -6,7 +6,11 @@
 // The renderer fills with the nonzero rule after turning every contour to
 // the orientation its winding asks for (solid one way, hole the other).
 // HoleSubpaths chooses those windings:
-//  - NonZero: each subpath keeps its own orientation, so the fill is exact.
+//  - NonZero: each subpath keeps its orientation relative to the others
+//    (all are turned so that the largest is solid), so the fill is exact.
+//    Anti-aliased edges are right where filled outlines run the largest's
+//    way round and holes the other; an outline filled against that (two
+//    separate outlines drawn in opposite directions) is half a pixel fatter.
 //  - EvenOdd: a subpath nested inside an odd number of others is a hole.
 //    That is exact for outlines that neither cross themselves nor overlap
 //    each other without nesting (rings, letters, cut-outs, whatever the

@@ -259,15 +259,29 @@ TEST_F(SvgDrawingGl, FillRulesCutHolesByDirectionOrByNesting) {
   using R = SvgShape::FillRule;
   const PageImage nonZeroSame = Draw(Boxed(100, 100, {Filled(same, Colour(kRed), R::NonZero)}), IBounds(0, 0, 100, 100));
   EXPECT_EQ(Pixel(nonZeroSame, 50, 50).a, 255) << "same direction: nonzero fills the middle";
-  const PageImage nonZeroOpposite =
-      Draw(Boxed(100, 100, {Filled(opposite, Colour(kRed), R::NonZero)}), IBounds(0, 0, 100, 100));
-  EXPECT_EQ(Pixel(nonZeroOpposite, 50, 50).a, 0);
-  EXPECT_EQ(Pixel(nonZeroOpposite, 20, 50).a, 255);
+  const SvgPath backwards = Join(Rect(10, 10, 90, 90, false), Rect(30, 30, 70, 70));
+  for (const SvgPath& path : {opposite, backwards}) {
+    const PageImage nonZeroOpposite =
+        Draw(Boxed(100, 100, {Filled(path, Colour(kRed), R::NonZero)}), IBounds(0, 0, 100, 100));
+    EXPECT_EQ(Pixel(nonZeroOpposite, 50, 50).a, 0);
+    EXPECT_EQ(Pixel(nonZeroOpposite, 20, 50).a, 255);
+    EXPECT_EQ(Covered(nonZeroOpposite), 80 * 80 - 40 * 40);
+  }
   for (const SvgPath& path : {same, opposite}) {
     const PageImage evenOdd = Draw(Boxed(100, 100, {Filled(path, Colour(kRed), R::EvenOdd)}), IBounds(0, 0, 100, 100));
     EXPECT_EQ(Pixel(evenOdd, 50, 50).a, 0);
     EXPECT_EQ(Pixel(evenOdd, 20, 50).a, 255);
     EXPECT_EQ(Covered(evenOdd), 80 * 80 - 40 * 40);
+  }
+  // A lone outline drawn anticlockwise fills under either rule, convex or not.
+  const SvgPath anticlockwiseL = {Move(10, 10), Line(10, 90), Line(90, 90), Line(90, 70), Line(30, 70), Line(30, 10),
+                                  Close()};
+  for (R rule : {R::NonZero, R::EvenOdd}) {
+    const PageImage lone = Draw(Boxed(100, 100, {Filled(anticlockwiseL, Colour(kRed), rule)}), IBounds(0, 0, 100, 100));
+    EXPECT_EQ(Pixel(lone, 20, 50).a, 255);
+    EXPECT_EQ(Pixel(lone, 80, 80).a, 255);
+    EXPECT_EQ(Pixel(lone, 60, 40).a, 0);
+    EXPECT_EQ(Covered(lone), 20 * 80 + 60 * 20) << "not fattened by edges on the wrong side";
   }
   // Three levels, innermost listed first: the middle ring is the hole.
   const SvgPath nested = Join(Join(Rect(45, 45, 55, 55), Rect(30, 30, 70, 70)), Rect(10, 10, 90, 90));

@@ -353,8 +353,14 @@ TEST(SvgSubpaths, NonZeroKeepsEveryOrientationAndEvenOddAlternatesByNesting) {
   using R = SvgShape::FillRule;
   EXPECT_EQ(HoleSubpaths(opposite, R::NonZero), (std::vector<bool>{false, true}));
   EXPECT_EQ(HoleSubpaths(same, R::NonZero), (std::vector<bool>{false, false})) << "nonzero fills the middle";
-  EXPECT_EQ(HoleSubpaths({Rect(0, 0, 30, 30, false)}, R::NonZero), (std::vector<bool>{true}))
-      << "a lone anticlockwise outline still fills: nonzero counts -1";
+  EXPECT_EQ(HoleSubpaths({Rect(0, 0, 30, 30, false)}, R::NonZero), (std::vector<bool>{false}))
+      << "a lone anticlockwise outline is solid";
+  const std::vector<SvgPath> backwards = {Rect(0, 0, 30, 30, false), Rect(10, 10, 20, 20)};
+  EXPECT_EQ(HoleSubpaths(backwards, R::NonZero), (std::vector<bool>{false, true}))
+      << "turned together: the largest outline decides";
+  const std::vector<SvgPath> apart = {Rect(0, 0, 30, 30, false), Rect(40, 0, 50, 10), Rect(60, 0, 70, 10, false)};
+  EXPECT_EQ(HoleSubpaths(apart, R::NonZero), (std::vector<bool>{false, true, false}))
+      << "orientations relative to each other are kept";
   EXPECT_EQ(HoleSubpaths(same, R::EvenOdd), (std::vector<bool>{false, true}));
   EXPECT_EQ(HoleSubpaths(opposite, R::EvenOdd), (std::vector<bool>{false, true}));
   // Listed inside out, with a third level and a separate island.
