@@ -418,6 +418,7 @@ void IGraphicsVector::PathReset() {
   NoteCurrentPoint(0, 0);
   subpathX_ = subpathY_ = 0;
   windingSet_ = false;
+  subpathsMoved_ = 0;
 }
 
 void IGraphicsVector::PathCloseShape() {
@@ -443,6 +444,7 @@ void IGraphicsVector::PathMove(float x, float y) {
   NoteCurrentPoint(x, y);
   subpathX_ = x, subpathY_ = y;
   windingSet_ = false;
+  ++subpathsMoved_;
 }
 
 void IGraphicsVector::PathAddLine(float x, float y) {
@@ -513,9 +515,10 @@ void IGraphicsVector::PathFillWith(const IPattern& pattern, const IFillOptions& 
   // The renderer has no even-odd rule: it fills nonzero after turning each
   // subpath to its winding's orientation. Windings set with PathWinding are
   // kept (DrawSvg sets every subpath's); otherwise even-odd makes the last
-  // subpath a hole, which draws an outline with one inner contour, whatever
-  // the inner contour's direction.
-  if (options.fillRule == 1 && !windingSet_) renderer_->pathWinding(fx::vg::Winding::Hole);
+  // of several subpaths a hole, which draws an outline with one inner
+  // contour, whatever the inner contour's direction. A lone outline stays
+  // solid: wound as a hole it would fill with its anti-aliased edge outside.
+  if (options.fillRule == 1 && !windingSet_ && subpathsMoved_ > 1) renderer_->pathWinding(fx::vg::Winding::Hole);
   SetPaint(pattern, blend, false);
   ApplyBlend(*renderer_, blend);
   renderer_->fill();

@@ -291,6 +291,33 @@ TEST_F(SvgDrawingGl, FillRulesCutHolesByDirectionOrByNesting) {
   EXPECT_EQ(Pixel(three, 20, 50).a, 255);
 }
 
+TEST_F(SvgDrawingGl, EvenOddPathsWithoutWindingsHoleTheirLastOfSeveralSubpathsOnly) {
+  // The backend's own even-odd for callers that set no windings.
+  const auto rect = [](IGraphics& g, float l, float t, float r, float b) {
+    g.PathMove(l, t);
+    g.PathAddLine(r, t);
+    g.PathAddLine(r, b);
+    g.PathAddLine(l, b);
+    g.PathCloseShape();
+  };
+  IFillOptions evenOdd;
+  evenOdd.fillRule = 1;
+  const PageImage lone = Draw(SvgImage{}, IBounds{}, nullptr, [&](IGraphics& g) {
+    g.PathReset();
+    rect(g, 10, 10, 50, 50);
+    g.PathFillWith(IPattern::Solid(kRed), evenOdd, nullptr);
+  });
+  EXPECT_EQ(Covered(lone), 40 * 40) << "a lone outline keeps its edges inside";
+  const PageImage ring = Draw(SvgImage{}, IBounds{}, nullptr, [&](IGraphics& g) {
+    g.PathReset();
+    rect(g, 10, 10, 90, 90);
+    rect(g, 30, 30, 70, 70);
+    g.PathFillWith(IPattern::Solid(kRed), evenOdd, nullptr);
+  });
+  EXPECT_EQ(Pixel(ring, 50, 50).a, 0);
+  EXPECT_EQ(Covered(ring), 80 * 80 - 40 * 40);
+}
+
 TEST_F(SvgDrawingGl, BlendWeightAndOpacityMultiplyTheAlpha) {
   const IBlendMode quarter{0, 0.25f};
   const PageImage page = Draw(
