@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds every preset and runs every test: native, sanitizers, the 64-bit
 # Windows build under wine64, the shipped 32-bit Windows build (checked as a
-# file: it cannot run here), and the chunk-reading fuzzer for a minute.
+# file: it cannot run here), and the chunk- and SVG-reading fuzzers for a minute.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -20,6 +20,6 @@ run_preset linux-asan
 run_preset linux-tsan concurrency_tests
 run_preset win64
 run_preset win32
-echo "=== chunk-reading fuzzer (60 s) ==="
+echo "=== chunk- and SVG-reading fuzzers (30 s each) ==="
 bash scripts/run-fuzz.sh 60
 echo "=== all presets passed ==="

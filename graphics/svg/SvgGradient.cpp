@@ -8,44 +8,35 @@
 namespace fx::igraphics::svg {
 namespace {
 
-void ReadLength(std::string_view value, std::optional<SvgLength>& out) {
-  SvgLength length;
-  if (ParseLength(value, length)) out = length;
-}
-
-// The attributes a gradient ends up with after href and defaults.
-struct Effective {
-  SvgLength x1{0.0, true}, y1{0.0, true}, x2{100.0, true}, y2{0.0, true};
-  SvgLength cx{50.0, true}, cy{50.0, true}, r{50.0, true};
-  std::optional<SvgLength> fx, fy;
-  bool userSpaceOnUse = false;
-  SvgMatrix gradientTransform;
-  const std::vector<SvgGradientStop>* stops = nullptr;
+// The coordinate attributes, by name.
+struct LengthAttribute {
+  std::string_view name;
+  std::optional<SvgLength> SvgGradientDef::*member;
 };
+constexpr LengthAttribute kLengths[] = {
+    {"x1", &SvgGradientDef::x1}, {"y1", &SvgGradientDef::y1}, {"x2", &SvgGradientDef::x2},
+    {"y2", &SvgGradientDef::y2}, {"cx", &SvgGradientDef::cx}, {"cy", &SvgGradientDef::cy},
+    {"r", &SvgGradientDef::r},   {"fx", &SvgGradientDef::fx}, {"fy", &SvgGradientDef::fy}};
 
-template <typename T>
-void Take(T& target, bool& taken, const std::optional<T>& source) {
-  if (!taken && source) {
-    target = *source;
-    taken = true;
-  }
-}
+// Defaults of the coordinates: 0%, 50% and 100%.
+constexpr SvgLength kZero{0.0, true}, kHalf{50.0, true}, kWhole{100.0, true};
+
+// How far out, as a share of the radius, a radial gradient's focus may lie.
+constexpr double kFocusLimit = 0.999;
 
 bool FitsFloat(double v) { return std::fabs(v) <= kMaxMagnitude; }
 
 }  // namespace
 
 void SvgGradientDef::ReadAttribute(std::string_view name, std::string_view value) {
-  if (name == "x1") ReadLength(value, x1);
-  else if (name == "y1") ReadLength(value, y1);
-  else if (name == "x2") ReadLength(value, x2);
-  else if (name == "y2") ReadLength(value, y2);
-  else if (name == "cx") ReadLength(value, cx);
-  else if (name == "cy") ReadLength(value, cy);
-  else if (name == "r") ReadLength(value, r);
-  else if (name == "fx") ReadLength(value, fx);
-  else if (name == "fy") ReadLength(value, fy);
-  else if (name == "gradientUnits") {
+  for (const LengthAttribute& a : kLengths) {
+    if (name == a.name) {
+      SvgLength length;
+      if (ParseLength(value, length)) this->*a.member = length;
+      return;
+    }
+  }
+  if (name == "gradientUnits") {
     value = TrimSpace(value);
     if (value == "userSpaceOnUse") userSpaceOnUse = true;
     if (value == "objectBoundingBox") userSpaceOnUse = false;
@@ -54,7 +45,7 @@ void SvgGradientDef::ReadAttribute(std::string_view name, std::string_view value
     if (ParseTransform(value, m)) gradientTransform = m;
   } else if (name == "href" || name == "xlink:href") {
     value = TrimSpace(value);
-    if (value.size() > 1 && value[0] == '#') href = std::string(value.substr(1));
+    if (value.size() > 1 && value[0] == '#' && value.size() - 1 <= kMaxIdLength) href = std::string(value.substr(1));
   }
 }
 
@@ -72,7 +63,7 @@ void SvgGradientDef::AddStop(std::string_view offset, IArgb colour) {
 }
 
 int SvgGradientTable::Add(std::string_view id, bool radial) {
-  if (id.empty() || defs_.size() >= kMaxGradients) return -1;
+  if (id.empty() || id.size() > kMaxIdLength || defs_.size() >= kMaxGradients) return -1;
   if (!ids_.emplace(std::string(id), defs_.size()).second) return -1;
   defs_.emplace_back();
   defs_.back().radial = radial;
@@ -88,40 +79,28 @@ bool SvgGradientTable::Resolve(std::string_view id, const SvgBounds& bounds, con
                                double viewportWidth, double viewportHeight, SvgPaint& out) const {
   const SvgGradientDef* first = Find(id);
   if (first == nullptr) return false;
-  Effective e;
-  bool has[14] = {};
+  // Each attribute from the first definition along the href chain that gives it.
+  SvgGradientDef merged;
+  const std::vector<SvgGradientStop>* stops = nullptr;
   const SvgGradientDef* d = first;
   for (int link = 0; d != nullptr && link <= kMaxGradientLinks; ++link) {
-    Take(e.x1, has[0], d->x1);
-    Take(e.y1, has[1], d->y1);
-    Take(e.x2, has[2], d->x2);
-    Take(e.y2, has[3], d->y2);
-    Take(e.cx, has[4], d->cx);
-    Take(e.cy, has[5], d->cy);
-    Take(e.r, has[6], d->r);
-    if (!has[7] && d->fx) {
-      e.fx = d->fx;
-      has[7] = true;
-    }
-    if (!has[8] && d->fy) {
-      e.fy = d->fy;
-      has[8] = true;
-    }
-    Take(e.userSpaceOnUse, has[9], d->userSpaceOnUse);
-    Take(e.gradientTransform, has[10], d->gradientTransform);
-    if (e.stops == nullptr && !d->stops.empty()) e.stops = &d->stops;
+    for (const LengthAttribute& a : kLengths)
+      if (!(merged.*a.member)) merged.*a.member = d->*a.member;
+    if (!merged.userSpaceOnUse) merged.userSpaceOnUse = d->userSpaceOnUse;
+    if (!merged.gradientTransform) merged.gradientTransform = d->gradientTransform;
+    if (stops == nullptr && !d->stops.empty()) stops = &d->stops;
     d = d->href.empty() ? nullptr : Find(d->href);
   }
 
   SvgPaint p;
   p.opacity = out.opacity;
-  if (e.stops == nullptr) {
+  if (stops == nullptr) {
     out = p;  // nothing to paint with
     return true;
   }
   SvgMatrix space = transform;
   double w = viewportWidth, h = viewportHeight;
-  if (!e.userSpaceOnUse) {
+  if (!merged.userSpaceOnUse.value_or(false)) {
     const double bw = bounds.maxX - bounds.minX, bh = bounds.maxY - bounds.minY;
     if (bounds.empty || !(bw > 0.0) || !(bh > 0.0)) {
       out = p;
@@ -130,15 +109,24 @@ bool SvgGradientTable::Resolve(std::string_view id, const SvgBounds& bounds, con
     space = space * SvgMatrix{bw, 0.0, 0.0, bh, bounds.minX, bounds.minY};
     w = h = 1.0;
   }
-  space = space * e.gradientTransform;
+  space = space * merged.gradientTransform.value_or(SvgMatrix{});
   const double diagonal = std::sqrt((w * w + h * h) / 2.0);
   // In bounding box units a percentage is a fraction of the box, which is 1 here.
   auto value = [](const SvgLength& l, double reference) { return l.percent ? l.value / 100.0 * reference : l.value; };
-  const IArgb last = e.stops->back().colour;
-  bool degenerate = e.stops->size() == 1;
+  const IArgb last = stops->back().colour;
+  bool degenerate = stops->size() == 1;
   if (first->radial) {
-    const double cx = value(e.cx, w), cy = value(e.cy, h), r = value(e.r, diagonal);
-    const double fx = e.fx ? value(*e.fx, w) : cx, fy = e.fy ? value(*e.fy, h) : cy;
+    const double cx = value(merged.cx.value_or(kHalf), w), cy = value(merged.cy.value_or(kHalf), h);
+    const double r = value(merged.r.value_or(kHalf), diagonal);
+    // The focus is the centre unless given.
+    double fx = merged.fx ? value(*merged.fx, w) : cx, fy = merged.fy ? value(*merged.fy, h) : cy;
+    // A focus outside the circle is moved onto the line towards the centre,
+    // just inside the circle, where the gradient is still defined.
+    const double distance = std::hypot(fx - cx, fy - cy);
+    if (r > 0.0 && distance > r * kFocusLimit) {
+      fx = cx + (fx - cx) * (r * kFocusLimit / distance);
+      fy = cy + (fy - cy) * (r * kFocusLimit / distance);
+    }
     if (r < 0.0) {
       out = p;
       return true;
@@ -155,7 +143,8 @@ bool SvgGradientTable::Resolve(std::string_view id, const SvgBounds& bounds, con
     p.fx = static_cast<float>(fx);
     p.fy = static_cast<float>(fy);
   } else {
-    const double x1 = value(e.x1, w), y1 = value(e.y1, h), x2 = value(e.x2, w), y2 = value(e.y2, h);
+    const double x1 = value(merged.x1.value_or(kZero), w), y1 = value(merged.y1.value_or(kZero), h);
+    const double x2 = value(merged.x2.value_or(kWhole), w), y2 = value(merged.y2.value_or(kZero), h);
     if (!(FitsFloat(x1) && FitsFloat(y1) && FitsFloat(x2) && FitsFloat(y2))) {
       out = p;
       return true;
@@ -181,7 +170,7 @@ bool SvgGradientTable::Resolve(std::string_view id, const SvgBounds& bounds, con
     out = none;
     return true;
   }
-  p.stops = *e.stops;
+  p.stops = *stops;
   out = std::move(p);
   return true;
 }

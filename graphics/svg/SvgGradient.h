@@ -38,9 +38,9 @@ struct SvgGradientDef {
 
 class SvgGradientTable {
  public:
-  // The index of a new definition under id, or -1 when the id is empty or
-  // already taken (the first definition wins) or the table holds
-  // kMaxGradients.
+  // The index of a new definition under id, or -1 when the id is empty,
+  // longer than kMaxIdLength or already taken (the first definition wins),
+  // or the table holds kMaxGradients.
   int Add(std::string_view id, bool radial);
   SvgGradientDef& At(int index) { return defs_[static_cast<std::size_t>(index)]; }
 
@@ -49,7 +49,9 @@ class SvgGradientTable {
   // of the viewport (viewportWidth x viewportHeight). False if no gradient
   // has that id. A gradient that cannot paint (no stops, zero-size bounds
   // with objectBoundingBox, a negative radius) gives Kind::None; one with a
-  // single stop or no extent, the last stop's colour. opacity is left as is.
+  // single stop or no extent, the last stop's colour. A radial focus
+  // outside its circle is moved towards the centre to just inside it
+  // (0.999 of the radius). opacity is left as is.
   bool Resolve(std::string_view id, const SvgBounds& bounds, const SvgMatrix& transform, double viewportWidth,
                double viewportHeight, SvgPaint& out) const;
 

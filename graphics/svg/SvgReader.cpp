@@ -116,6 +116,7 @@ class Reader {
   SvgGradientTable gradients_;
   std::vector<PendingPaint> pending_;
   std::size_t budget_ = kMaxPathCommands;
+  std::size_t stopBudget_ = kMaxPaintStops;
   double viewportWidth_ = 0.0, viewportHeight_ = 0.0;
 };
 
@@ -220,7 +221,11 @@ void Reader::AddShape(std::string_view element, const std::vector<XmlAttribute>&
   } else if (!BuildBasicShape(element, attributes, viewportWidth_, viewportHeight_, builder)) {
     return;  // not a shape
   }
-  if (shape.path.empty() || builder.OutOfRange()) return;
+  // Moves and closes alone paint nothing.
+  const bool draws = std::any_of(shape.path.begin(), shape.path.end(), [](const SvgPathCommand& c) {
+    return c.kind == SvgPathCommand::Kind::Line || c.kind == SvgPathCommand::Kind::Cubic;
+  });
+  if (!draws || builder.OutOfRange()) return;
   const SvgStyle& s = frame.style;
   const double strokeWidth = s.strokeWidth * std::sqrt(std::fabs(frame.transform.Determinant()));
   const bool stroked = strokeWidth > 0.0 && strokeWidth <= kMaxMagnitude;
@@ -238,7 +243,18 @@ void Reader::ResolvePending() {
   for (const PendingPaint& p : pending_) {
     SvgShape& shape = image_.shapes[p.shape];
     SvgPaint& paint = p.stroke ? shape.stroke : shape.fill;
-    if (gradients_.Resolve(p.spec.url, p.bounds, p.transform, viewportWidth_, viewportHeight_, paint)) continue;
+    if (gradients_.Resolve(p.spec.url, p.bounds, p.transform, viewportWidth_, viewportHeight_, paint)) {
+      if (paint.stops.size() <= stopBudget_) {
+        stopBudget_ -= paint.stops.size();
+      } else {
+        SvgPaint solid;
+        solid.kind = SvgPaint::Kind::Colour;
+        solid.colour = paint.stops.back().colour;
+        solid.opacity = paint.opacity;
+        paint = solid;
+      }
+      continue;
+    }
     switch (p.spec.fallback) {
       case SvgPaintSpec::Kind::Colour:
         paint.kind = SvgPaint::Kind::Colour;

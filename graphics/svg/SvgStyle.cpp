@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "graphics/svg/SvgColour.h"
+#include "graphics/svg/SvgLimits.h"
 #include "graphics/svg/SvgNumber.h"
 
 namespace fx::igraphics::svg {
@@ -44,7 +45,7 @@ bool ParsePaint(std::string_view text, SvgPaintSpec& out) {
     std::string_view ref = TrimSpace(text.substr(4, close - 4));
     if (ref.size() >= 2 && (ref.front() == '"' || ref.front() == '\'') && ref.back() == ref.front())
       ref = ref.substr(1, ref.size() - 2);
-    if (ref.size() < 2 || ref[0] != '#') return false;
+    if (ref.size() < 2 || ref[0] != '#' || ref.size() - 1 > kMaxIdLength) return false;
     p.kind = SvgPaintSpec::Kind::Url;
     p.url = std::string(ref.substr(1));
     const std::string_view fallback = TrimSpace(text.substr(close + 1));

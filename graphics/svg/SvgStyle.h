@@ -25,7 +25,8 @@ struct SvgPaintSpec {
   IArgb fallbackColour;
 };
 
-// False (out unchanged) for text that is no paint.
+// False (out unchanged) for text that is no paint, and for a url() whose id
+// is longer than kMaxIdLength.
 bool ParsePaint(std::string_view text, SvgPaintSpec& out);
 
 struct SvgStyle {

@@ -121,9 +121,11 @@ void XmlTokenizer::DecodeInto(std::string_view raw) {
       decoded_ += raw[i];
       continue;
     }
-    const std::size_t semicolon = raw.find(';', i + 1);
-    // References are short; a lone '&' is kept as written.
-    if (semicolon == std::string_view::npos || semicolon - i > 12) {
+    // References are short, so only a few characters are searched for the
+    // end (searching the whole rest would be quadratic in a run of '&').
+    // A lone '&' is kept as written.
+    const std::size_t semicolon = raw.substr(0, i + 12).find(';', i + 1);
+    if (semicolon == std::string_view::npos) {
       decoded_ += '&';
       continue;
     }

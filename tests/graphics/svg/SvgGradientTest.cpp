@@ -96,13 +96,13 @@ TEST(SvgGradient, RadialDefaultsAndFocus) {
   EXPECT_EQ(p.fy, 0.5f);
   EXPECT_EQ(p.transform, (IMatrix{40, 0, 0, 20, 10, 20}));
   // The focus follows the centre unless given.
-  const SvgPaint q = FillOf("<radialGradient id='g' cx='0.25' cy='75%' r='0.3' fy='0.1'>" + std::string(kStops) +
+  const SvgPaint q = FillOf("<radialGradient id='g' cx='0.25' cy='75%' r='0.3' fy='0.6'>" + std::string(kStops) +
                             "</radialGradient>");
   EXPECT_EQ(q.cx, 0.25f);
   EXPECT_EQ(q.cy, 0.75f);
   EXPECT_EQ(q.r, 0.3f);
   EXPECT_EQ(q.fx, 0.25f);
-  EXPECT_EQ(q.fy, 0.1f);
+  EXPECT_EQ(q.fy, 0.6f);
   // In user space a radius percentage is of the normalised diagonal (100 here).
   const SvgPaint u = FillOf("<radialGradient id='g' gradientUnits='userSpaceOnUse' cx='10' cy='20%' r='10%'>" +
                             std::string(kStops) + "</radialGradient>");
@@ -110,6 +110,20 @@ TEST(SvgGradient, RadialDefaultsAndFocus) {
   EXPECT_EQ(u.cy, 20.0f);
   EXPECT_EQ(u.r, 10.0f);
   EXPECT_EQ(u.transform, IMatrix{});
+}
+
+TEST(SvgGradient, RadialFocusOutsideTheCircleIsMovedInside) {
+  const SvgPaint p = FillOf("<radialGradient id='g' gradientUnits='userSpaceOnUse' cx='10' cy='10' r='5' fx='30' "
+                            "fy='10'>" + std::string(kStops) + "</radialGradient>");
+  EXPECT_EQ(p.fy, 10.0f);
+  EXPECT_NEAR(p.fx, 10.0f + 5.0f * 0.999f, 1e-5);
+  const SvgPaint q = FillOf("<radialGradient id='g' gradientUnits='userSpaceOnUse' cx='0' cy='0' r='5' fx='-30' "
+                            "fy='-40'>" + std::string(kStops) + "</radialGradient>");
+  EXPECT_NEAR(q.fx, -3.0f * 0.999f, 1e-5);
+  EXPECT_NEAR(q.fy, -4.0f * 0.999f, 1e-5);
+  // One inside stays where it is.
+  const SvgPaint inside = FillOf("<radialGradient id='g' fx='0.8' fy='0.5'>" + std::string(kStops) + "</radialGradient>");
+  EXPECT_EQ(inside.fx, 0.8f);
 }
 
 TEST(SvgGradient, DefinedAfterItsUseAndInheritedThroughHref) {

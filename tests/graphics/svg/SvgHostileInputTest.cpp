@@ -6,6 +6,7 @@
 
 #include "SvgTestSupport.h"
 #include "graphics/svg/SvgLimits.h"
+#include "graphics/svg/XmlTokenizer.h"
 
 namespace svg_test {
 namespace {
@@ -130,6 +131,24 @@ TEST(SvgHostileInput, GradientTablesAreBounded) {
   EXPECT_EQ(image.shapes[1].fill.stops.size(), kMaxStopsPerGradient);
 }
 
+TEST(SvgHostileInput, StopsCopiedIntoPaintsAreBounded) {
+  std::string text = "<svg><linearGradient id='g'>";
+  for (std::size_t i = 0; i < kMaxStopsPerGradient; ++i) text += "<stop offset='1' stop-color='red'/>";
+  text += "<stop offset='1' stop-color='blue'/></linearGradient>";
+  const std::size_t full = kMaxPaintStops / kMaxStopsPerGradient;
+  for (std::size_t i = 0; i < full + 10; ++i) text += "<path d='M0 0H1V1Z' fill='url(#g)'/>";
+  text += "</svg>";
+  const SvgImage image = Read(text);
+  ASSERT_EQ(image.shapes.size(), full + 10);
+  std::size_t stops = 0;
+  for (const SvgShape& s : image.shapes) stops += s.fill.stops.size();
+  EXPECT_EQ(stops, kMaxPaintStops);
+  EXPECT_EQ(image.shapes[full - 1].fill.kind, SvgPaint::Kind::LinearGradient);
+  // Past the bound: the last stop's colour (the 257th stop was dropped, so red).
+  EXPECT_EQ(image.shapes[full].fill.kind, SvgPaint::Kind::Colour);
+  EXPECT_EQ(image.shapes[full].fill.colour, (IArgb{255, 255, 0, 0}));
+}
+
 TEST(SvgHostileInput, GarbageAndOddBytes) {
   std::string bytes;
   for (int i = 0; i < 4096; ++i) bytes += static_cast<char>((i * 7919) & 0xFF);
@@ -142,6 +161,32 @@ TEST(SvgHostileInput, GarbageAndOddBytes) {
   const SvgImage n = Read(std::string_view(withNul, sizeof withNul - 1));
   ASSERT_EQ(n.shapes.size(), 1u);
   EXPECT_EQ(n.shapes[0].path, (SvgPath{M(0, 0), L(1, 1)}));  // drawn up to the NUL
+}
+
+TEST(SvgHostileInput, LongRunsOfAmpersandsAreReadInLinearTime) {
+  const std::string value(4u << 20, '&');
+  const std::string text = "<a v='" + value + "' w='&amp;'/>";
+  XmlTokenizer t(text);
+  ASSERT_EQ(t.Next(), XmlTokenizer::Token::StartElement);
+  EXPECT_EQ(t.Attributes()[0].value, value);
+  EXPECT_EQ(t.Attributes()[1].value, "&");
+}
+
+TEST(SvgHostileInput, LongIdsNameNothing) {
+  // An inherited paint is copied into every element: long ids would make that quadratic.
+  const std::string id(kMaxIdLength + 1, 'x');
+  const std::string fits(kMaxIdLength, 'y');
+  const std::string stops = "<stop stop-color='red'/><stop offset='1' stop-color='blue'/>";
+  const SvgImage image = Read(Doc("<linearGradient id='" + id + "'>" + stops + "</linearGradient>"
+                                  "<linearGradient id='" + fits + "'>" + stops + "</linearGradient>"
+                                  "<linearGradient id='h' href='#" + id + "'/>"
+                                  "<g fill='lime'><path d='M0 0H1V1Z' fill='url(#" + id + ")'/>"
+                                  "<path d='M0 0H1V1Z' fill='url(#" + fits + ")'/>"
+                                  "<path d='M0 0H1V1Z' fill='url(#h) navy' stroke='red'/></g>"));
+  ASSERT_EQ(image.shapes.size(), 3u);
+  EXPECT_EQ(image.shapes[0].fill.colour, (IArgb{255, 0, 255, 0}));  // the paint was ignored, lime inherited
+  EXPECT_EQ(image.shapes[1].fill.kind, SvgPaint::Kind::LinearGradient);
+  EXPECT_EQ(image.shapes[2].fill.kind, SvgPaint::Kind::None);  // found, no stops through the long href
 }
 
 TEST(SvgHostileInput, OversizedDocumentsAreRefused) {

@@ -66,6 +66,8 @@ TEST(SvgPathData, DrawnUpToTheFirstError) {
   // Data that does not start with a moveto draws nothing.
   EXPECT_TRUE(Read(Doc("<path d='L10 10 20 20'/>")).shapes.empty());
   EXPECT_TRUE(Read(Doc("<path d=''/><path/>")).shapes.empty());
+  // Moves alone draw nothing either.
+  EXPECT_TRUE(Read(Doc("<path d='M10 10'/><path d='M1 1 x'/><path d='M0 0m5 5Z'/>")).shapes.empty());
 }
 
 // Points along every cubic of an arc, and its ends, lie on the circle.

@@ -60,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::size_t commands = 0;
   for (const SvgShape& s : image.shapes) {
     Check(!s.path.empty() && s.path.front().kind == SvgPathCommand::Kind::Move);
+    bool draws = false;
+    for (const SvgPathCommand& c : s.path)
+      draws = draws || c.kind == SvgPathCommand::Kind::Line || c.kind == SvgPathCommand::Kind::Cubic;
+    Check(draws);
     Check(s.fill.kind != SvgPaint::Kind::None || s.stroke.kind != SvgPaint::Kind::None);
     Check(s.strokeWidth >= 0.0f && InRange(s.strokeWidth) && s.miterLimit >= 1.0f);
     CheckPaint(s.fill);
