@@ -7,14 +7,37 @@
 #include "core/TextBuffer.h"
 #include "core/Trace.h"
 #include "graphics/ResourceCaches.h"
+#include "graphics/SvgDocument.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ITextEntryControl.h"
+#include "graphics/svg/SvgDrawing.h"
 
 namespace fx::igraphics {
 namespace {
 
 bool PositiveFinite(float v) { return std::isfinite(v) && v > 0.0f; }
+
+// One prepared shape of a document: its subpaths, each with the winding
+// that gives its fill rule, filled and then stroked.
+void DrawSvgShape(IGraphics& g, const svg::SvgDrawShape& shape, const IBlendMode* blend) {
+  g.PathReset();
+  for (std::size_t i = 0; i < shape.subpaths.size(); ++i) {
+    for (const svg::SvgPathCommand& c : shape.subpaths[i]) {
+      switch (c.kind) {
+        case svg::SvgPathCommand::Kind::Move:
+          g.PathMove(c.x3, c.y3);
+          if (shape.fills) g.PathWinding(shape.holes[i] ? 1 : 0);
+          break;
+        case svg::SvgPathCommand::Kind::Line: g.PathAddLine(c.x3, c.y3); break;
+        case svg::SvgPathCommand::Kind::Cubic: g.PathAddCubic(c.x1, c.y1, c.x2, c.y2, c.x3, c.y3); break;
+        case svg::SvgPathCommand::Kind::Close: g.PathCloseShape(); break;
+      }
+    }
+  }
+  if (shape.fills) g.PathFillWith(shape.fill, shape.fillOptions, blend);
+  if (shape.strokes) g.PathStrokeWith(shape.stroke, shape.strokeWidth, shape.strokeOptions, blend);
+}
 
 }  // namespace
 
@@ -326,6 +349,28 @@ void IGraphics::DrawBitmapRotated(const IBitmapStrip& strip, float cx, float cy,
   PathTransform(transform_);
   DrawBitmapRegion(strip, IBounds{-w / 2.0f, -h / 2.0f, w / 2.0f, h / 2.0f}, 0, 0, blend);
   PopTransform();
+}
+
+void IGraphics::DrawSvg(const ISvg& svg, const IBounds& dest, const IBlendMode* blend) {
+  if (!svg.IsValid()) return;
+  const svg::SvgImage& image = svg.document->GetImage();
+  IMatrix toDest;
+  if (!svg::ViewBoxTransform(image, dest, toDest)) return;
+  // The document's viewport is dest: what a sliced box or a shape outside
+  // the view box puts beyond it is cut off. The clip is in layout units and
+  // replaces the current one, so it is narrowed to that and put back after.
+  const IBounds previousClip = currentClip_;
+  IBounds clip = svg::TransformedBounds(transform_, dest);
+  if (!previousClip.AllZero()) clip = clip.Intersect(previousClip);
+  if (clip.Empty()) return;
+  ClipToArea(clip);
+  PushTransform();
+  transform_.Transform(toDest);
+  PathTransform(transform_);
+  for (const svg::SvgDrawShape& shape : svg.document->GetDrawShapes()) DrawSvgShape(*this, shape, blend);
+  PathReset();
+  PopTransform();
+  ClipToArea(previousClip);
 }
 
 void IGraphics::FillRectangle(const IArgb& colour, const IBounds& bounds, const IBlendMode* blend) {

@@ -72,7 +72,7 @@ enum CursorKind : std::int32_t {
 };
 
 // A handle to a parsed SVG document from the SVG cache; empty when the
-// document was not found. Does not own.
+// document was not found or could not be read. Does not own.
 struct ISvg {
   SvgDocument* document = nullptr;
   bool IsValid() const { return document != nullptr; }
@@ -232,6 +232,11 @@ class IGraphics : public fx::IGraphicsContext {
 
   // ---- Drawing built here for controls ----
   void DrawBitmapRotated(const IBitmapStrip& strip, float cx, float cy, float degrees, const IBlendMode* blend);
+  // The document fitted into dest by its view box and preserveAspectRatio,
+  // clipped to dest (and to the current clip), each shape filled and then
+  // stroked through the path operations with the blend. Transform and clip
+  // are as before afterwards. An empty handle or dest draws nothing.
+  void DrawSvg(const ISvg& svg, const IBounds& dest, const IBlendMode* blend);
   void FillRectangle(const IArgb& colour, const IBounds& bounds, const IBlendMode* blend);
   void FillTriangleShape(const IArgb& colour, float x1, float y1, float x2, float y2, float x3, float y3,
                          const IBlendMode* blend);

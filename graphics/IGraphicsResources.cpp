@@ -9,9 +9,11 @@
 #include <fstream>
 #include <mutex>
 
+#include "core/Trace.h"
 #include "graphics/IGraphics.h"
 #include "graphics/ResourceCaches.h"
 #include "graphics/SvgDocument.h"
+#include "graphics/svg/SvgReader.h"
 
 namespace fx::igraphics {
 namespace {
@@ -227,7 +229,16 @@ ISvg IGraphics::LoadSvg(const char* name) {
   if (location == ResourceLocation::NotFound) return {};
   std::vector<std::uint8_t> source;
   if (!ReadResource(location, "svg", locationText, source)) return {};
-  return {cache.Add(name, 1.0, std::make_unique<SvgDocument>(name, std::move(source)))};
+  // Read once here, so drawing never parses. A document that cannot be read
+  // is not cached: the next load tries again (the file may have been fixed).
+  svg::SvgImage image;
+  const std::string_view text(reinterpret_cast<const char*>(source.data()), source.size());
+  std::string reason;
+  if (!svg::ReadSvg(text, image, &reason)) {
+    FX_TRACE("IGraphics::LoadSvg", "%s: %s", name, reason.c_str());
+    return {};
+  }
+  return {cache.Add(name, 1.0, std::make_unique<SvgDocument>(name, std::move(image)))};
 }
 
 }  // namespace fx::igraphics

@@ -417,6 +417,8 @@ void IGraphicsVector::PathReset() {
   renderer_->beginPath();
   NoteCurrentPoint(0, 0);
   subpathX_ = subpathY_ = 0;
+  windingSet_ = false;
+  subpathsMoved_ = 0;
 }
 
 void IGraphicsVector::PathCloseShape() {
@@ -441,6 +443,8 @@ void IGraphicsVector::PathMove(float x, float y) {
   renderer_->moveTo(x, y);
   NoteCurrentPoint(x, y);
   subpathX_ = x, subpathY_ = y;
+  windingSet_ = false;
+  ++subpathsMoved_;
 }
 
 void IGraphicsVector::PathAddLine(float x, float y) {
@@ -467,22 +471,35 @@ void IGraphicsVector::PathWinding(std::int32_t winding) {
   if (!renderer_) return;
   if (winding == 0) renderer_->pathWinding(fx::vg::Winding::Solid);
   if (winding == 1) renderer_->pathWinding(fx::vg::Winding::Hole);
+  if (winding == 0 || winding == 1) windingSet_ = true;
 }
 
 // The renderer's gradients run between two colours: a pattern's first and
-// last stops (transparent without stops); stops in between are not drawn.
+// last stops, each placed at its offset along the gradient (transparent
+// without stops); stops in between are not drawn. Gradient coordinates are
+// in the space of the last PathTransform, like the path: the renderer takes
+// the paint through the transform current when it is set, here.
 void IGraphicsVector::SetPaint(const IPattern& pattern, const IBlendMode* blend, bool forStroke) {
   fx::vg::Paint paint;
   const fx::vg::Color none = fx::vg::Color::rgba(0, 0, 0, 0);
   const fx::vg::Color first = pattern.stops.empty() ? none : RendererColour(pattern.stops.front().colour, blend);
   const fx::vg::Color last = pattern.stops.empty() ? none : RendererColour(pattern.stops.back().colour, blend);
+  const auto offset = [](float o) { return std::isfinite(o) ? std::clamp(o, 0.0f, 1.0f) : 0.0f; };
+  const float t0 = pattern.stops.empty() ? 0.0f : offset(pattern.stops.front().offset);
+  const float t1 = pattern.stops.empty() ? 1.0f : std::max(t0, offset(pattern.stops.back().offset));
   switch (pattern.kind) {
-    case IPattern::Kind::Linear:
-      paint = fx::vg::Paint::linearGradient(pattern.x1, pattern.y1, pattern.x2, pattern.y2, first, last);
+    case IPattern::Kind::Linear: {
+      const float dx = pattern.x2 - pattern.x1, dy = pattern.y2 - pattern.y1;
+      paint = fx::vg::Paint::linearGradient(pattern.x1 + t0 * dx, pattern.y1 + t0 * dy, pattern.x1 + t1 * dx,
+                                            pattern.y1 + t1 * dy, first, last);
       break;
-    case IPattern::Kind::Radial:
-      paint = fx::vg::Paint::radialGradient(pattern.x1, pattern.y1, pattern.r1, pattern.r2, first, last);
+    }
+    case IPattern::Kind::Radial: {
+      const float dr = pattern.r2 - pattern.r1;
+      paint = fx::vg::Paint::radialGradient(pattern.x1, pattern.y1, pattern.r1 + t0 * dr, pattern.r1 + t1 * dr, first,
+                                            last);
       break;
+    }
     default:
       paint = fx::vg::Paint::solid(RendererColour(pattern.colour, blend));
       break;
@@ -495,8 +512,13 @@ void IGraphicsVector::SetPaint(const IPattern& pattern, const IBlendMode* blend,
 
 void IGraphicsVector::PathFillWith(const IPattern& pattern, const IFillOptions& options, const IBlendMode* blend) {
   if (!renderer_) return;
-  if (options.fillRule == 0) renderer_->pathWinding(fx::vg::Winding::Solid);
-  if (options.fillRule == 1) renderer_->pathWinding(fx::vg::Winding::Hole);
+  // The renderer has no even-odd rule: it fills nonzero after turning each
+  // subpath to its winding's orientation. Windings set with PathWinding are
+  // kept (DrawSvg sets every subpath's); otherwise even-odd makes the last
+  // of several subpaths a hole, which draws an outline with one inner
+  // contour, whatever the inner contour's direction. A lone outline stays
+  // solid: wound as a hole it would fill with its anti-aliased edge outside.
+  if (options.fillRule == 1 && !windingSet_ && subpathsMoved_ > 1) renderer_->pathWinding(fx::vg::Winding::Hole);
   SetPaint(pattern, blend, false);
   ApplyBlend(*renderer_, blend);
   renderer_->fill();

@@ -169,6 +169,8 @@ class IGraphicsVector : public IGraphics {
   std::int32_t framesBegun_ = 0;
   float currentX_ = 0.0f, currentY_ = 0.0f;
   float subpathX_ = 0.0f, subpathY_ = 0.0f;
+  bool windingSet_ = false;  // PathWinding was called since the last PathMove
+  std::int32_t subpathsMoved_ = 0;  // PathMove calls since the last PathReset
 };
 
 }  // namespace fx::igraphics

@@ -58,11 +58,15 @@ class RecordingGraphics : public fx::igraphics::IGraphics {
   void PathWinding(std::int32_t winding) override { Log("PathWinding(%d)", winding); }
   void PathFillWith(const fx::igraphics::IPattern& p, const fx::igraphics::IFillOptions& o,
                     const IBlendMode* blend) override {
+    patterns.push_back(p);
+    fillOptions.push_back(o);
     Log("PathFillWith(%d,%d,%d,%d,%d,%d,%g)", static_cast<int>(p.kind), p.colour.a, p.colour.r, p.colour.g,
         p.colour.b, o.fillRule, blend ? F(blend->weight) : -1.0);
   }
-  void PathStrokeWith(const fx::igraphics::IPattern& p, float thickness, const fx::igraphics::IStrokeOptions&,
+  void PathStrokeWith(const fx::igraphics::IPattern& p, float thickness, const fx::igraphics::IStrokeOptions& o,
                       const IBlendMode*) override {
+    patterns.push_back(p);
+    strokeOptions.push_back(o);
     Log("PathStrokeWith(%d,%g)", static_cast<int>(p.kind), F(thickness));
   }
   void PathTransform(const fx::igraphics::IMatrix& m) override {
@@ -157,11 +161,17 @@ class RecordingGraphics : public fx::igraphics::IGraphics {
     log.clear();
     transforms.clear();
     clips.clear();
+    patterns.clear();
+    fillOptions.clear();
+    strokeOptions.clear();
   }
 
   std::vector<std::string> log;
   std::vector<fx::igraphics::IMatrix> transforms;
   std::vector<IBounds> clips;
+  std::vector<fx::igraphics::IPattern> patterns;  // of fills and strokes, in order
+  std::vector<fx::igraphics::IFillOptions> fillOptions;
+  std::vector<fx::igraphics::IStrokeOptions> strokeOptions;
   int decodes = 0;
   int measures = 0;
   int nextHandle = 0;

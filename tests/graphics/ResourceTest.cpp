@@ -232,17 +232,44 @@ TEST_F(Resources, FontsLoadFromTheirFileIntoTheBackend) {
 }
 
 TEST_F(Resources, SvgDocumentsAreReadOnceAndShared) {
-  store.Add("SVG", "logo.svg", "<svg/>");
+  store.Add("SVG", "logo.svg",
+            "<svg xmlns='http://www.w3.org/2000/svg' width='20' height='10'><rect width='5' height='4'/></svg>");
   Use(store);
   const ISvg a = graphics->LoadSvg("logo.svg");
   ASSERT_TRUE(a.IsValid());
-  EXPECT_EQ(std::string(a.document->GetSource().begin(), a.document->GetSource().end()), "<svg/>");
+  EXPECT_EQ(a.document->GetName(), "logo.svg");
+  const svg::SvgImage& image = a.document->GetImage();
+  EXPECT_EQ(image.width, 20.0f);
+  EXPECT_EQ(image.height, 10.0f);
+  ASSERT_EQ(image.shapes.size(), 1u) << "parsed at load";
+  EXPECT_FALSE(image.shapes[0].path.empty());
   const int reads = store.reads;
   EXPECT_EQ(graphics->LoadSvg("logo.svg").document, a.document);
   EXPECT_EQ(store.reads, reads);
   EXPECT_FALSE(graphics->LoadSvg("missing.svg").IsValid());
   EXPECT_FALSE(graphics->LoadSvg("").IsValid());
   EXPECT_FALSE(graphics->LoadSvg(nullptr).IsValid());
+}
+
+TEST_F(Resources, SvgDocumentsThatCannotBeReadGiveEmptyHandlesAndAreNotCached) {
+  store.Add("SVG", "broken.svg", "this is not a document");
+  store.Add("SVG", "empty.svg", "");
+  Use(store);
+  EXPECT_FALSE(graphics->LoadSvg("broken.svg").IsValid());
+  EXPECT_FALSE(graphics->LoadSvg("empty.svg").IsValid());
+  EXPECT_EQ(SharedSvgCache().Find("broken.svg", 1.0), nullptr);
+  // Not cached: the next load reads the store again.
+  const int reads = store.reads;
+  EXPECT_FALSE(graphics->LoadSvg("broken.svg").IsValid());
+  EXPECT_GT(store.reads, reads);
+  // ... and finds the document once it can be read.
+  FakeResourceStore fixed;
+  fixed.Add("SVG", "broken.svg", "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 4 4'/>");
+  Use(fixed);
+  const ISvg now = graphics->LoadSvg("broken.svg");
+  ASSERT_TRUE(now.IsValid());
+  EXPECT_TRUE(now.document->GetImage().hasViewBox);
+  EXPECT_EQ(SharedSvgCache().Find("broken.svg", 1.0), now.document);
 }
 
 TEST_F(Resources, ReadingALocationThatHoldsNothingFails) {
