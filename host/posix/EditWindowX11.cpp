@@ -187,7 +187,7 @@ class HostWindow {
   bool IsOpen() const { return window_ != 0; }
   Window Xid() const { return window_; }
 
-  bool Open(int x, int y, std::string& error) {
+  bool Open(int x, int y, bool report, std::string& error) {
     if (IsOpen()) return true;
     vst2::ERect* rect = nullptr;
     plugin_.Dispatch(vst2::effEditGetRect, 0, 0, &rect);
@@ -232,7 +232,7 @@ class HostWindow {
     int h = 0;
     if (RectSize(rect, w, h) && (w != width_ || h != height_)) Resize(w, h);
     XSync(display_, False);
-    Where("editor");
+    if (report) Where("editor");
     return true;
   }
 
@@ -370,11 +370,11 @@ class EditLoop {
     return true;
   }
 
-  bool Open(int index, std::string& error) {
+  bool Open(int index, std::string& error, bool report = true) {
     // Side by side, each where the one before ends.
     int x = 0;
     for (int i = 0; i < index; ++i) x += 835;
-    return windows_[static_cast<std::size_t>(index)]->Open(x, 0, error);
+    return windows_[static_cast<std::size_t>(index)]->Open(x, 0, report, error);
   }
 
   void Count() {
@@ -386,7 +386,7 @@ class EditLoop {
     HostWindow& window = *windows_[static_cast<std::size_t>(index)];
     window.Close(false);
     for (int c = 0; c < count; ++c) {
-      if (!Open(index, error)) return false;
+      if (!Open(index, error, false)) return false;
       for (int i = 0; i < kCycleIdles; ++i) {
         Serve(Clock::now() + kIdlePeriod, nullptr);
         window.Idle();

@@ -44,6 +44,15 @@ constexpr std::size_t kChunkSize = 12;
 const char* const kProgramNames[kNumPrograms] = {"Unity", "Half"};
 constexpr float kProgramGains[kNumPrograms] = {0.5F, 0.25F};
 
+// effVendorSpecific with this index and a TestFxEcho: the plug-in makes that host call.
+constexpr std::int32_t kEchoQuery = FourCharCode('E', 'c', 'h', 'o');
+struct TestFxEcho {
+  std::int32_t opcode;
+  std::int32_t index;
+  std::intptr_t value;
+  float opt;
+};
+
 // Hosts' buffers are often no bigger than the interface's named lengths: bound every copy.
 void Copy(void* ptr, const char* text, std::size_t capacity) {
   if (ptr == nullptr || capacity == 0) return;
@@ -189,6 +198,13 @@ struct TestFx {
         if (ptr == nullptr) return 0;
         return std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") == 0 ? 1 : 0;
       case effGetTailSize: return 1;  // none
+      case effVendorSpecific:
+        // Repeats a host call on request, so that tests can make it as an editor would.
+        if (index == kEchoQuery && ptr != nullptr && host != nullptr) {
+          const auto* call = static_cast<const TestFxEcho*>(ptr);
+          return host(&effect, call->opcode, call->index, call->value, nullptr, call->opt);
+        }
+        return 0;
       case effGetVstVersion: return kVstVersion;
       case effSetSampleRate:
       case effSetBlockSize:
