@@ -25,13 +25,8 @@ fx::IFxConfig Ombrisk::MakeConfig() {
   c.mpe = false;
   c.stateChunks = false;
   c.pluginKind = 0;
-#if defined(_WIN32)
+  // A Win32 window on Windows, an X11 one on Linux.
   c.hasEditor = true;
-#else
-  // The editor's window and GL context exist on Windows only for now: the
-  // Linux build must not announce an editor it cannot open.
-  c.hasEditor = false;
-#endif
   c.editorWidth = 1630;
   c.editorHeight = 1010;
   c.minWidth = 815;

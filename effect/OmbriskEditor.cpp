@@ -20,6 +20,10 @@
 #if defined(_WIN32) && defined(OMBRISK_HAVE_WIN_EDITOR)
 #include "platform/win/IGraphicsWin.h"
 #endif
+// The X11 editor window likewise defines OMBRISK_HAVE_LINUX_EDITOR.
+#if defined(__linux__) && defined(OMBRISK_HAVE_LINUX_EDITOR)
+#include "platform/linux/IGraphicsLinux.h"
+#endif
 
 namespace ombrisk {
 
@@ -50,6 +54,11 @@ std::unique_ptr<fx::IGraphicsContext> CreateEditorGraphics(fx::IGEditorDelegate&
 #if defined(_WIN32) && defined(OMBRISK_HAVE_WIN_EDITOR)
   auto graphics = std::make_unique<ig::IGraphicsWin>(delegate, kEditorWidth, kEditorHeight, kEditorFps,
                                                      kEditorInitialScale);
+  graphics->SetModuleInstance(fx::platform::GetModuleInstance());
+  return graphics;
+#elif defined(__linux__) && defined(OMBRISK_HAVE_LINUX_EDITOR)
+  auto graphics = std::make_unique<ig::IGraphicsLinux>(delegate, kEditorWidth, kEditorHeight, kEditorFps,
+                                                       kEditorInitialScale);
   graphics->SetModuleInstance(fx::platform::GetModuleInstance());
   return graphics;
 #else
