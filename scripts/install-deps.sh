@@ -17,6 +17,7 @@ PACKAGES=(
   gnuplot-nox
   zam-plugins lsp-plugins-vst
   locales
+  libx11-dev libxres-dev
 )
 
 missing=()
