@@ -183,6 +183,23 @@ wait "$host_pid"; rc=$?
 check "the two-instance host ends cleanly ($rc)" '[ "$rc" = 0 ]'
 trap - EXIT
 
+# The window's close button (WM_DELETE_WINDOW, as a window manager sends it)
+# closes the editor and, with no script attached, ends the host; so does the
+# window being destroyed under it.
+for how in button destroy; do
+  "$host" edit "$module" >"$out/close-$how.log" 2>"$out/close-$how.err" &
+  pid=$!
+  for i in $(seq 50); do grep -q "^editor 0 window" "$out/close-$how.log" && break; sleep 0.2; done
+  win=$(awk '/^editor 0 window/ {print $4}' "$out/close-$how.log")
+  sleep 0.5
+  if [ "$how" = button ]; then python3 "$here/wm-delete.py" "${win:-0}"; else xdotool windowclose "${win:-0}"; fi
+  for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
+  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; fi
+  wait "$pid"; rc=$?
+  check "closing the window by $how closes the editor and ends the host ($rc)" \
+    '[ "$rc" = 0 ] && grep -q "^editor 0 closed$" "$out/close-$how.log"'
+done
+
 # 100 open/close cycles leak no X windows, GLX contexts, files or memory.
 "$host" edit "$module" --cycles 100 >"$out/cycles.log" 2>"$out/cycles.err"
 rc=$?
