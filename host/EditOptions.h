@@ -13,7 +13,7 @@ namespace ombrisk::host {
 struct EditOptions {
   int instances = 1;        // --instances N: editors open side by side, one window each
   long long afterMs = -1;   // --after-ms N: screenshot (if asked) and quit after N ms; -1 runs until closed
-  std::string screenshot;   // --screenshot FILE.png: the window's picture at --after-ms
+  std::string screenshot;   // --screenshot FILE.png: the first window's picture at --after-ms
   int cycles = 0;           // --cycles N: open and close the first editor N times, count, quit
   bool commands = false;    // --stdin: take EditCommand lines from standard input
 };
