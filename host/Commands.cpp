@@ -770,6 +770,7 @@ int CommandEdit(const Args& args) {
   EditOptions options;
   std::string error;
   if (!ParseEditOptions(args, options, error)) return Fail(error, kExitUsage);
+  PrepareEditWindows();
   std::vector<std::unique_ptr<PluginInstance>> plugins;
   std::vector<PluginInstance*> shown;
   for (int i = 0; i < options.instances; ++i) {

@@ -14,6 +14,10 @@
 
 namespace ombrisk::host {
 
+// Before any plug-in is loaded: plug-ins may use the window system from
+// threads of their own, which it must know before its first use.
+void PrepareEditWindows();
+
 // Opens an editor for each plug-in (all of them have one) and runs until the
 // windows are closed, the options' time is up or --stdin says quit. Reports
 // go to `out` a line each; false and a one-line reason on failure.

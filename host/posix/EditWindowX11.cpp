@@ -186,7 +186,6 @@ class HostWindow {
   ~HostWindow() { Close(false); }
 
   bool IsOpen() const { return window_ != 0; }
-  Window Xid() const { return window_; }
 
   bool Open(int x, int y, bool report, std::string& error) {
     if (IsOpen()) return true;
@@ -222,8 +221,12 @@ class HostWindow {
     const std::intptr_t opened = plugin_.Dispatch(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(window_));
     XSync(display_, False);
     if (opened == 0 && Children() == 0) {
+      // No editor to close: only our window goes.
       error = "the plug-in's editor did not open (effEditOpen answered 0)";
-      Close(false);
+      plugin_.SetEditorListener(nullptr);
+      XDestroyWindow(display_, window_);
+      XSync(display_, False);
+      window_ = 0;
       return false;
     }
     // The editor may know its size only once open.
@@ -493,10 +496,13 @@ bool RunCommand(EditLoop& loop, const std::string& line, std::ostream& out) {
 
 }  // namespace
 
-bool RunEditWindows(const std::vector<PluginInstance*>& plugins, const EditOptions& options, std::ostream& out,
-                    std::string& error) {
+void PrepareEditWindows() {
   // Plug-ins may call Xlib from threads of their own.
   XInitThreads();
+}
+
+bool RunEditWindows(const std::vector<PluginInstance*>& plugins, const EditOptions& options, std::ostream& out,
+                    std::string& error) {
   DisplayPtr display(XOpenDisplay(nullptr));
   if (!display) {
     error = "cannot open the X display (is DISPLAY set?)";

@@ -4,6 +4,8 @@
 
 namespace ombrisk::host {
 
+void PrepareEditWindows() {}
+
 bool RunEditWindows(const std::vector<PluginInstance*>&, const EditOptions&, std::ostream&, std::string& error) {
   error = "edit is not available in the Windows build of ombrisk-host (Linux/X11 only)";
   return false;
