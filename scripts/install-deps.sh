@@ -17,7 +17,8 @@ PACKAGES=(
   gnuplot-nox
   zam-plugins lsp-plugins-vst
   locales
-  libx11-dev libxres-dev
+  libx11-dev
+  libxres-dev
 )
 
 missing=()

@@ -111,6 +111,7 @@ struct IGraphicsLinux::X {
   ::Window window = 0;
   Colormap colormap = 0;
   GLXContext context = nullptr;
+  XVisualInfo visual{};  // the context's, for a stand-in drawable at teardown
   // What the thread had current before our make-current.
   Display* savedDisplay = nullptr;
   GLXDrawable savedDrawable = 0;
@@ -124,6 +125,7 @@ struct IGraphicsLinux::X {
   FrameClock clock{60};
   ClickTracker clicks;
   bool exposed = false;
+  bool gone = false;
   bool dragging = false;
   Atom clipboard = 0, utf8String = 0, targets = 0, text = 0, property = 0;
 };
@@ -152,7 +154,7 @@ bool IGraphicsLinux::MakeContextCurrent() {
     x_->savedDrawable = glXGetCurrentDrawable();
     x_->savedContext = glXGetCurrentContext();
   }
-  if (!x_->context || !x_->window) return false;
+  if (!x_->context || !x_->window || x_->gone) return false;
   if (glXGetCurrentContext() == x_->context && glXGetCurrentDrawable() == x_->window) return true;
   ErrorTrap trap(x_->display);
   return glXMakeCurrent(x_->display, x_->window, x_->context) && !trap.Failed();
@@ -228,7 +230,10 @@ void* IGraphicsLinux::OpenWindow(void* parent) {
     }
     if (ok && x.context) XMapWindow(display, x.window);
   }
-  if (visual) XFree(visual);
+  if (visual) {
+    x.visual = *visual;
+    XFree(visual);
+  }
   if (!ok || !x.context) {
     ReleaseWindow();
     return nullptr;
@@ -303,8 +308,27 @@ void IGraphicsLinux::ReleaseWindow() {
     // GL objects go with our context current, then the thread gets back
     // what it had before.
     if (x.context) {
-      if (MakeContextCurrent()) OnViewDestroyed();
+      bool current = MakeContextCurrent();
+      ::Window standIn = 0;
+      Colormap standInColours = 0;
+      if (!current && x.visual.visual) {
+        // The host destroyed its window, and ours with it, before closing
+        // the editor: a window of our own lets the context delete its objects.
+        XSetWindowAttributes attributes{};
+        const ::Window root = RootWindow(x.display, x.visual.screen);
+        standInColours = XCreateColormap(x.display, root, x.visual.visual, AllocNone);
+        attributes.colormap = standInColours;
+        standIn = XCreateWindow(x.display, root, 0, 0, 1, 1, 0, x.visual.depth, InputOutput, x.visual.visual,
+                                CWColormap | CWBorderPixel, &attributes);
+        current = glXMakeCurrent(x.display, standIn, x.context) && !trap.Failed();
+      }
+      // Without our context current nothing may be: the deletions must not
+      // reach the host's context (the objects then go with ours).
+      if (!current) glXMakeCurrent(x.display, 0, nullptr);
+      OnViewDestroyed();
       RestoreSavedContext();
+      if (standIn) XDestroyWindow(x.display, standIn);
+      if (standInColours) XFreeColormap(x.display, standInColours);
       if (glXGetCurrentContext() == x.context) glXMakeCurrent(x.display, 0, nullptr);
       glXDestroyContext(x.display, x.context);
       x.context = nullptr;
@@ -326,21 +350,30 @@ void IGraphicsLinux::ReleaseWindow() {
   x.parent = 0;
   x.contextDepth = 0;
   x.dragging = false;
+  x.gone = false;
+  x.visual = XVisualInfo{};
   x.clicks.Forget();
   cursorHiddenHere_ = false;
   cursorLock_ = false;
   clipboardText_.clear();
 }
 
-void IGraphicsLinux::PlatformResize(bool /*parentAlreadyResized*/) {
-  // The parent is the host's window: the host sizes it on the resize
-  // request; ours follows the page.
-  if (!x_->window) return;
+void IGraphicsLinux::PlatformResize(bool parentAlreadyResized) {
+  if (!x_->window || x_->gone) return;
   const std::int32_t w = WindowWidth(), h = WindowHeight();
   if (w <= 0 || h <= 0) return;
   ErrorTrap trap(x_->display);
+  XWindowAttributes parent{}, ours{};
+  const bool known = XGetWindowAttributes(x_->display, x_->window, &ours) != 0 &&
+                     XGetWindowAttributes(x_->display, x_->parent, &parent) != 0;
   XResizeWindow(x_->display, x_->window, static_cast<unsigned>(w), static_cast<unsigned>(h));
   x_->exposed = true;
+  // As on Windows: a host that did not take the resize request gets its
+  // window grown or shrunk by as much as ours.
+  if (parentAlreadyResized || !known) return;
+  const int pw = parent.width + (w - ours.width), ph = parent.height + (h - ours.height);
+  if (pw > 0 && ph > 0 && (pw != parent.width || ph != parent.height))
+    XResizeWindow(x_->display, x_->parent, static_cast<unsigned>(pw), static_cast<unsigned>(ph));
 }
 
 // ---------------------------------------------------------------- idle and paint
@@ -357,7 +390,7 @@ void IGraphicsLinux::Idle() {
     }
   }
   // An event may have closed the editor.
-  if (!x.display || !x.window) return;
+  if (!x.display || !x.window || x.gone) return;
   if (x.clock.Tick(NowMs())) FrameTick();
 }
 
@@ -373,6 +406,7 @@ void IGraphicsLinux::FrameTick() {
   if (MakeContextCurrent()) {
     PaintAreas(areas);
     glXSwapBuffers(x_->display, x_->window);
+    XFlush(x_->display);  // the picture goes out now, not at the next idle call
     ++nPaints_;
     x_->exposed = false;
   }
@@ -414,6 +448,11 @@ void IGraphicsLinux::HandleEvent(void* data) {
       break;
     case SelectionClear:
       if (event.xselectionclear.selection == x.clipboard) clipboardText_.clear();
+      break;
+    case DestroyNotify:
+      // The host destroyed its window: ours went with it. Nothing is drawn
+      // until the editor is closed.
+      if (event.xdestroywindow.window == x.window) x.gone = true;
       break;
     case ConfigureNotify:
       x.exposed = true;

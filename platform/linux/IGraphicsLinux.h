@@ -9,16 +9,19 @@
 //
 // X events become the graphics context's mouse (buttons 1-3, motion and
 // drags, double clicks by timing), wheel (buttons 4 and 5) and key entry
-// points. Keys the page does not take go to the parent window. The
+// points. A click gives our window the keyboard focus; keys the page does
+// not take go on to the parent window. A resize request the host does not
+// take resizes the parent by as much as ours, as on Windows. The
 // clipboard is the CLIPBOARD selection as UTF8_STRING: reading waits at
 // most kClipboardWaitMs for the owner's answer; a text we set lives while
 // the window is open. Cursors are X font cursors; hiding uses a blank one.
 // The screen scale is the resource database's Xft.dpi / 96.
 //
 // Not offered on X11, answering their failure values: tooltips (switched
-// off at open), native menus and text entry (the page's own controls do
-// those), message boxes (completion called with 0), file, folder and colour
-// dialogs, opening URLs and revealing paths.
+// off at open rather than drawn in a window of their own), native menus (a
+// value menu chooses nothing), native text entry (the page's own text entry
+// control does it), message boxes (completion called with 0), file, folder
+// and colour dialogs, opening URLs and revealing paths.
 //
 // X errors of our calls are caught by a handler installed only around them;
 // no handler of ours stays installed. XInitThreads is neither called nor
