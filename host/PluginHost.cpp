@@ -231,6 +231,8 @@ std::intptr_t PluginInstance::Answer(std::int32_t opcode, std::int32_t index, st
     case vst2::audioMasterCanDo: {
       if (ptr == nullptr) return 0;
       const char* text = static_cast<const char*>(ptr);
+      // Only a host that shows the editor can size its window.
+      if (std::strcmp(text, "sizeWindow") == 0) return listener_ != nullptr ? 1 : 0;
       for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
                               "receiveVstMidiEvent", "startStopProcess", "supportShell"}) {
         if (std::strcmp(text, yes) == 0) return 1;

@@ -166,10 +166,12 @@ struct EchoCall {
   std::int32_t index;
   std::intptr_t value;
   float opt;
+  void* ptr;
 };
 
-std::intptr_t Echo(PluginInstance& plugin, std::int32_t opcode, std::int32_t index, std::intptr_t value, float opt) {
-  EchoCall call{opcode, index, value, opt};
+std::intptr_t Echo(PluginInstance& plugin, std::int32_t opcode, std::int32_t index, std::intptr_t value, float opt,
+                   void* ptr = nullptr) {
+  EchoCall call{opcode, index, value, opt, ptr};
   return plugin.Dispatch(vst2::effVendorSpecific, vst2::FourCharCode('E', 'c', 'h', 'o'), 0, &call);
 }
 
@@ -193,12 +195,15 @@ TEST(HostCallback, PassesAnEditorsCallsToItsListenerWhileOneIsSet) {
   auto plugin = OpenOrFail(OMBRISK_TESTFX_PATH);
   ASSERT_TRUE(plugin);
   // No listener: a size request is refused, gestures are only counted.
+  char sizeWindow[] = "sizeWindow";
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterCanDo, 0, 0, 0.0F, sizeWindow), 0);
   EXPECT_EQ(Echo(*plugin, vst2::audioMasterSizeWindow, 815, 505, 0.0F), 0);
   EXPECT_EQ(Echo(*plugin, vst2::audioMasterBeginEdit, 1, 0, 0.0F), 1);
   EXPECT_EQ(plugin->Counters().beginEdit.load(), 1);
 
   RecordingListener listener;
   plugin->SetEditorListener(&listener);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterCanDo, 0, 0, 0.0F, sizeWindow), 1);
   EXPECT_EQ(Echo(*plugin, vst2::audioMasterBeginEdit, 1, 0, 0.0F), 1);
   EXPECT_EQ(Echo(*plugin, vst2::audioMasterAutomate, 1, 0, 0.75F), 0);
   EXPECT_EQ(Echo(*plugin, vst2::audioMasterEndEdit, 1, 0, 0.0F), 1);

@@ -52,6 +52,7 @@ struct TestFxEcho {
   std::int32_t index;
   std::intptr_t value;
   float opt;
+  void* ptr;
 };
 
 // Hosts' buffers are often no bigger than the interface's named lengths: bound every copy.
@@ -209,7 +210,7 @@ struct TestFx {
         // Repeats a host call on request, so that tests can make it as an editor would.
         if (index == kEchoQuery && ptr != nullptr && host != nullptr) {
           const auto* call = static_cast<const TestFxEcho*>(ptr);
-          return host(&effect, call->opcode, call->index, call->value, nullptr, call->opt);
+          return host(&effect, call->opcode, call->index, call->value, call->ptr, call->opt);
         }
         return 0;
       case effGetVstVersion: return kVstVersion;
