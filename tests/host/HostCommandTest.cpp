@@ -319,6 +319,9 @@ TEST(EditCommand, CommandLineErrorsComeBeforeAnyWindow) {
   EXPECT_EQ(RunCommandLine({"edit", Temp("missing.so")}), 1);
   // The test plug-in has no editor: a failure, not a window.
   EXPECT_EQ(RunCommandLine({"edit", OMBRISK_TESTFX_PATH, "--after-ms", "0"}), 1);
+  // An editor that never opens fails whether or not there is a display to
+  // show it on (and in the Windows build, which shows none).
+  EXPECT_EQ(RunCommandLine({"edit", OMBRISK_TESTFX_DEADEDITOR_PATH, "--after-ms", "0"}), 1);
 }
 
 }  // namespace
