@@ -62,10 +62,19 @@ geometry() {  # the server's width and height of the window
   xwininfo -id "$win" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}'
 }
 settle() { sleep "${1:-0.4}"; cmd "where" "^where 0 "; }
+# Without a window there is nothing to point at (and xwd and xwininfo would
+# wait for a click on one).
+stop_unless_open() {
+  if [[ "${1:-}" != 0x* ]]; then
+    echo "end-to-end: stopped, no editor window; $failures failed"
+    exit 1
+  fi
+}
 
 wait_for "^editor 0 " 60
 parse_where "$reply"
 check "the editor opens in a window of the host (${win:-none})" '[[ "${win:-}" == 0x* ]]'
+stop_unless_open "${win:-}"
 check "the window is 815 x 505 (${ww:-0}x${wh:-0})" '[ "${ww:-0}x${wh:-0}" = 815x505 ]'
 check "the X server agrees ($(geometry))" '[ "$(geometry)" = 815x505 ]'
 check "the editor put a child window into it" '[[ "$reply" == *" children "[1-9]* ]]'
@@ -143,6 +152,7 @@ check "the editor closes" '[ "$reply" = "editor 0 closed" ]'
 cmd "open" "^(editor 0 window|error)"
 parse_where "$reply"
 check "reopening restores the size (${ww}x${wh}, was $grown)" '[ "${ww}x${wh}" = "$grown" ]'
+stop_unless_open "${win:-}"
 sleep 1.5
 capture reopened
 same=$(region_diff grown reopened 0 0 "${ww}" "${wh}")
@@ -162,6 +172,8 @@ trap 'kill $host_pid 2>/dev/null' EXIT
 wait_for "^editor 0 " 60; parse_where "$reply"; win0=$win; x0=$wx; y0=$wy
 wait_for "^editor 1 " 60; parse_where "$reply"; win1=$win; x1=$wx; y1=$wy
 check "two editors open in two windows ($win0, $win1)" '[[ "$win0" == 0x* && "$win1" == 0x* && "$win0" != "$win1" ]]'
+stop_unless_open "$win0"
+stop_unless_open "$win1"
 sleep 1.5
 win=$win0; capture first
 win=$win1; capture second
