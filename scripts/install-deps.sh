@@ -17,7 +17,7 @@ PACKAGES=(
   gnuplot-nox
   zam-plugins lsp-plugins-vst
   locales
-  libx11-dev
+  libx11-dev libxfixes-dev
   libxres-dev
 )
 

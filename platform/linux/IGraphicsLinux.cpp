@@ -513,10 +513,15 @@ void IGraphicsLinux::HandleButton(void* data, bool press) {
 
 void IGraphicsLinux::HandleMotion(void* data) {
   X& x = *x_;
-  // Only the last of a run of motion events matters.
+  // Only the last of a run of motion events matters; a run ends at any
+  // other event, so that presses and releases keep their order.
   XEvent* event = static_cast<XEvent*>(data);
-  XEvent next;
-  while (XCheckTypedWindowEvent(x.display, x.window, MotionNotify, &next)) *event = next;
+  while (XPending(x.display) > 0) {
+    XEvent next;
+    XPeekEvent(x.display, &next);
+    if (next.type != MotionNotify || next.xmotion.window != x.window) break;
+    XNextEvent(x.display, event);
+  }
   const XMotionEvent& m = event->xmotion;
   const float s = GetTotalScale();
   IMouseInfo info;

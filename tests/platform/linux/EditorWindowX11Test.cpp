@@ -372,6 +372,19 @@ TEST_F(EditorWindowX11, AKnobDragTheWheelAndADoubleClickAutomateThroughTheHost) 
   SendButton(child, false, 1, 96, 100, Button1Mask, 60);
   Pump({&fx}, 100);
   EXPECT_FLOAT_EQ(fx.Param(0), raised);
+  // A whole drag queued between two idle calls keeps its order: the motion
+  // after the release does not swallow the drag before it.
+  FakeHost::Instance().Reset();
+  const float queuedBefore = fx.Param(0);
+  SendButton(child, true, 1, 96, 132, 0);
+  SendMotion(child, 96, 112, Button1Mask);
+  SendMotion(child, 96, 92, Button1Mask);
+  SendButton(child, false, 1, 96, 92, Button1Mask);
+  SendMotion(child, 300, 300, 0);
+  Pump({&fx}, 100);
+  EXPECT_GT(fx.Param(0), queuedBefore);
+  EXPECT_GE(CountCalls(vst2::audioMasterEndEdit, 0), 1);
+
   // Presses elsewhere than a control automate nothing.
   FakeHost::Instance().Reset();
   SendButton(child, true, 1, 400, 20, 0);
@@ -413,15 +426,22 @@ TEST_F(EditorWindowX11, KeysThePageLeavesGoBackToTheHost) {
 TEST_F(EditorWindowX11, BadParentsOpenNothingAndLeaveNothingBehind) {
   Instance fx(entry_);
   const int sockets = OpenSockets();
-  const int windows = TreeSize(DefaultRootWindow(display_));
   EXPECT_EQ(fx.Call(vst2::effEditOpen, 0, 0, nullptr), 0);
+  const int windows = TreeSize(DefaultRootWindow(display_));
   EXPECT_EQ(fx.Call(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{0x1FFFFFF})), 0);
   // A window id of another client's range that does not exist.
   EXPECT_EQ(fx.Call(vst2::effEditOpen, 0, 0, reinterpret_cast<void*>(std::uintptr_t{0x7FFFFFF})), 0);
+  EXPECT_EQ(TreeSize(DefaultRootWindow(display_)), windows);
+  // No X server to be reached: nothing opens either.
+  const std::string where = std::getenv("DISPLAY") ? std::getenv("DISPLAY") : "";
+  setenv("DISPLAY", ":9999", 1);
+  const Window parent0 = MakeParent();
+  EXPECT_EQ(fx.Open(parent0), 0);
+  setenv("DISPLAY", where.c_str(), 1);
+  EXPECT_TRUE(Children(parent0).empty());
   fx.Call(vst2::effEditIdle);
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
   EXPECT_EQ(OpenSockets(), sockets);
-  EXPECT_EQ(TreeSize(DefaultRootWindow(display_)), windows);
   // The instance still opens on a good parent afterwards.
   const Window parent = MakeParent();
   EXPECT_EQ(fx.Open(parent), 1);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "FakeEditorDelegate.h"
 #include "platform/linux/IGraphicsLinux.h"
@@ -16,6 +17,8 @@
 // X11 after the framework's headers (its macros clash with their names).
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+#include <X11/keysym.h>
 
 namespace {
 
@@ -276,6 +279,96 @@ TEST_F(IGraphicsLinuxX, IdleWorksOnlyOnTheThreadThatOpened) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   EXPECT_GE(g.NPaints(), 1);  // the first frame presents the page
+}
+
+TEST_F(IGraphicsLinuxX, KeysReachThePageAndTheOnesItLeavesGoToTheParent) {
+  XSelectInput(display_, parent_, KeyPressMask | KeyReleaseMask);
+  FakeEditorDelegate delegate;
+  ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
+  std::vector<fx::IKeyPress> downs, ups;
+  // The page takes letters only.
+  g.SetKeyFunction([&](const fx::IKeyPress& key, bool isUp) {
+    (isUp ? ups : downs).push_back(key);
+    return key.vk >= 'A' && key.vk <= 'Z';
+  });
+  ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+  const auto send = [&](KeySym symbol, unsigned state, bool press) {
+    XEvent e{};
+    e.xkey.type = press ? KeyPress : KeyRelease;
+    e.xkey.display = display_;
+    e.xkey.window = g.GetWindowId();
+    e.xkey.root = DefaultRootWindow(display_);
+    e.xkey.keycode = XKeysymToKeycode(display_, symbol);
+    e.xkey.state = state;
+    e.xkey.same_screen = True;
+    XSendEvent(display_, g.GetWindowId(), False, press ? KeyPressMask : KeyReleaseMask, &e);
+    XSync(display_, False);
+    g.Idle();
+    XSync(display_, False);
+  };
+  send(XK_a, ShiftMask, true);
+  send(XK_a, ShiftMask, false);
+  send(XK_Left, ControlMask, true);
+  ASSERT_EQ(downs.size(), 2u);
+  EXPECT_EQ(downs[0].vk, 'A');
+  EXPECT_STREQ(downs[0].utf8, "A");  // shifted
+  EXPECT_TRUE(downs[0].shift);
+  EXPECT_FALSE(downs[0].ctrl);
+  ASSERT_EQ(ups.size(), 1u);
+  EXPECT_EQ(ups[0].vk, 'A');
+  EXPECT_EQ(downs[1].vk, 0x25);
+  EXPECT_STREQ(downs[1].utf8, "");
+  EXPECT_TRUE(downs[1].ctrl);
+  // Only the arrow, which the page left, reached the parent.
+  std::vector<unsigned> forwarded;
+  XEvent got{};
+  while (XCheckWindowEvent(display_, parent_, KeyPressMask | KeyReleaseMask, &got))
+    forwarded.push_back(got.xkey.keycode);
+  EXPECT_EQ(forwarded, std::vector<unsigned>{static_cast<unsigned>(XKeysymToKeycode(display_, XK_Left))});
+}
+
+// The cursor the server shows, as ARGB pixels (empty without XFixes).
+std::vector<std::uint32_t> ShownCursor(Display* display) {
+  std::vector<std::uint32_t> pixels;
+  XFixesCursorImage* image = XFixesGetCursorImage(display);
+  if (!image) return pixels;
+  pixels.push_back(image->width);
+  pixels.push_back(image->height);
+  for (int i = 0; i < image->width * image->height; ++i) pixels.push_back(static_cast<std::uint32_t>(image->pixels[i]));
+  XFree(image);
+  return pixels;
+}
+
+TEST_F(IGraphicsLinuxX, CursorShapesAndHidingReachTheServer) {
+  int eventBase = 0, errorBase = 0;
+  ASSERT_TRUE(XFixesQueryExtension(display_, &eventBase, &errorBase));
+  FakeEditorDelegate delegate;
+  ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
+  ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+  XWarpPointer(display_, 0, g.GetWindowId(), 0, 0, 0, 0, 50, 50);
+  XSync(display_, False);
+  g.SetPlatformCursor(ig::kHandCursor);
+  const std::vector<std::uint32_t> hand = ShownCursor(display_);
+  g.SetPlatformCursor(ig::kArrowCursor);
+  const std::vector<std::uint32_t> arrow = ShownCursor(display_);
+  ASSERT_GT(hand.size(), 2u);
+  ASSERT_GT(arrow.size(), 2u);
+  EXPECT_NE(hand, arrow);
+  g.SetPlatformCursor(ig::kSizeNWSECursor);
+  EXPECT_NE(ShownCursor(display_), arrow);
+
+  g.SetPlatformCursor(ig::kArrowCursor);
+  g.HideMouseCursor(true, false);
+  const std::vector<std::uint32_t> hidden = ShownCursor(display_);
+  ASSERT_GT(hidden.size(), 2u);
+  bool invisible = true;
+  for (std::size_t i = 2; i < hidden.size(); ++i) invisible = invisible && (hidden[i] >> 24) == 0;
+  EXPECT_TRUE(invisible);
+  // A shape set while hidden shows when the cursor comes back.
+  g.SetPlatformCursor(ig::kHandCursor);
+  EXPECT_EQ(ShownCursor(display_), hidden);
+  g.HideMouseCursor(false, false);
+  EXPECT_EQ(ShownCursor(display_), hand);
 }
 
 TEST_F(IGraphicsLinuxX, LeavesTheHostsErrorHandlerInstalled) {
