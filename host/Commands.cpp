@@ -8,11 +8,14 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include "host/Args.h"
 #include "host/Audio.h"
 #include "host/AudioLevels.h"
+#include "host/EditOptions.h"
+#include "host/EditWindow.h"
 #include "host/Json.h"
 #include "host/PluginHost.h"
 #include "host/Render.h"
@@ -761,6 +764,28 @@ int CommandDump(const Args& args) {
   return 0;
 }
 
+// ---------------------------------------------------------------- edit
+
+int CommandEdit(const Args& args) {
+  EditOptions options;
+  std::string error;
+  if (!ParseEditOptions(args, options, error)) return Fail(error, kExitUsage);
+  PrepareEditWindows();
+  std::vector<std::unique_ptr<PluginInstance>> plugins;
+  std::vector<PluginInstance*> shown;
+  for (int i = 0; i < options.instances; ++i) {
+    auto plugin = OpenPlugin(args.positional[0], error);
+    if (!plugin) return Fail(error);
+    if (!plugin->HasFlag(vst2::effFlagsHasEditor)) return Fail(args.positional[0] + " has no editor");
+    // A plain host: rate, block size and resumed, though no audio runs.
+    plugin->Configure(44100.0, 512);
+    shown.push_back(plugin.get());
+    plugins.push_back(std::move(plugin));
+  }
+  if (!RunEditWindows(shown, options, std::cout, error)) return Fail(error);
+  return 0;
+}
+
 // The subcommands: names, options, usage lines and handlers in one table;
 // the usage text and the list in the unknown-command error come from it.
 struct Subcommand {
@@ -785,6 +810,12 @@ const std::vector<Subcommand>& Subcommands() {
       {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve,
        "PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]"},
       {"dump", {"from", "to"}, {}, &CommandDump, "AUDIO OUT.txt [--from SECONDS] [--to SECONDS]"},
+      {"edit", {"screenshot", "after-ms", "instances", "cycles"}, {"stdin"}, &CommandEdit,
+       "PLUGIN [--screenshot FILE.png] [--after-ms N] [--instances N] [--cycles N] [--stdin]\n"
+       "          opens the editor in a window (Linux/X11) and prints what it automates, a line each;\n"
+       "          --after-ms: screenshot (if asked) and quit after N ms; --cycles: open/close N times and\n"
+       "          print X window, GLX context, RSS and file counts before and after; --stdin: take\n"
+       "          open|close|where [I], count, cycles N [I], screenshot FILE [I], quit lines"},
   };
   return kSubcommands;
 }

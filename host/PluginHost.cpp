@@ -202,6 +202,7 @@ std::intptr_t PluginInstance::Answer(std::int32_t opcode, std::int32_t index, st
       ++counters_.automate;
       if (effect_ != nullptr && (index < 0 || index >= effect_->numParams)) ++counters_.automateBadIndex;
       if (!std::isfinite(opt) || opt < 0.0F || opt > 1.0F) ++counters_.automateBadValue;
+      if (listener_ != nullptr) listener_->Automate(index, opt);
       return 0;
     case vst2::audioMasterVersion: return vst2::kVstVersion;
     case vst2::audioMasterCurrentId: return 0;
@@ -210,7 +211,13 @@ std::intptr_t PluginInstance::Answer(std::int32_t opcode, std::int32_t index, st
     case vst2::audioMasterGetTime: return reinterpret_cast<std::intptr_t>(&timeInfo_);
     case vst2::audioMasterProcessEvents: return 1;
     case vst2::audioMasterIOChanged: ++counters_.ioChanged; return 1;
-    case vst2::audioMasterSizeWindow: return 0;
+    case vst2::audioMasterSizeWindow: {
+      // Sizes beyond 32 bits are nonsense; the listener refuses them as such.
+      const auto clamp = [](std::intptr_t v) {
+        return static_cast<std::int32_t>(std::clamp<std::intptr_t>(v, -1, 0x7FFFFFFF));
+      };
+      return listener_ != nullptr && listener_->SizeWindow(clamp(index), clamp(value)) ? 1 : 0;
+    }
     case vst2::audioMasterGetSampleRate: return static_cast<std::intptr_t>(sampleRate_);
     case vst2::audioMasterGetBlockSize: return blockSize_;
     case vst2::audioMasterGetInputLatency: return 0;
@@ -224,6 +231,8 @@ std::intptr_t PluginInstance::Answer(std::int32_t opcode, std::int32_t index, st
     case vst2::audioMasterCanDo: {
       if (ptr == nullptr) return 0;
       const char* text = static_cast<const char*>(ptr);
+      // Only a host that shows the editor can size its window.
+      if (std::strcmp(text, "sizeWindow") == 0) return listener_ != nullptr ? 1 : 0;
       for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "sendVstTimeInfo", "receiveVstEvents",
                               "receiveVstMidiEvent", "startStopProcess", "supportShell"}) {
         if (std::strcmp(text, yes) == 0) return 1;
@@ -232,8 +241,14 @@ std::intptr_t PluginInstance::Answer(std::int32_t opcode, std::int32_t index, st
     }
     case vst2::audioMasterGetLanguage: return 1;  // English
     case vst2::audioMasterUpdateDisplay: return 1;
-    case vst2::audioMasterBeginEdit: ++counters_.beginEdit; return 1;
-    case vst2::audioMasterEndEdit: ++counters_.endEdit; return 1;
+    case vst2::audioMasterBeginEdit:
+      ++counters_.beginEdit;
+      if (listener_ != nullptr) listener_->BeginEdit(index);
+      return 1;
+    case vst2::audioMasterEndEdit:
+      ++counters_.endEdit;
+      if (listener_ != nullptr) listener_->EndEdit(index);
+      return 1;
     default: (void)value; return 0;
   }
 }

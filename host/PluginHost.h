@@ -37,6 +37,18 @@ struct HostCallbackCounters {
   std::atomic<int> endEdit{0};
 };
 
+// What an open editor asks of its host. The host that shows an editor sets
+// one while the editor is open; without one the calls are only counted.
+class EditorListener {
+ public:
+  virtual ~EditorListener() = default;
+  // audioMasterSizeWindow: true when the host's window now has that size.
+  virtual bool SizeWindow(std::int32_t width, std::int32_t height) = 0;
+  virtual void Automate(std::int32_t index, float value) = 0;
+  virtual void BeginEdit(std::int32_t index) = 0;
+  virtual void EndEdit(std::int32_t index) = 0;
+};
+
 class PluginInstance {
  public:
   // Calls the entry point and checks the record; null and a one-line reason in
@@ -91,6 +103,8 @@ class PluginInstance {
   void ProcessAccumulating(float** inputs, float** outputs, std::int32_t frames);
 
   HostCallbackCounters& Counters() { return counters_; }
+  // Not owned; null to stop listening.
+  void SetEditorListener(EditorListener* listener) { listener_ = listener; }
 
  private:
   PluginInstance() = default;
@@ -107,6 +121,7 @@ class PluginInstance {
   std::int32_t blockSize_ = 512;
   vst2::VstTimeInfo timeInfo_{};
   HostCallbackCounters counters_;
+  EditorListener* listener_ = nullptr;
 };
 
 }  // namespace ombrisk::host

@@ -18,6 +18,7 @@ PACKAGES=(
   zam-plugins lsp-plugins-vst
   locales
   libx11-dev libxfixes-dev
+  libxres-dev
 )
 
 missing=()

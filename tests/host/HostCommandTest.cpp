@@ -5,12 +5,17 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
 #include "host/Audio.h"
 #include "host/Commands.h"
+#include "host/EditOptions.h"
+#include "host/EditorEventLog.h"
+#include "host/PngFile.h"
 
 namespace ombrisk::host {
 namespace {
@@ -173,6 +178,150 @@ TEST(Commands, CurveAndDumpWriteColumnsForPlotting) {
 
 TEST(Commands, BenchComparesTwoPlugins) {
   EXPECT_EQ(RunCommandLine({"bench", OMBRISK_TESTFX_PATH, OMBRISK_TESTFX_LATENCY_PATH, "--seconds", "0.2", "--runs", "3"}), 0);
+}
+
+TEST(EditCommand, ParsesOptionsAndRefusesWhatIsOutOfRange) {
+  const auto parse = [](std::vector<std::string> words, EditOptions& options, std::string& error) {
+    Args args;
+    if (!ParseArgs(words, {"screenshot", "after-ms", "instances", "cycles"}, {"stdin"}, args, error)) return false;
+    return ParseEditOptions(args, options, error);
+  };
+  EditOptions options;
+  std::string error;
+  ASSERT_TRUE(parse({"fx.so"}, options, error)) << error;
+  EXPECT_EQ(options.instances, 1);
+  EXPECT_EQ(options.afterMs, -1);
+  EXPECT_EQ(options.cycles, 0);
+  EXPECT_FALSE(options.commands);
+  ASSERT_TRUE(parse({"fx.so", "--screenshot", "a.png"}, options, error)) << error;
+  EXPECT_EQ(options.screenshot, "a.png");
+  EXPECT_EQ(options.afterMs, 1000);  // a screenshot waits for a first picture
+  ASSERT_TRUE(parse({"fx.so", "--after-ms=250", "--screenshot", "b.png", "--instances", "2"}, options, error)) << error;
+  EXPECT_EQ(options.afterMs, 250);
+  EXPECT_EQ(options.instances, 2);
+  ASSERT_TRUE(parse({"fx.so", "--cycles", "100"}, options, error)) << error;
+  EXPECT_EQ(options.cycles, 100);
+  ASSERT_TRUE(parse({"fx.so", "--stdin", "--instances", "8"}, options, error)) << error;
+  EXPECT_TRUE(options.commands);
+
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"a.so", "b.so"},
+      {"fx.so", "--instances", "0"},
+      {"fx.so", "--instances", "9"},
+      {"fx.so", "--instances", "two"},
+      {"fx.so", "--after-ms", "-5"},
+      {"fx.so", "--after-ms", "3600001"},
+      {"fx.so", "--cycles", "0"},
+      {"fx.so", "--screenshot="},
+      {"fx.so", "--cycles", "3", "--stdin"},
+      {"fx.so", "--cycles", "3", "--screenshot", "c.png"},
+  };
+  for (const auto& words : bad) {
+    error.clear();
+    EXPECT_FALSE(parse(words, options, error)) << (words.empty() ? "(no words)" : words.back());
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(EditCommand, ParsesScriptLinesAndNamesTheInstance) {
+  EditCommand c;
+  std::string error;
+  ASSERT_TRUE(ParseEditCommand("open", 2, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Open);
+  EXPECT_EQ(c.instance, 0);
+  ASSERT_TRUE(ParseEditCommand("  close 1 ", 2, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Close);
+  EXPECT_EQ(c.instance, 1);
+  ASSERT_TRUE(ParseEditCommand("cycles 100 1", 2, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Cycles);
+  EXPECT_EQ(c.count, 100);
+  EXPECT_EQ(c.instance, 1);
+  ASSERT_TRUE(ParseEditCommand("screenshot /tmp/x.png", 1, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Screenshot);
+  EXPECT_EQ(c.file, "/tmp/x.png");
+  ASSERT_TRUE(ParseEditCommand("where", 1, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Where);
+  ASSERT_TRUE(ParseEditCommand("count", 1, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Count);
+  ASSERT_TRUE(ParseEditCommand("quit", 1, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Quit);
+
+  for (const char* line : {"", "   ", "dance", "open 2", "open -1", "close x", "cycles", "cycles 0", "cycles many",
+                           "screenshot", "count 0", "quit now", "where 0 0", "open 0 1"}) {
+    error.clear();
+    EXPECT_FALSE(ParseEditCommand(line, 2, c, error)) << '"' << line << '"';
+    EXPECT_FALSE(error.empty()) << line;
+  }
+}
+
+TEST(EditCommand, PrintsEachEditorCallOnALineAndChecksSizes) {
+  std::ostringstream out;
+  std::vector<std::pair<int, int>> resized;
+  EditorEventLog log(out, "", [&](std::int32_t w, std::int32_t h) {
+    resized.emplace_back(w, h);
+    return w != 999;  // a window that will not take this width
+  });
+  log.BeginEdit(0);
+  log.Automate(0, 0.25F);
+  log.Automate(0, 0.5F);
+  log.EndEdit(0);
+  log.Automate(4, std::numeric_limits<float>::quiet_NaN());
+  EXPECT_TRUE(log.SizeWindow(900, 560));
+  EXPECT_FALSE(log.SizeWindow(999, 560));
+  EXPECT_FALSE(log.SizeWindow(0, 560));
+  EXPECT_FALSE(log.SizeWindow(900, -1));
+  EXPECT_FALSE(log.SizeWindow(EditorEventLog::kMaxSide + 1, 10));
+  EXPECT_EQ(out.str(),
+            "begin-edit 0\nautomate 0 0.250000\nautomate 0 0.500000\nend-edit 0\nautomate 4 nan\n"
+            "size-window 900 560\nsize-window 999 560 refused\nsize-window 0 560 refused\n"
+            "size-window 900 -1 refused\nsize-window 16385 10 refused\n");
+  // Nonsense sizes never reach the window.
+  const std::vector<std::pair<int, int>> expected = {{900, 560}, {999, 560}};
+  EXPECT_EQ(resized, expected);
+
+  std::ostringstream second;
+  EditorEventLog prefixed(second, "1: ", nullptr);
+  prefixed.Automate(2, 1.0F);
+  EXPECT_FALSE(prefixed.SizeWindow(100, 100));  // no window to resize
+  EXPECT_EQ(second.str(), "1: automate 2 1.000000\n1: size-window 100 100 refused\n");
+}
+
+TEST(EditCommand, WritesPicturesAndRefusesEmptyOnes) {
+  RgbImage image;
+  image.width = 3;
+  image.height = 2;
+  image.pixels = {0, 0, 0, 255, 255, 255, 30, 60, 90, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_NEAR(image.Mean(), (255.0 * 3 + 180.0) / 18.0, 1e-9);
+  const std::string path = Temp("edit_picture.png");
+  std::string error;
+  ASSERT_TRUE(WritePng(path, image, error)) << error;
+  const std::vector<std::uint8_t> bytes = Bytes(path);
+  ASSERT_GT(bytes.size(), 24U);
+  EXPECT_EQ(std::string(bytes.begin() + 1, bytes.begin() + 4), "PNG");
+  // Width and height, big-endian, in the header chunk.
+  EXPECT_EQ(bytes[19], 3);
+  EXPECT_EQ(bytes[23], 2);
+  std::remove(path.c_str());
+
+  RgbImage broken = image;
+  broken.pixels.pop_back();
+  EXPECT_FALSE(broken.Valid());
+  EXPECT_EQ(broken.Mean(), 0.0);
+  EXPECT_FALSE(WritePng(path, broken, error));
+  EXPECT_FALSE(WritePng(Temp("no/such/dir/x.png"), image, error));
+}
+
+TEST(EditCommand, CommandLineErrorsComeBeforeAnyWindow) {
+  EXPECT_EQ(RunCommandLine({"edit"}), 2);
+  EXPECT_EQ(RunCommandLine({"edit", OMBRISK_TESTFX_PATH, "--instances", "0"}), 2);
+  EXPECT_EQ(RunCommandLine({"edit", OMBRISK_TESTFX_PATH, "--wobble"}), 2);
+  EXPECT_EQ(RunCommandLine({"edit", Temp("missing.so")}), 1);
+  // The test plug-in has no editor: a failure, not a window.
+  EXPECT_EQ(RunCommandLine({"edit", OMBRISK_TESTFX_PATH, "--after-ms", "0"}), 1);
+  // An editor that never opens fails whether or not there is a display to
+  // show it on (and in the Windows build, which shows none).
+  EXPECT_EQ(RunCommandLine({"edit", OMBRISK_TESTFX_DEADEDITOR_PATH, "--after-ms", "0"}), 1);
 }
 
 }  // namespace

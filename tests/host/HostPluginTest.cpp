@@ -3,6 +3,7 @@
 #include <cmath>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "host/PluginHost.h"
 #include "host/Render.h"
@@ -157,6 +158,69 @@ TEST(HostCallback, AnswersTimeRateAndIdentityAndCountsAutomation) {
   plugin->SetParameter(0, 0.3F);
   EXPECT_EQ(plugin->Counters().automate.load(), 1);
   EXPECT_EQ(plugin->Counters().automateBadIndex.load(), 1);
+}
+
+// What TestFx repeats to the host through effVendorSpecific ('Echo').
+struct EchoCall {
+  std::int32_t opcode;
+  std::int32_t index;
+  std::intptr_t value;
+  float opt;
+  void* ptr;
+};
+
+std::intptr_t Echo(PluginInstance& plugin, std::int32_t opcode, std::int32_t index, std::intptr_t value, float opt,
+                   void* ptr = nullptr) {
+  EchoCall call{opcode, index, value, opt, ptr};
+  return plugin.Dispatch(vst2::effVendorSpecific, vst2::FourCharCode('E', 'c', 'h', 'o'), 0, &call);
+}
+
+class RecordingListener final : public EditorListener {
+ public:
+  bool SizeWindow(std::int32_t width, std::int32_t height) override {
+    calls.push_back("size " + std::to_string(width) + " " + std::to_string(height));
+    return acceptSize;
+  }
+  void Automate(std::int32_t index, float value) override {
+    calls.push_back("automate " + std::to_string(index) + " " + std::to_string(value));
+  }
+  void BeginEdit(std::int32_t index) override { calls.push_back("begin " + std::to_string(index)); }
+  void EndEdit(std::int32_t index) override { calls.push_back("end " + std::to_string(index)); }
+
+  bool acceptSize = true;
+  std::vector<std::string> calls;
+};
+
+TEST(HostCallback, PassesAnEditorsCallsToItsListenerWhileOneIsSet) {
+  auto plugin = OpenOrFail(OMBRISK_TESTFX_PATH);
+  ASSERT_TRUE(plugin);
+  // No listener: a size request is refused, gestures are only counted.
+  char sizeWindow[] = "sizeWindow";
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterCanDo, 0, 0, 0.0F, sizeWindow), 0);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterSizeWindow, 815, 505, 0.0F), 0);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterBeginEdit, 1, 0, 0.0F), 1);
+  EXPECT_EQ(plugin->Counters().beginEdit.load(), 1);
+
+  RecordingListener listener;
+  plugin->SetEditorListener(&listener);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterCanDo, 0, 0, 0.0F, sizeWindow), 1);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterBeginEdit, 1, 0, 0.0F), 1);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterAutomate, 1, 0, 0.75F), 0);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterEndEdit, 1, 0, 0.0F), 1);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterSizeWindow, 815, 505, 0.0F), 1);
+  listener.acceptSize = false;
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterSizeWindow, 900, 600, 0.0F), 0);
+  // A height beyond 32 bits reaches the listener as the largest int, not wrapped.
+  const std::intptr_t huge = sizeof(std::intptr_t) > 4 ? static_cast<std::intptr_t>(0x7FFFFFFF) * 4 : 0x7FFFFFFF;
+  Echo(*plugin, vst2::audioMasterSizeWindow, 10, huge, 0.0F);
+  plugin->SetEditorListener(nullptr);
+  EXPECT_EQ(Echo(*plugin, vst2::audioMasterAutomate, 0, 0, 0.25F), 0);
+
+  const std::vector<std::string> expected = {"begin 1", "automate 1 0.750000", "end 1", "size 815 505", "size 900 600",
+                                             "size 10 2147483647"};
+  EXPECT_EQ(listener.calls, expected);
+  EXPECT_EQ(plugin->Counters().automate.load(), 2);
+  EXPECT_EQ(plugin->Counters().endEdit.load(), 1);
 }
 
 }  // namespace

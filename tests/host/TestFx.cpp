@@ -20,6 +20,7 @@
 #define FAULT_LATENCY 6       // not a fault: delays by 32 samples and says so
 #define FAULT_PARAM_RANGE 7   // getParameter answers above 1
 #define FAULT_BAD_AUTOMATE 8  // tells the host about a parameter that does not exist
+#define FAULT_DEAD_EDITOR 9   // announces an editor that never opens
 
 #ifndef TESTFX_FAULT
 #define TESTFX_FAULT FAULT_NONE
@@ -44,6 +45,16 @@ constexpr std::size_t kChunkSize = 12;
 const char* const kProgramNames[kNumPrograms] = {"Unity", "Half"};
 constexpr float kProgramGains[kNumPrograms] = {0.5F, 0.25F};
 
+// effVendorSpecific with this index and a TestFxEcho: the plug-in makes that host call.
+constexpr std::int32_t kEchoQuery = FourCharCode('E', 'c', 'h', 'o');
+struct TestFxEcho {
+  std::int32_t opcode;
+  std::int32_t index;
+  std::intptr_t value;
+  float opt;
+  void* ptr;
+};
+
 // Hosts' buffers are often no bigger than the interface's named lengths: bound every copy.
 void Copy(void* ptr, const char* text, std::size_t capacity) {
   if (ptr == nullptr || capacity == 0) return;
@@ -56,6 +67,7 @@ void Copy(void* ptr, const char* text, std::size_t capacity) {
 struct TestFx {
   AEffect effect{};
   audioMasterCallback host = nullptr;
+  ERect editorRect{0, 0, 300, 400};  // top, left, bottom, right
   std::atomic<float> gain{0.5F};      // normalised: 0..1 is 0..200 %
   std::atomic<float> polarity{0.0F};  // < 0.5 normal, else inverted
   std::int32_t program = 0;
@@ -189,6 +201,18 @@ struct TestFx {
         if (ptr == nullptr) return 0;
         return std::strcmp(static_cast<const char*>(ptr), "receiveVstTimeInfo") == 0 ? 1 : 0;
       case effGetTailSize: return 1;  // none
+      case effEditGetRect:
+        if (TESTFX_FAULT != FAULT_DEAD_EDITOR || ptr == nullptr) return 0;
+        *static_cast<ERect**>(ptr) = &editorRect;
+        return 1;
+      case effEditOpen: return 0;
+      case effVendorSpecific:
+        // Repeats a host call on request, so that tests can make it as an editor would.
+        if (index == kEchoQuery && ptr != nullptr && host != nullptr) {
+          const auto* call = static_cast<const TestFxEcho*>(ptr);
+          return host(&effect, call->opcode, call->index, call->value, call->ptr, call->opt);
+        }
+        return 0;
       case effGetVstVersion: return kVstVersion;
       case effSetSampleRate:
       case effSetBlockSize:
@@ -250,7 +274,8 @@ float OMBRISK_VSTCALL GetParameter(AEffect* e, std::int32_t index) {
   e.numParams = kNumParams;
   e.numInputs = 2;
   e.numOutputs = 2;
-  e.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks;
+  e.flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing | effFlagsProgramChunks |
+            (TESTFX_FAULT == FAULT_DEAD_EDITOR ? effFlagsHasEditor : 0);
   e.initialDelay = kLatency;
   e.ioRatio = 1.0F;
   e.object = fx;
