@@ -12,11 +12,14 @@ struct Shared {
   std::int32_t users = 0;
 };
 
-// Never destroyed: a drawing context that outlives the statics (one held by
-// another static) still leaves the cache safely at exit.
+// Destroyed with the module (a plug-in module is loaded and unloaded many
+// times by scanning hosts, so a never-freed cache would leak each time).
+// Every drawing context adds itself as a user while it is being built, so
+// this object is complete before any static holding a context is, and goes
+// after it at exit.
 Shared& shared() {
-  static Shared* s = new Shared;
-  return *s;
+  static Shared s;
+  return s;
 }
 }  // namespace
 
