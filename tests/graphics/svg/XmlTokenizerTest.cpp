@@ -29,7 +29,12 @@ std::vector<std::string> Tokens(std::string_view text) {
     }
     std::string s = k == Token::EndElement ? "</" : "<";
     s += t.Name();
-    for (const XmlAttribute& a : t.Attributes()) s += " " + std::string(a.name) + "=" + std::string(a.value);
+    for (const XmlAttribute& a : t.Attributes()) {
+      s += ' ';
+      s.append(a.name);
+      s += '=';
+      s.append(a.value);
+    }
     s += t.SelfClosing() ? "/>" : ">";
     out.push_back(s);
   }
