@@ -222,7 +222,8 @@ double SignedArea2(const std::vector<float>& polygon) {
   double sum = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     const std::size_t j = (i + 1) % n;
-    const double xi = polygon[2 * i], yi = polygon[2 * i + 1], xj = polygon[2 * j], yj = polygon[2 * j + 1];
+    const double xi = static_cast<double>(polygon[2 * i]), yi = static_cast<double>(polygon[2 * i + 1]);
+    const double xj = static_cast<double>(polygon[2 * j]), yj = static_cast<double>(polygon[2 * j + 1]);
     sum += xi * yj - xj * yi;
   }
   return sum;
