@@ -23,27 +23,38 @@
 // control does it), message boxes (completion called with 0), file, folder
 // and colour dialogs, opening URLs and revealing paths.
 //
-// X errors of our calls are caught by a handler installed only around them;
-// no handler of ours stays installed. XInitThreads is neither called nor
-// assumed: every X and GL call happens on the thread that opened the
-// window (idle calls from other threads are ignored). Around every use of
-// our context the GLX context, drawable and display the thread had current
-// are restored. This header includes no X11 header.
+// The policy it shares with the Windows face (input, cursor, opening,
+// resize, frames, the GL-context guard) is IGraphicsWindow's. What only X11
+// does: the host's idle calls drive frames and events (a frame clock, no
+// pacing thread), a window of the host's destruction is noticed and the
+// close then deletes GL objects on a stand-in window, keys the page leaves
+// go to the parent window as X events, and the clipboard is a selection.
+// Every X and GLX call goes through an X11Api (the real one by default), so
+// this logic also runs, and is tested, on a fake. XInitThreads is neither
+// called nor assumed: everything happens on the thread that opened the
+// window (idle calls from other threads are ignored). This header
+// includes no X11 header.
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 
-#include "graphics/drawing/IGraphicsVector.h"
+#include "core/Timer.h"
+#include "platform/IGraphicsWindow.h"
+#include "platform/linux/X11Api.h"
 
 namespace fx::igraphics {
 
-class IGraphicsLinux : public IGraphicsVector {
+class IGraphicsLinux : public IGraphicsWindow {
  public:
   static constexpr std::int32_t kClipboardWaitMs = 300;
 
   IGraphicsLinux(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
                  float scale);
+  // x: the layer every X call goes through (tests pass a fake).
+  IGraphicsLinux(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
+                 float scale, std::unique_ptr<fx::x11::X11Api> x);
   ~IGraphicsLinux() override;
 
   // ---- Window ----
@@ -51,14 +62,9 @@ class IGraphicsLinux : public IGraphicsVector {
   // a pointer, null when the display, the parent or GLX fails.
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
-  void PlatformResize(bool parentAlreadyResized) override;
-  void ActivateGLContext() override;
-  void DeactivateGLContext() override;
-  float GetPlatformMonitorScale() const override;
+  float GetPlatformMonitorScale() const override { return screenScale_; }
 
   // ---- Services ----
-  void HideMouseCursor(bool hide, bool lock) override;
-  void MoveMouseCursor(float x, float y) override;
   void SetPlatformCursor(std::int32_t kind) override;
   void GetMouseLocation(float& x, float& y) const override;
   void ShowMessageBox(const char* text, const char* caption, std::int32_t type,
@@ -79,32 +85,41 @@ class IGraphicsLinux : public IGraphicsVector {
   void Idle();
 
   // ---- State, for the host glue and tests ----
-  unsigned long GetWindowId() const;
-  unsigned long GetParentId() const;
-  bool HasGlContext() const;
-  std::int32_t NPaints() const { return nPaints_; }
+  unsigned long GetWindowId() const { return static_cast<unsigned long>(x_->WindowId()); }
+  unsigned long GetParentId() const { return static_cast<unsigned long>(parent_); }
+  bool HasGlContext() const { return x_->WindowId() != 0; }
   // Editor windows open in the process.
   static std::int32_t OpenWindowCount();
 
+ protected:
+  bool HasOpenWindow() const override { return x_->WindowId() != 0 && !gone_; }
+  void CapturePointer(bool) override {}  // the server grabs the pointer from a press to its release
+  void TakeKeyboardFocus() override { x_->FocusWindow(eventTime_); }
+  void ShowPlatformCursor(bool show) override;
+  void WarpPointer(std::int32_t px, std::int32_t py, std::int32_t& atX, std::int32_t& atY) override;
+  bool ReadWindowSize(PixelSize& size) override { return x_->GetWindowSize(false, size); }
+  void ResizeOwnWindow(std::int32_t width, std::int32_t height) override { x_->ResizeWindow(false, width, height); }
+  void GrowParentWindow(std::int32_t dw, std::int32_t dh) override;
+  void SaveThreadContext() override { x_->SaveCurrentContext(); }
+  bool MakeEditorContextCurrent() override;
+  void RestoreThreadContext() override { x_->RestoreSavedContext(); }
+
  private:
-  struct X;
-  bool MakeContextCurrent();
-  void RestoreSavedContext();
   void FrameTick();
-  void HandleEvent(void* event);
-  void HandleButton(void* event, bool press);
-  void HandleMotion(void* event);
-  void HandleKey(void* event, bool press);
-  void AnswerSelectionRequest(void* event);
-  unsigned long CursorFor(std::int32_t kind);
+  void HandleEvent(const fx::x11::Event& event);
   void ReleaseWindow();
 
-  std::unique_ptr<X> x_;
-  std::int32_t nPaints_ = 0;
-  float lastX_ = 0.0f, lastY_ = 0.0f;
-  bool cursorHiddenHere_ = false;
-  bool cursorLock_ = false;
-  float hiddenX_ = 0.0f, hiddenY_ = 0.0f;
+  std::unique_ptr<fx::x11::X11Api> x_;
+  std::uint64_t parent_ = 0;
+  std::unique_ptr<fx::Timer> idleTimer_;
+  std::thread::id thread_;
+  FrameClock clock_{60};
+  std::uint32_t eventTime_ = 0;
+  std::uint32_t shownCursor_ = 0;  // font-cursor shape; 0: the parent's
+  bool cursorShown_ = true;
+  bool gone_ = false;
+  bool closing_ = false;
+  bool counted_ = false;
   float screenScale_ = 1.0f;
   std::string clipboardText_;
 };

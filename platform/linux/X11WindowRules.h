@@ -1,10 +1,9 @@
 #pragma once
 // Small rules of the X11 editor window that need no X server: the screen
-// scale of the resource database's Xft.dpi, the window size a page opens
-// at, frame pacing on the host's idle calls, double clicks by timing, the
-// key record of an X key event, the font cursor of each cursor kind and the
-// answer to a selection request. The window layer keeps its X and GLX calls
-// thin around these.
+// scale of the resource database's Xft.dpi, the key record of an X key
+// event, the font cursor of each cursor kind and the answer to a selection
+// request. The rules every window system shares (opening size, frame
+// clock, double clicks) are in platform/EditorWindowRules.h.
 //
 // This header includes no X11 header: key symbols, times and cursor shapes
 // are the plain numbers X uses.
@@ -20,51 +19,6 @@ namespace fx::x11 {
 // 1 when the text is null, has no Xft.dpi line, or its value is not a
 // number between 24 and 960.
 float ScreenScaleFromResources(const char* resources);
-
-// Window size in pixels at open: the page at draw scale in whole pixels,
-// times the screen scale (a non-positive or non-finite scale counts as 1).
-struct PixelSize {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
-};
-PixelSize OpeningSize(std::int32_t layoutWidth, std::int32_t layoutHeight, float drawScale, float screenScale);
-
-// Frames at fps per second on a millisecond clock that only the host's idle
-// calls look at. A frame is due once its time has come; a clock that fell
-// a whole period or more behind restarts from now instead of firing the
-// missed frames in a burst.
-class FrameClock {
- public:
-  // fps <= 0 gives 60.
-  explicit FrameClock(std::int32_t fps);
-  std::uint32_t IntervalMs() const { return interval_; }
-  // Starts counting: the first frame is due at once.
-  void Reset(std::uint64_t nowMs) { next_ = nowMs; }
-  // True when a frame is due at nowMs (and counts it).
-  bool Tick(std::uint64_t nowMs);
-
- private:
-  std::uint32_t interval_;
-  std::uint64_t next_ = 0;
-};
-
-// Double clicks from presses: the second press of the same button within
-// 400 ms and 4 pixels of the first. The press that completes a double click
-// starts no new one, so a triple click is a double click and a single.
-class ClickTracker {
- public:
-  static constexpr std::uint32_t kMaxIntervalMs = 400;
-  static constexpr std::int32_t kMaxDistance = 4;
-  // time: the X server's millisecond timestamp, which wraps at 2^32.
-  bool Press(std::uint32_t button, std::int32_t x, std::int32_t y, std::uint32_t time);
-  void Forget() { armed_ = false; }
-
- private:
-  bool armed_ = false;
-  std::uint32_t button_ = 0;
-  std::int32_t x_ = 0, y_ = 0;
-  std::uint32_t time_ = 0;
-};
 
 // The Windows virtual-key code of an X key symbol; 0 for keys without one.
 std::int32_t VirtualKeyForKeysym(std::uint32_t keysym);

@@ -10,26 +10,29 @@
 // logic here also runs, and is tested, on a fake. This header includes no
 // system header.
 //
-// Editor thread only, apart from the pacing thread, which shares just the
-// stop flag, its target window and the frame serial, and talks to the window
-// only through posted frame messages. Around every paint and resource
-// operation the DC and GL context the host had current are restored.
+// The policy it shares with the X11 face (input, cursor, opening, resize,
+// frames, the GL-context guard) is IGraphicsWindow's; this class makes the
+// Win32 calls and keeps what only Windows has: the message procedure,
+// touch input, the vertical-blank pacing thread (PacingThread), tooltips,
+// the native text entry and menus, dialogs, clipboard and GDI fonts.
+//
+// Editor thread only; the pacing thread talks to the window only through
+// posted frame messages.
 
-#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "graphics/drawing/IGraphicsVector.h"
-#include "platform/win/FramePacer.h"
+#include "platform/IGraphicsWindow.h"
+#include "platform/win/PacingThread.h"
 #include "platform/win/TextEntryFilter.h"
 #include "platform/win/Win32Api.h"
 
 namespace fx::igraphics {
 
-class IGraphicsWin : public IGraphicsVector, public fx::win::MessageTarget {
+class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
  public:
   using Handle = fx::win::Handle;
 
@@ -64,14 +67,9 @@ class IGraphicsWin : public IGraphicsVector, public fx::win::MessageTarget {
   // ---- Window ----
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
-  void PlatformResize(bool parentAlreadyResized) override;
-  void ActivateGLContext() override;
-  void DeactivateGLContext() override;
   float GetPlatformMonitorScale() const override;
 
   // ---- Services ----
-  void HideMouseCursor(bool hide, bool lock) override;
-  void MoveMouseCursor(float x, float y) override;
   void SetPlatformCursor(std::int32_t kind) override;
   void GetMouseLocation(float& x, float& y) const override;
   IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IBounds& area) override;
@@ -108,36 +106,44 @@ class IGraphicsWin : public IGraphicsVector, public fx::win::MessageTarget {
   Handle GetEditWindow() const { return edit_; }
   fx::win::TextEntryState GetTextEntryState() const { return textEntryState_; }
   bool IsVblankMode() const { return vblankMode_; }
-  bool HasPacingThread() const { return thread_ != nullptr; }
+  bool HasPacingThread() const { return pacing_.Running(); }
   bool HasRenderer() const { return GetRenderer() != nullptr; }
-  bool TouchFlag() const { return touch_; }
-  fx::win::FramePacer& GetPacer() { return pacer_; }
+  bool TouchFlag() const { return IsTouchInput(); }
+  fx::win::FramePacer& GetPacer() { return pacing_.Pacer(); }
+  // Framework surface the page does not use: touch input and the class
+  // name of a host main window to own message boxes without a parent chain.
   void SetMultiTouchEnabled(bool enabled) { multiTouchEnabled_ = enabled; }
-  // Class name to look for when the editor has no parent chain (message box owner).
   void SetMainWindowClassName(const char* name) { mainWindowClass_ = name ? name : ""; }
   // Number of editor windows open in the process.
   static std::int32_t OpenWindowCount();
-  // Frame ticks that painted, for tests and diagnostics.
-  std::int32_t NPaints() const { return nPaints_; }
   // The screen scale of a window (1 without GetDpiForWindow).
   float ScreenScaleOf(Handle window) const;
 
- private:
-  friend struct PacingThreadAccess;
+ protected:
+  bool HasOpenWindow() const override { return window_ != nullptr; }
+  void CapturePointer(bool capture) override;
+  void TakeKeyboardFocus() override;
+  void ShowPlatformCursor(bool show) override;
+  void WarpPointer(std::int32_t px, std::int32_t py, std::int32_t& atX, std::int32_t& atY) override;
+  bool ReadWindowSize(PixelSize& size) override;
+  void ResizeOwnWindow(std::int32_t width, std::int32_t height) override;
+  void GrowParentWindow(std::int32_t dw, std::int32_t dh) override;
+  void SaveThreadContext() override;
+  bool MakeEditorContextCurrent() override;
+  void RestoreThreadContext() override;
 
+ private:
   void FrameTick(std::uint32_t serial);
   void Paint();
   void StartPacing();
   void StopPacing();
-  void PacingLoop();
-  static void PacingThreadMain(void* self);
   void CloseTextEntry(bool apply);
   void DestroyTextEntry();
-  bool MakeContextCurrent();
-  void RestoreSavedContext();
   Handle HostMainWindow();
-  IMouseInfo MouseInfoOf(std::uintptr_t wParam, std::intptr_t lParam);
-  IMouseMod ModifiersOf(std::uintptr_t wParam);
+  // The process-wide GDI font registry, counted over the editors.
+  static void JoinFontRegistry(fx::win::Win32Api& api);
+  static void LeaveFontRegistry(fx::win::Win32Api& api);
+  PointerEvent PointerAt(PointerEvent::Kind kind, Button button, std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t KeyMessage(Handle window, std::uint32_t msg, std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t MouseMove(std::uintptr_t wParam, std::intptr_t lParam);
   std::intptr_t Touch(std::uintptr_t wParam, std::intptr_t lParam);
@@ -151,26 +157,16 @@ class IGraphicsWin : public IGraphicsVector, public fx::win::MessageTarget {
   Handle glContext_ = nullptr;
   Handle savedDC_ = nullptr;
   Handle savedContext_ = nullptr;
-  std::int32_t contextDepth_ = 0;
   Handle tooltip_ = nullptr;
   bool tooltipShown_ = false;
   std::int32_t tooltipIdx_ = -1;
   Handle mainWindow_ = nullptr;
   std::string mainWindowClass_;
-  // Cursor.
-  bool cursorHiddenHere_ = false;
-  bool cursorLock_ = false;
-  float hiddenX_ = 0.0f, hiddenY_ = 0.0f;
-  float lastX_ = 0.0f, lastY_ = 0.0f;
-  bool touch_ = false;
   bool multiTouchEnabled_ = false;
   std::map<std::uint32_t, IMouseInfo> activeTouches_;
   // Pacing.
   bool vblankMode_ = false;
-  Handle thread_ = nullptr;
-  std::atomic<bool> stop_{false};
-  std::atomic<Handle> target_{nullptr};
-  fx::win::FramePacer pacer_;
+  fx::win::PacingThread pacing_;
   // Text entry.
   Handle edit_ = nullptr;
   Handle editFont_ = nullptr;
@@ -179,7 +175,6 @@ class IGraphicsWin : public IGraphicsVector, public fx::win::MessageTarget {
   ITextStyle editStyle_;
   IBounds editBounds_;
   ITextStyle defaultEditStyle_;
-  std::int32_t nPaints_ = 0;
 };
 
 }  // namespace fx::igraphics

@@ -322,11 +322,13 @@ class FakeWin32Api : public Win32Api {
   bool DeleteGLContext(Handle context) override { return glContexts.erase(context) == 1; }
   bool MakeCurrent(Handle dc, Handle context) override {
     if (context && !glContexts.count(context) && context != hostContext) return false;
+    if (context && context != hostContext) ++makeCurrentCalls;
     currentDC = dc;
     currentContext = context;
     return true;
   }
   Handle hostContext = reinterpret_cast<Handle>(0x7000);
+  std::size_t makeCurrentCalls = 0;  // ours made current
   Handle GetCurrentDC() override { return currentDC; }
   Handle GetCurrentContext() override { return currentContext; }
   bool Swap(Handle) override {
