@@ -214,6 +214,7 @@ bool IGraphicsWindow::CollectFrameAreas(std::vector<IBounds>& areas) {
   }
   const bool dirty = CollectDirtyAreas(areas);
   if (exposed_) {
+    exposed_ = false;
     areas.assign(1, IBounds(0, 0, static_cast<float>(Width()), static_cast<float>(Height())));
     return true;
   }

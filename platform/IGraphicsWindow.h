@@ -122,6 +122,7 @@ class IGraphicsWindow : public IGraphicsVector, protected GlContextSwitch {
   void ReleaseView();
   // The areas this frame repaints (layout units); false when nothing
   // changed. A new screen scale is applied first unless a button is held.
+  // The caller presents what it gets (an expose is then consumed).
   bool CollectFrameAreas(std::vector<IBounds>& areas);
   // The window's pixels were lost (exposed, resized): the next frame
   // repaints the whole page.
@@ -136,7 +137,6 @@ class IGraphicsWindow : public IGraphicsVector, protected GlContextSwitch {
       ++nPaints_;
     }
     present();
-    exposed_ = false;
     return true;
   }
 

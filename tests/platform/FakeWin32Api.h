@@ -560,9 +560,13 @@ class FakeWin32Api : public Win32Api {
     threads_[h] = std::thread(function, argument);
     return h;
   }
+  // joinTimesOut: the thread is left running (the destructor joins it), as a
+  // real join that ran out of time would.
+  std::atomic<bool> joinTimesOut{false};
+  std::atomic<bool> holdVblank{false};  // WaitForVblank blocks while set
   bool JoinThread(Handle thread, std::uint32_t) override {
     auto it = threads_.find(thread);
-    if (it == threads_.end()) return false;
+    if (it == threads_.end() || joinTimesOut) return false;
     it->second.join();
     threads_.erase(it);
     return true;
@@ -582,6 +586,7 @@ class FakeWin32Api : public Win32Api {
     return adapterOpens;
   }
   bool WaitForVblank(const VblankAdapter&) override {
+    while (holdVblank) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ticks += 16;
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
