@@ -272,23 +272,8 @@ bool IGraphicsLinux::GetTextFromClipboard(std::string& text) {
 
 // ---------------------------------------------------------------- services X11 does not offer
 
-void IGraphicsLinux::ShowTooltip(const char*) {}
-
 void IGraphicsLinux::ShowMessageBox(const char*, const char*, std::int32_t, MessageBoxCompletion completion) {
-  // No message box: no button was pressed.
   if (completion) completion(0);
 }
-
-void IGraphicsLinux::PromptForFile(std::string& fileName, std::string&, std::int32_t, const char*) {
-  fileName.clear();  // as if cancelled
-}
-
-void IGraphicsLinux::PromptForDirectory(std::string& directory) { directory.clear(); }
-
-bool IGraphicsLinux::PromptForColour(IArgb&, const char*, ColourCompletion) { return false; }
-
-bool IGraphicsLinux::OpenURL(const char*, const char*, const char*, const char*) { return false; }
-
-bool IGraphicsLinux::RevealPathInExplorerOrFinder(const char*, bool) { return false; }
 
 }  // namespace fx::igraphics

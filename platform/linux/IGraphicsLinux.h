@@ -67,18 +67,12 @@ class IGraphicsLinux : public IGraphicsWindow {
   // ---- Services ----
   void SetPlatformCursor(std::int32_t kind) override;
   void GetMouseLocation(float& x, float& y) const override;
-  void ShowMessageBox(const char* text, const char* caption, std::int32_t type,
-                      MessageBoxCompletion completion) override;
-  void PromptForFile(std::string& fileName, std::string& directory, std::int32_t action,
-                     const char* extensions) override;
-  void PromptForDirectory(std::string& directory) override;
-  bool PromptForColour(IArgb& colour, const char* caption, ColourCompletion completion) override;
-  bool OpenURL(const char* url, const char* caption, const char* confirmText, const char* errorText) override;
-  bool RevealPathInExplorerOrFinder(const char* path, bool select) override;
   bool GetTextFromClipboard(std::string& text) override;
   bool SetTextInClipboard(const char* text) override;
-  void ShowTooltip(const char* text) override;
-  bool MultiTouchAvailable() const override { return false; }
+  // No message box: the completion hears that no button was pressed. The
+  // other services X11 does not offer keep the graphics context's failure answers.
+  void ShowMessageBox(const char* text, const char* caption, std::int32_t type,
+                      MessageBoxCompletion completion) override;
 
   // One idle pass: handles the pending X events and paints a frame when one
   // is due. The idle timer calls it; tests may too.

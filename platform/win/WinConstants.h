@@ -7,11 +7,8 @@
 namespace fx::win {
 
 inline constexpr std::uint32_t kWmCreate = 0x0001;
-inline constexpr std::uint32_t kWmDestroy = 0x0002;
 inline constexpr std::uint32_t kWmSetFocus = 0x0007;
 inline constexpr std::uint32_t kWmKillFocus = 0x0008;
-inline constexpr std::uint32_t kWmSetText = 0x000C;
-inline constexpr std::uint32_t kWmGetText = 0x000D;
 inline constexpr std::uint32_t kWmPaint = 0x000F;
 inline constexpr std::uint32_t kWmClose = 0x0010;
 inline constexpr std::uint32_t kWmEraseBkgnd = 0x0014;
@@ -44,7 +41,6 @@ inline constexpr std::uint32_t kWmUser = 0x0400;
 inline constexpr std::uint32_t kWmFrame = kWmUser + 1;
 
 inline constexpr std::uint32_t kEmSetSel = 0x00B1;
-inline constexpr std::uint32_t kEmSetRect = 0x00B3;
 inline constexpr std::uint32_t kEmLimitText = 0x00C5;
 
 inline constexpr std::uintptr_t kMkLButton = 0x1;
@@ -64,7 +60,6 @@ inline constexpr std::uint32_t kTmeHover = 0x1;
 inline constexpr std::uint32_t kTmeLeave = 0x2;
 inline constexpr std::uint32_t kTouchEventDown = 0x2;
 inline constexpr std::uint32_t kTouchEventUp = 0x4;
-inline constexpr std::uint32_t kTouchMaskContact = 0x4;
 inline constexpr std::int32_t kNidReady = 0x40;
 
 inline constexpr std::uint32_t kWsChild = 0x40000000;
@@ -78,6 +73,5 @@ inline constexpr std::uint32_t kSwpNoActivate = 0x10;
 inline constexpr std::uint32_t kTpmLeftButton = 0x0;
 inline constexpr std::uintptr_t kFrameTimerId = 2;
 inline constexpr std::intptr_t kTextEntryId = 99;
-inline constexpr std::uintptr_t kEditMarker = 0xDEADF00B;
 
 }  // namespace fx::win
