@@ -205,17 +205,15 @@ std::unique_ptr<PlatformFont> IGraphics::LoadPlatformFont(const char* /*fontId*/
 bool IGraphics::LoadFontResource(const char* fontId, const char* fileName) {
   if (!fontId || !*fontId) return false;
   std::unique_ptr<PlatformFont> font = LoadPlatformFont(fontId, fileName);
-  if (!font || !LoadAPIFont(fontId, *font)) return false;
-  SharedFontCache().Put(fontId, std::move(font));
-  return true;
+  // The backend keeps the font's data; the platform font has served.
+  return font && LoadAPIFont(fontId, *font);
 }
 
 bool IGraphics::LoadFontResource(const char* fontId, const char* fontName, std::int32_t style) {
   if (!fontId || !*fontId) return false;
   std::unique_ptr<PlatformFont> font = LoadPlatformFont(fontId, fontName, style);
-  if (!font || !LoadAPIFont(fontId, *font)) return false;
-  SharedFontCache().Put(fontId, std::move(font));
-  return true;
+  // The backend keeps the font's data; the platform font has served.
+  return font && LoadAPIFont(fontId, *font);
 }
 
 ISvg IGraphics::LoadSvg(const char* name) {

@@ -6,7 +6,7 @@
 namespace fx::igraphics {
 namespace {
 
-std::int32_t gUsers = 0;  // changed under both cache locks
+using Shared = SharedByUsers<ResourceCaches>;
 
 template <typename Entries>
 auto* FindIn(const Entries& entries, const char* name, double scale) {
@@ -61,66 +61,16 @@ SvgDocument* SvgCache::Add(const char* name, double scale, std::unique_ptr<SvgDo
   return raw;
 }
 
-void FontCache::Put(const char* fontId, std::unique_ptr<PlatformFont> font) {
-  if (!fontId || !font) return;
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (auto& entry : fonts_) {
-    if (entry.first == fontId) {
-      entry.second = std::move(font);
-      return;
-    }
-  }
-  fonts_.emplace_back(fontId, std::move(font));
-}
+BitmapCache& SharedBitmapCache() { return Shared::Current()->bitmaps; }
 
-bool FontCache::Contains(const char* fontId) {
-  if (!fontId) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (const auto& entry : fonts_)
-    if (entry.first == fontId) return true;
-  return false;
-}
+SvgCache& SharedSvgCache() { return Shared::Current()->svgs; }
 
-void FontCache::Clear() {
-  std::lock_guard<std::mutex> lock(mutex_);
-  fonts_.clear();
-}
+void AddCacheUser() { Shared::Join(); }
 
-BitmapCache& SharedBitmapCache() {
-  static BitmapCache cache;
-  return cache;
-}
+void RemoveCacheUser() { Shared::Leave(); }
 
-SvgCache& SharedSvgCache() {
-  static SvgCache cache;
-  return cache;
-}
+std::int32_t CacheUsers() { return Shared::Users(); }
 
-FontCache& SharedFontCache() {
-  static FontCache cache;
-  return cache;
-}
-
-void AddCacheUser() {
-  std::lock_guard<std::mutex> bitmaps(SharedBitmapCache().Lock());
-  std::lock_guard<std::mutex> svgs(SharedSvgCache().Lock());
-  ++gUsers;
-}
-
-void RemoveCacheUser() {
-  std::lock_guard<std::mutex> bitmaps(SharedBitmapCache().Lock());
-  std::lock_guard<std::mutex> svgs(SharedSvgCache().Lock());
-  if (gUsers > 0) --gUsers;
-  if (gUsers == 0) {
-    SharedBitmapCache().Clear();
-    SharedSvgCache().Clear();
-  }
-}
-
-std::int32_t CacheUsers() {
-  std::lock_guard<std::mutex> bitmaps(SharedBitmapCache().Lock());
-  std::lock_guard<std::mutex> svgs(SharedSvgCache().Lock());
-  return gUsers;
-}
+bool CachesLive() { return Shared::Current() != nullptr; }
 
 }  // namespace fx::igraphics

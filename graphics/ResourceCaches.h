@@ -1,10 +1,10 @@
 #pragma once
-// The process-wide caches behind the graphics context's base loading: decoded
-// bitmaps, SVG documents and platform fonts. Several editor instances in one
-// host process share them. Each live graphics context counts as one user;
-// when the last one goes, bitmaps and SVG documents are deleted. Every cache
-// has its own lock; the user count changes under the bitmap lock, then the
-// SVG lock, always in that order.
+// The process-wide caches behind the graphics context's base loading:
+// decoded bitmaps and SVG documents. Several editor instances in one host
+// process share them. Each live graphics context is one user: the first
+// creates the caches, the last deletes them with everything in them (see
+// SharedByUsers), so they never wait for static destruction. Every cache
+// has its own lock. Font data has one cache, the drawing backend's.
 
 #include <cstdint>
 #include <memory>
@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "graphics/APIBitmap.h"
-#include "graphics/PlatformFont.h"
+#include "graphics/SharedByUsers.h"
 #include "graphics/SvgDocument.h"
 
 namespace fx::igraphics {
@@ -64,25 +64,20 @@ class SvgCache {
   std::vector<Entry> entries_;
 };
 
-// Platform fonts by font id. A second font under the same id replaces the first.
-class FontCache {
- public:
-  void Put(const char* fontId, std::unique_ptr<PlatformFont> font);
-  bool Contains(const char* fontId);
-  void Clear();
-
- private:
-  std::mutex mutex_;
-  std::vector<std::pair<std::string, std::unique_ptr<PlatformFont>>> fonts_;
+struct ResourceCaches {
+  BitmapCache bitmaps;
+  SvgCache svgs;
 };
 
+// The live caches; only a user (a live graphics context) may call these.
 BitmapCache& SharedBitmapCache();
 SvgCache& SharedSvgCache();
-FontCache& SharedFontCache();
 
 // A graphics context starts or stops using the caches.
 void AddCacheUser();
 void RemoveCacheUser();
 std::int32_t CacheUsers();
+// False once the last user has gone and the caches with it.
+bool CachesLive();
 
 }  // namespace fx::igraphics

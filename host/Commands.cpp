@@ -812,7 +812,8 @@ const std::vector<Subcommand>& Subcommands() {
       {"dump", {"from", "to"}, {}, &CommandDump, "AUDIO OUT.txt [--from SECONDS] [--to SECONDS]"},
       {"edit", {"screenshot", "after-ms", "instances", "cycles"}, {"stdin"}, &CommandEdit,
        "PLUGIN [--screenshot FILE.png] [--after-ms N] [--instances N] [--cycles N] [--stdin]\n"
-       "          opens the editor in a window (Linux/X11) and prints what it automates, a line each;\n"
+       "          opens the editor in a window (Linux/X11) and prints what it automates, a line each,\n"
+       "          and when its first frame shows (first-frame I after-start-ms N after-open-ms M);\n"
        "          --after-ms: screenshot (if asked) and quit after N ms; --cycles: open/close N times and\n"
        "          print X window, GLX context, RSS and file counts before and after; --stdin: take\n"
        "          open|close|where [I], count, cycles N [I], screenshot FILE [I], quit lines"},

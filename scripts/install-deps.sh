@@ -15,7 +15,7 @@ PACKAGES=(
   libegl-dev libgl-dev libgles-dev libegl-mesa0 libgl1-mesa-dri
   libsndfile1-dev
   gnuplot-nox
-  zam-plugins lsp-plugins-vst
+  zam-plugins lsp-plugins-vst dpf-plugins-vst
   locales
   libx11-dev libxfixes-dev
   libxres-dev

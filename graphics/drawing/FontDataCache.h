@@ -1,32 +1,38 @@
 #pragma once
-// The process-wide cache of font file data by font id, shared by every
-// drawing context of the process (renderer fonts belong to one renderer
-// context, the bytes they are made from do not). It lives while any drawing
-// context lives: each one registers as a user on construction and leaves on
-// destruction; the last to leave empties it. All under one process-wide lock.
+// The cache of font file data by font id, one for the whole process and
+// shared by every drawing context in it (renderer fonts belong to one
+// renderer context, the bytes they are made from do not). Each drawing
+// context holds a FontDataCache::User, so the cache exists exactly while
+// some context does: the first creates it, the last frees it with its data
+// (see SharedByUsers). Lookups run under the cache's own lock.
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
-#include <span>
+#include <mutex>
 #include <string>
 #include <vector>
+
+#include "graphics/SharedByUsers.h"
 
 namespace fx::igraphics {
 
 class FontDataCache {
  public:
   using Bytes = std::shared_ptr<const std::vector<std::uint8_t>>;
+  using Shared = SharedByUsers<FontDataCache>;
+  using User = Shared::Handle;
 
-  static void AddUser();
-  static void RemoveUser();
-  static std::int32_t Users();
+  // The cached bytes of fontId, else `fetch` is asked for them and non-empty
+  // bytes are cached. Null when there are none.
+  Bytes FindOrAdd(const std::string& fontId, const std::function<bool(std::vector<std::uint8_t>&)>& fetch);
+  bool Contains(const std::string& fontId) const;
+  std::size_t Size() const;
 
-  // Under the lock: the cached bytes of fontId, else `fetch` is asked for
-  // them and non-empty bytes are cached. Null when there are none.
-  static Bytes FindOrAdd(const std::string& fontId, const std::function<bool(std::vector<std::uint8_t>&)>& fetch);
-  static bool Contains(const std::string& fontId);
-  static std::size_t Size();
+ private:
+  mutable std::mutex lock_;
+  std::map<std::string, Bytes> fonts_;
 };
 
 }  // namespace fx::igraphics

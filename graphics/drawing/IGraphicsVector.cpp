@@ -10,6 +10,7 @@
 #include "graphics/drawing/BlendComposite.h"
 #include "graphics/drawing/GlViewContext.h"
 #include "graphics/drawing/ImageDecoder.h"
+#include "renderer/ImageFlags.h"
 
 namespace fx::igraphics {
 
@@ -47,9 +48,11 @@ int TextAlignFor(const ITextStyle& style, const IBounds& rect, float& x, float& 
 
 // ---- Bitmap
 
-IGraphicsVector::Bitmap::Bitmap(IGraphicsVector& owner, std::vector<std::uint8_t> pixels, std::int32_t pixelWidth,
-                                std::int32_t pixelHeight, std::int32_t resolution, float imageDrawScale)
-    : APIBitmap(0, pixelWidth, pixelHeight, resolution, imageDrawScale), owner_(owner), pendingPixels_(std::move(pixels)) {
+IGraphicsVector::Bitmap::Bitmap(IGraphicsVector& owner, DecodedImageCache::Pixels pixels, std::int32_t resolution,
+                                float imageDrawScale)
+    : APIBitmap(0, pixels ? pixels->width : 0, pixels ? pixels->height : 0, resolution, imageDrawScale),
+      owner_(owner),
+      pixels_(std::move(pixels)) {
   EnsureImage();
 }
 
@@ -63,9 +66,9 @@ IGraphicsVector::Bitmap::~Bitmap() { ReleaseImage(); }
 
 int IGraphicsVector::Bitmap::EnsureImage() {
   fx::vg::Renderer* r = owner_.GetRenderer();
-  if (imageHandle || !r || pendingPixels_.empty()) return imageHandle;
-  imageHandle = r->createImageRGBA(width, height, 0, pendingPixels_);
-  if (imageHandle) std::vector<std::uint8_t>().swap(pendingPixels_);
+  if (imageHandle || !r || !pixels_) return imageHandle;
+  imageHandle = r->createImageRGBA(width, height, pixels_->premultiplied ? fx::vg::ImagePremultiplied : 0,
+                                   pixels_->pixels);
   return imageHandle;
 }
 
@@ -82,14 +85,9 @@ void IGraphicsVector::Bitmap::ReleaseImage() {
 
 IGraphicsVector::IGraphicsVector(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height,
                                  std::int32_t fps, float scale)
-    : IGraphics(delegate, width, height, fps, scale) {
-  FontDataCache::AddUser();
-}
+    : IGraphics(delegate, width, height, fps, scale) {}
 
-IGraphicsVector::~IGraphicsVector() {
-  ReleaseGlResources();
-  FontDataCache::RemoveUser();
-}
+IGraphicsVector::~IGraphicsVector() { ReleaseGlResources(); }
 
 bool IGraphicsVector::IsSupportedBitmapName(const char* name) {
   if (!name) return false;
@@ -116,25 +114,16 @@ void IGraphicsVector::OnViewInitialized(void* platformContext) {
   renderer_ = fx::vg::Renderer::create(view->loader, view->loaderUser);
   if (!renderer_) return;
   CreateRendererFonts();
-  ReloadCachedBitmaps();
+  UploadCachedBitmaps();
   DrawResize();
 }
 
-void IGraphicsVector::ReloadCachedBitmaps() {
+void IGraphicsVector::UploadCachedBitmaps() {
   // Strips held by controls point at these records, so the records stay and
-  // only their pixels come back.
+  // only their images come back, from the pixels they kept.
   std::lock_guard guard(bitmapCacheLock_);
-  for (CacheEntry& e : bitmapCache_) {
-    auto* b = dynamic_cast<Bitmap*>(e.bitmap.get());
-    if (!b || b->imageHandle || b->GetFrameBuffer()) continue;
-    std::unique_ptr<APIBitmap> fresh = LoadAPIBitmap(e.name.c_str(), b->scale, e.location, e.locationText);
-    auto* decoded = dynamic_cast<Bitmap*>(fresh.get());
-    if (decoded && decoded->width == b->width && decoded->height == b->height && decoded->imageHandle) {
-      // The fresh record already uploaded its image: hand it over.
-      b->imageHandle = decoded->imageHandle;
-      decoded->shared = true;
-    }
-  }
+  for (CacheEntry& e : bitmapCache_)
+    if (auto* b = dynamic_cast<Bitmap*>(e.bitmap.get()); b && !b->GetFrameBuffer()) b->EnsureImage();
 }
 
 void IGraphicsVector::OnViewDestroyed() { ReleaseGlResources(); }
@@ -370,11 +359,22 @@ std::size_t IGraphicsVector::NCachedBitmaps() const {
 std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std::int32_t scale,
                                                           ResourceLocation location, const std::string& locationText) {
   if (!name || location == ResourceLocation::NotFound || scale <= 0) return nullptr;
-  std::vector<std::uint8_t> bytes;
-  if (!ReadResource(location, Extension(name).c_str(), locationText, bytes)) return nullptr;
-  DecodedImage image = DecodeImage(bytes);
-  if (image.pixels.empty()) return nullptr;
-  return std::make_unique<Bitmap>(*this, std::move(image.pixels), image.width, image.height, scale, 1.0f);
+  // Where the bytes come from names the image for every context of the
+  // process: the store and module it is read from, the kind of location and
+  // its text (which carries the resolution variant's file name).
+  char origin[64];
+  std::snprintf(origin, sizeof origin, "%p|%p|%d|", static_cast<const void*>(&GetResourceStore()),
+                GetModuleInstance(), static_cast<int>(location));
+  const std::string ext = Extension(name);
+  DecodedImageCache::Pixels pixels = decodedImages_->FindOrDecode(origin + locationText, [&] {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
+    DecodedImage image = DecodeImage(bytes);
+    PremultiplyAlpha(image);  // once for every context that uploads it
+    return image;
+  });
+  if (!pixels) return nullptr;
+  return std::make_unique<Bitmap>(*this, std::move(pixels), scale, 1.0f);
 }
 
 IBitmapStrip IGraphicsVector::LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
@@ -395,8 +395,7 @@ IBitmapStrip IGraphicsVector::LoadBitmapStrip(const char* name, std::int32_t nFr
       std::unique_ptr<APIBitmap> loaded = LoadAPIBitmap(name, foundScale, location, locationText);
       if (loaded) {
         bitmap = loaded.get();
-        bitmapCache_.push_back({CacheKeyHash(name, foundScale), name, static_cast<double>(foundScale), std::move(loaded),
-                                location, locationText});
+        bitmapCache_.push_back({CacheKeyHash(name, foundScale), name, static_cast<double>(foundScale), std::move(loaded)});
       }
     }
   }
@@ -592,7 +591,7 @@ void IGraphicsVector::DrawDottedRect(const IArgb& colour, const IBounds& b, cons
 
 bool IGraphicsVector::LoadAPIFont(const char* fontId, const PlatformFont& font) {
   if (!fontId || !*fontId) return false;
-  FontDataCache::Bytes bytes = FontDataCache::FindOrAdd(fontId, [&](std::vector<std::uint8_t>& data) {
+  FontDataCache::Bytes bytes = fontData_->FindOrAdd(fontId, [&](std::vector<std::uint8_t>& data) {
     std::string style;
     return font.GetFontData(data, style);
   });

@@ -12,8 +12,9 @@
 // are uploaded when a renderer is there to draw them).
 //
 // Renderer images belong to one renderer context, so each context has its
-// own bitmap cache under its own lock. Font file data is shared by the
-// whole process (FontDataCache). Layout units map to the renderer's canvas
+// own bitmap cache under its own lock. The decoded pixels of artwork and
+// font file data are shared by the whole process (DecodedImageCache,
+// FontDataCache), each context being one of their users. Layout units map to the renderer's canvas
 // through the draw scale; the canvas maps to pixels through the screen
 // scale. Editor thread, with the view's GL context current.
 
@@ -24,6 +25,7 @@
 #include <vector>
 
 #include "graphics/IGraphics.h"
+#include "graphics/drawing/DecodedImageCache.h"
 #include "graphics/drawing/FontDataCache.h"
 #include "renderer/FrameBufferImage.h"
 #include "renderer/Renderer.h"
@@ -35,26 +37,27 @@ class IGraphicsVector : public IGraphics {
   // A renderer image: decoded artwork, or a layer with its own frame buffer.
   class Bitmap : public APIBitmap {
    public:
-    // Decoded RGBA pixels (straight alpha), uploaded when a renderer exists.
-    Bitmap(IGraphicsVector& owner, std::vector<std::uint8_t> pixels, std::int32_t pixelWidth,
-           std::int32_t pixelHeight, std::int32_t resolution, float imageDrawScale);
+    // Decoded RGBA pixels (straight alpha), uploaded when a renderer exists;
+    // the record keeps them, to upload them again to a later renderer.
+    Bitmap(IGraphicsVector& owner, DecodedImageCache::Pixels pixels, std::int32_t resolution, float imageDrawScale);
     // A layer: the frame buffer's image.
     Bitmap(IGraphicsVector& owner, std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer, std::int32_t resolution,
            float imageDrawScale);
     ~Bitmap() override;
 
-    // The renderer image, uploading pending pixels first; 0 when there is none.
+    // The renderer image, uploading the pixels first; 0 when there is none.
     int EnsureImage();
+    const DecodedImageCache::Pixels& GetPixels() const { return pixels_; }
     fx::vg::FrameBufferImage* GetFrameBuffer() const { return frameBuffer_.get(); }
     IGraphicsVector& GetOwner() const { return owner_; }
     // Deletes the renderer image (the renderer is about to go); the record
-    // stays, drawing nothing until it is given its pixels again.
+    // stays, drawing nothing until EnsureImage uploads its pixels again.
     void ReleaseImage();
     bool shared = false;  // the image is not deleted with the record
 
    private:
     IGraphicsVector& owner_;
-    std::vector<std::uint8_t> pendingPixels_;
+    DecodedImageCache::Pixels pixels_;
     std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer_;
   };
 
@@ -122,6 +125,8 @@ class IGraphicsVector : public IGraphics {
   std::int32_t PagePixelWidth() const;
   std::int32_t PagePixelHeight() const;
   std::size_t NCachedBitmaps() const;
+  FontDataCache& GetFontDataCache() const { return *fontData_; }
+  DecodedImageCache& GetDecodedImageCache() const { return *decodedImages_; }
   std::int32_t NFramesBegun() const { return framesBegun_; }
 
  private:
@@ -130,9 +135,6 @@ class IGraphicsVector : public IGraphics {
     std::string name;
     double scale = 0.0;
     std::unique_ptr<APIBitmap> bitmap;
-    // Where it was decoded from: a new view decodes it again into the same record.
-    ResourceLocation location = ResourceLocation::NotFound;
-    std::string locationText;
   };
   struct Layer {
     std::unique_ptr<Bitmap> bitmap;
@@ -142,7 +144,7 @@ class IGraphicsVector : public IGraphics {
   static std::uint32_t CacheKeyHash(const std::string& name, double scale);
   APIBitmap* FindCached(const std::string& name, double scale) const;
   void CreateRendererFonts();
-  void ReloadCachedBitmaps();
+  void UploadCachedBitmaps();
   void ReleaseGlResources();
   // The renderer transform for layout units with the current layer's origin, then `m`.
   void SetRendererTransform(const fx::vg::Transform& m);
@@ -151,6 +153,10 @@ class IGraphicsVector : public IGraphics {
   void SetPaint(const IPattern& pattern, const IBlendMode* blend, bool forStroke);
   void NoteCurrentPoint(float x, float y) { currentX_ = x, currentY_ = y; }
 
+  // First, so that this context is a user of the process-wide caches for
+  // as long as any of its members may hold something of theirs.
+  FontDataCache::User fontData_;
+  DecodedImageCache::User decodedImages_;
   std::unique_ptr<fx::vg::Renderer> renderer_;
   std::unique_ptr<fx::vg::FrameBufferImage> mainFrameBuffer_;
   std::vector<Layer> layers_;

@@ -28,4 +28,14 @@ DecodedImage DecodeImage(std::span<const std::uint8_t> bytes) {
   return image;
 }
 
+void PremultiplyAlpha(DecodedImage& image) {
+  if (image.premultiplied) return;
+  for (std::size_t i = 0; i + 3 < image.pixels.size(); i += 4) {
+    std::uint8_t* p = &image.pixels[i];
+    const unsigned a = p[3];
+    for (int c = 0; c < 3; ++c) p[c] = static_cast<std::uint8_t>((p[c] * a + 127) / 255);
+  }
+  image.premultiplied = true;
+}
+
 }  // namespace fx::igraphics

@@ -13,6 +13,8 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -171,6 +173,31 @@ bool Capture(Display* display, Window window, RgbImage& image, std::string& erro
   return true;
 }
 
+// Whether anything but black shows in the window: the editor has presented
+// a frame (our window's own background is black).
+bool ShowsAnything(Display* display, Window window) {
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(display, window, &attributes) == 0 || attributes.map_state != IsViewable) return false;
+  XImage* raw = XGetImage(display, window, 0, 0, static_cast<unsigned>(attributes.width),
+                          static_cast<unsigned>(attributes.height), AllPlanes, ZPixmap);
+  if (raw == nullptr) return false;
+  const unsigned long colour = raw->red_mask | raw->green_mask | raw->blue_mask;
+  bool any = false;
+  for (int y = 0; y < raw->height && !any; ++y) {
+    if (raw->bits_per_pixel == 32) {
+      const auto* row = reinterpret_cast<const std::uint32_t*>(raw->data + static_cast<std::ptrdiff_t>(y) * raw->bytes_per_line);
+      for (int x = 0; x < raw->width && !any; ++x) any = (row[x] & colour) != 0;
+    } else {
+      for (int x = 0; x < raw->width && !any; ++x) any = (XGetPixel(raw, x, y) & colour) != 0;
+    }
+  }
+  XDestroyImage(raw);
+  return any;
+}
+
+// When the host started, for the first-frame lines.
+const Clock::time_point kHostStart = Clock::now();
+
 // One plug-in's editor in one top-level window.
 class HostWindow {
  public:
@@ -214,6 +241,8 @@ class HostWindow {
     hints.y = y;
     XSetWMNormalHints(display_, window_, &hints);
     XSelectInput(display_, window_, StructureNotifyMask);
+    openedAt_ = Clock::now();
+    framed_ = false;
     XMapWindow(display_, window_);
     WaitForMap();
 
@@ -253,6 +282,18 @@ class HostWindow {
 
   void Idle() {
     if (IsOpen()) plugin_.Dispatch(vst2::effEditIdle);
+  }
+
+  // Once per open, after an idle call: "first-frame I after-start-ms N
+  // after-open-ms M" when the window first shows the editor's picture
+  // (start: the host's; open: the window's creation before effEditOpen).
+  void ReportFirstFrame() {
+    if (!IsOpen() || framed_ || !ShowsAnything(display_, window_)) return;
+    framed_ = true;
+    const auto now = Clock::now();
+    const auto ms = [](Clock::duration d) { return std::chrono::duration_cast<std::chrono::milliseconds>(d).count(); };
+    out_ << "first-frame " << index_ << " after-start-ms " << ms(now - kHostStart) << " after-open-ms "
+         << ms(now - openedAt_) << std::endl;
   }
 
   bool Resize(int width, int height) {
@@ -355,6 +396,8 @@ class HostWindow {
   EditorEventLog log_;
   Window window_ = 0;
   bool destroyed_ = false;
+  Clock::time_point openedAt_{};
+  bool framed_ = true;  // the first frame of this open was reported
   int width_ = 0;
   int height_ = 0;
 };
@@ -411,7 +454,10 @@ class EditLoop {
   }
 
   void IdleAll() {
-    for (const auto& w : windows_) w->Idle();
+    for (const auto& w : windows_) {
+      w->Idle();
+      w->ReportFirstFrame();
+    }
   }
 
   // Handles X events (and stdin lines, into `lines`) until `until`.

@@ -9,6 +9,7 @@
 
 #include "PageTestSupport.h"
 #include "effect/OmbriskParameters.h"
+#include "graphics/drawing/DecodedImageCache.h"
 #include "graphics/drawing/FontDataCache.h"
 
 namespace ombrisk::page {
@@ -70,11 +71,13 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
       EXPECT_GT(LiveGlObjects(api, 4096), baseline);  // the page does make objects
     }
     if (i == 0) {
-      EXPECT_TRUE(fx::igraphics::FontDataCache::Contains("Roboto-Regular"));
+      EXPECT_TRUE(page->Graphics().GetFontDataCache().Contains("Roboto-Regular"));
+      EXPECT_GT(page->Graphics().GetDecodedImageCache().Size(), 0u);
     }
     page.reset();
     ASSERT_EQ(LiveGlObjects(api, 4096), baseline) << "after closing page " << i + 1;
-    ASSERT_EQ(fx::igraphics::FontDataCache::Size(), 0u) << "font data outlived the last page";
+    ASSERT_EQ(fx::igraphics::FontDataCache::Shared::Current(), nullptr) << "font data outlived the last page";
+    ASSERT_EQ(fx::igraphics::DecodedImageCache::Shared::Current(), nullptr) << "artwork outlived the last page";
     if (i == 29) afterWarmUp = ResidentBytes();
   }
 #if defined(__SANITIZE_ADDRESS__)

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# What an open editor costs, for any VST2 plug-in with an editor, several
+# side by side in one run, each in `ombrisk-host edit` under a private X
+# server (Xvfb; GL through Mesa's llvmpipe):
+#   - idle CPU with the editor open minus the host's own idle with the plug-in
+#     loaded and its editor closed (utime+stime of every thread, /proc, s/s),
+#     and the same for the X server;
+#   - wake-ups per second with the editor open (voluntary context switches
+#     of every thread of the host);
+#   - launch to first frame: from starting the host to its "first-frame"
+#     line (the window first shows anything but black), ms;
+#   - peak resident memory with one editor (VmHWM), MB;
+#   - resident memory each further editor adds (a second run with
+#     1 + FURTHER instances, each with its editor open), MB.
+# Each figure is the median of the rounds; the plug-ins' order turns by one
+# each round, so none always runs first or last. Drag CPU is not measured
+# here (it needs a control's place in each plug-in's window).
+# Usage: editor-perf.sh HOST [--seconds N] [--rounds R] [--further K] PLUGIN...
+set -uo pipefail
+if [ -z "${OMBRISK_PERF_INNER:-}" ]; then
+  export OMBRISK_PERF_INNER=1
+  exec xvfb-run -a -s "-screen 0 4200x1600x24" "$0" "$@"
+fi
+
+usage() { echo "usage: editor-perf.sh HOST [--seconds N] [--rounds R] [--further K] PLUGIN..." >&2; exit 2; }
+[ $# -ge 2 ] || usage
+host="$(realpath -m "$1")"; shift
+seconds=5; rounds=3; further=2
+plugins=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --seconds) seconds="$2"; shift 2 ;;
+    --rounds) rounds="$2"; shift 2 ;;
+    --further) further="$2"; shift 2 ;;
+    -*) usage ;;
+    *) plugins+=("$(realpath -m "$1")"); shift ;;
+  esac
+done
+[ ${#plugins[@]} -ge 1 ] || usage
+[ -x "$host" ] || { echo "no host at $host" >&2; exit 2; }
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+results="$work/results.tsv"
+: >"$results"
+# Our own X server: the Xvfb serving $DISPLAY (others may run beside it).
+xserver=""
+for p in $(pgrep -x Xvfb); do
+  if tr '\0' ' ' <"/proc/$p/cmdline" 2>/dev/null | grep -q -- " $DISPLAY "; then xserver=$p; fi
+done
+
+now_ms() { date +%s%3N; }
+# utime+stime of a process, all threads, in clock ticks.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# Voluntary context switches of every thread.
+wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'; }
+status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status" 2>/dev/null; }
+ticks_per_s=$(getconf CLK_TCK)
+
+# Reads host lines until one matches; that line is the reply.
+reply=""
+wait_for() {
+  reply=""
+  local line
+  while IFS= read -r -t "${2:-60}" line <&"${HOST[0]}"; do
+    echo "$line" >>"$work/host.log"
+    if [[ "$line" =~ $1 ]]; then reply="$line"; return 0; fi
+  done
+  return 1
+}
+
+# CPU (s/s) of the host and of the X server, and the host's wake-ups per
+# second, over $seconds: "HOST_CPU X_CPU WAKEUPS".
+sample() {
+  local pid=$1 c0 x0 w0 c1 x1 w1
+  c0=$(cpu_ticks "$pid"); w0=$(wakeups "$pid"); x0=$( [ -n "$xserver" ] && cpu_ticks "$xserver" || echo nan)
+  sleep "$seconds"
+  c1=$(cpu_ticks "$pid"); w1=$(wakeups "$pid"); x1=$( [ -n "$xserver" ] && cpu_ticks "$xserver" || echo nan)
+  python3 -c "print(($c1-$c0)/$ticks_per_s/$seconds, (float('$x1')-float('$x0'))/$ticks_per_s/$seconds, ($w1-$w0)/$seconds)"
+}
+
+# One plug-in, one round: a line of results.tsv.
+measure() {
+  local name=$1 plugin=$2 start first idle_open idle_closed peak rss_one rss_more
+  start=$(now_ms)
+  coproc HOST { exec "$host" edit "$plugin" --stdin 2>>"$work/host.err"; }
+  local pid=$HOST_PID
+  first="nan"
+  if wait_for "^(first-frame 0|error)" 60 && [[ "$reply" == first-frame* ]]; then first=$(( $(now_ms) - start )); fi
+  sleep 1
+  idle_open=$(sample "$pid")
+  peak=$(status_kb "$pid" VmHWM); rss_one=$(status_kb "$pid" VmRSS)
+  echo "close 0" >&"${HOST[1]}"
+  wait_for "^editor 0 closed" 30
+  sleep 1
+  idle_closed=$(sample "$pid")
+  echo "quit" >&"${HOST[1]}"
+  wait_for "^bye" 30
+  wait "$pid" 2>/dev/null
+  # The same plug-in with further editors open beside the first.
+  rss_more="nan"
+  coproc HOST { exec "$host" edit "$plugin" --stdin --instances $((further + 1)) 2>>"$work/host.err"; }
+  pid=$HOST_PID
+  local seen=0
+  while [ $seen -le "$further" ] && wait_for "^(0: )?first-frame |^error" 60 && [[ "$reply" != error* ]]; do
+    seen=$((seen + 1))
+  done
+  if [ $seen -gt "$further" ]; then sleep 1; rss_more=$(status_kb "$pid" VmRSS); fi
+  echo "quit" >&"${HOST[1]}"
+  wait_for "^bye" 30
+  wait "$pid" 2>/dev/null
+  echo -e "$name\t$first\t$idle_open\t$idle_closed\t${peak:-nan}\t${rss_one:-nan}\t$rss_more" >>"$results"
+}
+
+n=${#plugins[@]}
+for ((r = 0; r < rounds; r++)); do
+  for ((i = 0; i < n; i++)); do
+    plugin="${plugins[$(((i + r) % n))]}"
+    name="$(basename "$plugin" .so)"
+    echo "round $((r + 1)): $name" >&2
+    measure "$name" "$plugin"
+  done
+done
+
+python3 - "$results" "$further" "$seconds" "$rounds" <<'EOF'
+import math, statistics, sys
+path, further, seconds, rounds = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+rows = {}
+order = []
+for line in open(path):
+    f = line.rstrip("\n").split("\t")
+    name = f[0]
+    if name not in rows:
+        rows[name] = []
+        order.append(name)
+    num = lambda t: float(t) if t not in ("", "nan") else math.nan
+    first = num(f[1])
+    open_cpu, open_x, open_w = (num(t) for t in f[2].split())
+    closed_cpu, closed_x, closed_w = (num(t) for t in f[3].split())
+    peak, one, more = num(f[4]), num(f[5]), num(f[6])
+    rows[name].append({
+        "idle": open_cpu - closed_cpu, "xidle": open_x - closed_x, "wake": open_w, "hostwake": closed_w,
+        "first": first, "peak": peak / 1024, "further": (more - one) / 1024 / further if further else math.nan,
+    })
+def med(name, key):
+    v = [r[key] for r in rows[name] if not math.isnan(r[key])]
+    return statistics.median(v) if v else math.nan
+metrics = [
+    ("idle CPU, editor open minus host idle (s/s)", "idle", "{:.4f}"),
+    ("X server CPU, editor open minus host idle (s/s)", "xidle", "{:.4f}"),
+    ("wake-ups per second, editor open", "wake", "{:.0f}"),
+    ("wake-ups per second, host alone (editor closed)", "hostwake", "{:.0f}"),
+    ("launch to first frame (ms)", "first", "{:.0f}"),
+    ("peak RSS, one editor (MB)", "peak", "{:.0f}"),
+    ("each further editor (MB)", "further", "{:.1f}"),
+]
+print(f"medians of {rounds} round(s), {seconds} s per CPU sample, {further} further editor(s)")
+print("| | " + " | ".join(order) + " |")
+print("|---|" + "---|" * len(order))
+for label, key, fmt in metrics:
+    cells = []
+    for name in order:
+        v = med(name, key)
+        cells.append("—" if math.isnan(v) else fmt.format(v))
+    print(f"| {label} | " + " | ".join(cells) + " |")
+EOF
