@@ -1,5 +1,6 @@
 #include "platform/IGraphicsWindow.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "graphics/controls/IControl.h"
@@ -206,8 +207,24 @@ void IGraphicsWindow::ReleaseView() {
   exposed_ = true;
 }
 
-bool IGraphicsWindow::CollectFrameAreas(std::vector<IBounds>& areas) {
+std::vector<IGraphicsVector::PixelRect> IGraphicsWindow::PixelRectsOf(const std::vector<IBounds>& areas) const {
+  const float s = GetTotalScale();
+  const std::int32_t pw = PagePixelWidth(), ph = PagePixelHeight();
+  std::vector<PixelRect> rects;
+  for (const IBounds& a : areas) {
+    if (!a.IsFinite()) continue;
+    const auto left = static_cast<std::int32_t>(std::clamp(std::floor(a.left * s), 0.0f, static_cast<float>(pw)));
+    const auto top = static_cast<std::int32_t>(std::clamp(std::floor(a.top * s), 0.0f, static_cast<float>(ph)));
+    const auto right = static_cast<std::int32_t>(std::clamp(std::ceil(a.right * s), 0.0f, static_cast<float>(pw)));
+    const auto bottom = static_cast<std::int32_t>(std::clamp(std::ceil(a.bottom * s), 0.0f, static_cast<float>(ph)));
+    if (right > left && bottom > top) rects.push_back({left, top, right - left, bottom - top});
+  }
+  return rects;
+}
+
+bool IGraphicsWindow::CollectFrameAreas(std::vector<IBounds>& areas, bool& wholePage) {
   areas.clear();
+  wholePage = false;
   if (buttonsDown_ == 0) {
     const float scale = GetPlatformMonitorScale();
     if (std::isfinite(scale) && scale > 0.0f && scale != GetScreenScale()) ApplyScreenScale(scale);
@@ -215,6 +232,7 @@ bool IGraphicsWindow::CollectFrameAreas(std::vector<IBounds>& areas) {
   const bool dirty = CollectDirtyAreas(areas);
   if (exposed_) {
     exposed_ = false;
+    wholePage = true;
     areas.assign(1, IBounds(0, 0, static_cast<float>(Width()), static_cast<float>(Height())));
     return true;
   }

@@ -123,7 +123,10 @@ class IGraphicsWindow : public IGraphicsVector, protected GlContextSwitch {
   // The areas this frame repaints (layout units); false when nothing
   // changed. A new screen scale is applied first unless a button is held.
   // The caller presents what it gets (an expose is then consumed).
-  bool CollectFrameAreas(std::vector<IBounds>& areas);
+  // wholePage: the areas are the whole page (after an expose or a resize).
+  bool CollectFrameAreas(std::vector<IBounds>& areas, bool& wholePage);
+  // The window pixels the areas cover, in whole pixels inside the page.
+  std::vector<PixelRect> PixelRectsOf(const std::vector<IBounds>& areas) const;
   // The window's pixels were lost (exposed, resized): the next frame
   // repaints the whole page.
   void MarkExposed() { exposed_ = true; }

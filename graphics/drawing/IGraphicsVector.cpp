@@ -167,7 +167,9 @@ void IGraphicsVector::BeginFrame() {
   if (!mainFrameBuffer_ || mainFrameBuffer_->width() != w || mainFrameBuffer_->height() != h) DrawResize();
   g.Viewport(0, 0, w, h);
   g.ClearColor(0, 0, 0, 0);
-  g.Clear(gl::kColorBufferBit | gl::kDepthBufferBit | gl::kStencilBufferBit);
+  // A partial present keeps the window's pixels outside its rectangles.
+  const bool keepWindow = partialPresent_ && mainFrameBuffer_;
+  g.Clear((keepWindow ? 0u : gl::kColorBufferBit) | gl::kDepthBufferBit | gl::kStencilBufferBit);
   fx::vg::GLint window = 0;
   g.GetIntegerv(gl::kFramebufferBinding, &window);
   windowFramebuffer_ = static_cast<std::uint32_t>(window);
@@ -188,12 +190,25 @@ void IGraphicsVector::EndFrame() {
   if (!mainFrameBuffer_) return;
   const std::int32_t w = PagePixelWidth(), h = PagePixelHeight();
   StartRendererFrame(w, h, windowFramebuffer_);
-  const float cw = w / GetScreenScale(), ch = h / GetScreenScale();
-  renderer_->beginPath();
-  renderer_->rect(0, 0, cw, ch);
-  renderer_->fillPaint(fx::vg::Paint::imagePattern(0, 0, cw, ch, 0, mainFrameBuffer_->image(), 1.0f));
+  const float ss = GetScreenScale();
+  const float cw = w / ss, ch = h / ss;
+  const fx::vg::Paint page = fx::vg::Paint::imagePattern(0, 0, cw, ch, 0, mainFrameBuffer_->image(), 1.0f);
   renderer_->globalCompositeOperation(fx::vg::CompositeOperation::SourceOver);
-  renderer_->fill();
+  if (partialPresent_) {
+    // Each rectangle its own convex fill: whole pixels of the page, copied as they are.
+    for (const PixelRect& r : presentRects_) {
+      renderer_->beginPath();
+      renderer_->rect(static_cast<float>(r.x) / ss, static_cast<float>(r.y) / ss, static_cast<float>(r.w) / ss,
+                      static_cast<float>(r.h) / ss);
+      renderer_->fillPaint(page);
+      renderer_->fill();
+    }
+  } else {
+    renderer_->beginPath();
+    renderer_->rect(0, 0, cw, ch);
+    renderer_->fillPaint(page);
+    renderer_->fill();
+  }
   renderer_->endFrame();
 }
 

@@ -118,6 +118,21 @@ class IGraphicsVector : public IGraphics {
   std::unique_ptr<APIBitmap> EndLayer();
   static IBitmapStrip MakeLayerStrip(APIBitmap* layer);
 
+  // Where the next frames are presented: the whole window (the default), or
+  // only these rectangles (window pixels, top-left origin), the window's
+  // frame buffer keeping everything else from earlier frames. A window
+  // system that can present part of its buffer (copying it rather than
+  // swapping) asks for this; it is pixel for pixel what a whole present gives.
+  struct PixelRect {
+    std::int32_t x = 0, y = 0, w = 0, h = 0;
+    bool operator==(const PixelRect&) const = default;
+  };
+  void PresentOnly(std::vector<PixelRect> rects) {
+    presentRects_ = std::move(rects);
+    partialPresent_ = true;
+  }
+  void PresentWhole() { partialPresent_ = false; }
+
   // ---- for the platform, headless rendering, tests and benchmarks
   fx::vg::Renderer* GetRenderer() const { return renderer_.get(); }
   const fx::vg::FrameBufferImage* GetMainFrameBuffer() const { return mainFrameBuffer_.get(); }
@@ -171,6 +186,8 @@ class IGraphicsVector : public IGraphics {
   fx::vg::Transform userTransform_;  // the last PathTransform's matrix
   IBounds clipArea_;                 // the last ClipToArea's area (layout units); empty: none
   std::uint32_t windowFramebuffer_ = 0;
+  std::vector<PixelRect> presentRects_;
+  bool partialPresent_ = false;
   bool inFrame_ = false;
   std::int32_t framesBegun_ = 0;
   float currentX_ = 0.0f, currentY_ = 0.0f;

@@ -162,7 +162,24 @@ void IGraphicsLinux::Idle() {
 
 void IGraphicsLinux::FrameTick() {
   std::vector<IBounds> areas;
-  if (CollectFrameAreas(areas)) PaintAndPresent(areas, [this]() { x_->SwapBuffers(); });
+  bool wholePage = false;
+  if (!CollectFrameAreas(areas, wholePage)) return;
+  // Presenting only what changed is most of a small frame's saving on
+  // software GL; a whole page (after an expose or resize) is swapped.
+  const bool partial = !wholePage && x_->CanCopySubBuffer();
+  std::vector<PixelRect> rects;
+  if (partial) {
+    rects = PixelRectsOf(areas);
+    PresentOnly(rects);
+  } else {
+    PresentWhole();
+  }
+  PaintAndPresent(areas, [&]() {
+    if (!partial) return x_->SwapBuffers();
+    const std::int32_t height = WindowHeight();
+    for (const PixelRect& r : rects) x_->CopySubBuffer(r.x, height - r.y - r.h, r.w, r.h);
+    x_->Flush();
+  });
 }
 
 // ---------------------------------------------------------------- events

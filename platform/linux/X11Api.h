@@ -81,6 +81,12 @@ class X11Api {
   // With our context current: presenting never waits for the vertical blank.
   virtual void SetSwapIntervalZero() = 0;
   virtual void SwapBuffers() = 0;
+  // Copying part of the back buffer to the front (GLX_MESA_copy_sub_buffer)
+  // keeps the back buffer, so later frames can draw and present only what
+  // changed. GL coordinates: the origin at the bottom left.
+  virtual bool CanCopySubBuffer() = 0;
+  virtual void CopySubBuffer(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) = 0;
+  virtual void Flush() = 0;
 
   // ---- Events and input ----
   // The next pending event (runs of motion folded into their last); false

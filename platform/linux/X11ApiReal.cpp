@@ -189,6 +189,8 @@ class RealX11Api final : public X11Api {
     colormap_ = 0;
     parent_ = 0;
     visual_ = XVisualInfo{};
+    copyLooked_ = false;
+    copySubBuffer_ = nullptr;
   }
 
   void CloseDisplay() override {
@@ -258,6 +260,21 @@ class RealX11Api final : public X11Api {
     glXSwapBuffers(display_, window_);
     XFlush(display_);  // the picture goes out now, not at the next idle call
   }
+
+  bool CanCopySubBuffer() override {
+    if (!copyLooked_) {
+      copyLooked_ = true;
+      if (HasExtension(glXQueryExtensionsString(display_, screen_), "GLX_MESA_copy_sub_buffer"))
+        copySubBuffer_ = reinterpret_cast<CopySubBufferProc>(LoadGlProc("glXCopySubBufferMESA", nullptr));
+    }
+    return copySubBuffer_ != nullptr;
+  }
+
+  void CopySubBuffer(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) override {
+    if (copySubBuffer_) copySubBuffer_(display_, window_, x, y, width, height);
+  }
+
+  void Flush() override { XFlush(display_); }
 
   // ---- events and input
 
@@ -541,6 +558,9 @@ class RealX11Api final : public X11Api {
   Display* savedDisplay_ = nullptr;
   GLXDrawable savedDrawable_ = 0;
   GLXContext savedContext_ = nullptr;
+  using CopySubBufferProc = void (*)(Display*, GLXDrawable, int, int, int, int);
+  bool copyLooked_ = false;
+  CopySubBufferProc copySubBuffer_ = nullptr;
   std::map<std::uint32_t, Cursor> cursors_;
   Cursor blankCursor_ = 0;
   Atom clipboard_ = 0, utf8String_ = 0, targets_ = 0, text_ = 0, property_ = 0;

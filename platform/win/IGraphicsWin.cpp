@@ -257,7 +257,8 @@ void IGraphicsWin::FrameTick(std::uint32_t serial) {
   }
 
   std::vector<IBounds> areas;
-  if (CollectFrameAreas(areas)) {
+  bool wholePage = false;
+  if (CollectFrameAreas(areas, wholePage)) {
     ForEachControl([](IControl& c) { c.MarkClean(); });
     const float s = GetTotalScale();
     for (const IBounds& a : areas) {

@@ -362,6 +362,41 @@ TEST(EditorWindowX11Idle, AnIdleEditorMakesNoRequestAndNoGlSwitch) {
   EXPECT_EQ(x->current, "host");
 }
 
+TEST(EditorWindowX11Idle, AFrameOfOneControlPresentsOnlyItsPixelsWhereTheServerCanCopyPartOfTheBuffer) {
+  Delegate delegate;
+  auto fake = std::make_unique<FakeX11Api>();
+  FakeX11Api* x = fake.get();
+  x->canCopySubBuffer = true;
+  IGraphicsLinux g(delegate, 1630, 1010, 60, 0.5f, std::move(fake));
+  g.AddControl(std::make_unique<Probe>(IBounds{0, 0, 1630, 1010}));
+  IControl* probe = g.AddControl(std::make_unique<Probe>(IBounds{400, 200, 600, 400}, 0));
+  ASSERT_NE(g.OpenWindow(reinterpret_cast<void*>(std::uintptr_t{0x200001})), nullptr);
+  const auto idleUntil = [&](auto done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+      g.Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  // The first frame is the whole page: swapped.
+  idleUntil([&] { return x->swaps > 0; });
+  ASSERT_EQ(x->swaps, 1);
+  EXPECT_TRUE(x->copies.empty());
+  probe->MarkDirty(false);
+  idleUntil([&] { return !x->copies.empty(); });
+  // 400..600 x 200..400 grown by 0.75 at 0.5 pixels a unit: 199..301 x 99..201,
+  // from the bottom of the 505-pixel window.
+  ASSERT_EQ(x->copies.size(), 1u);
+  EXPECT_EQ(x->copies[0], (std::vector<std::int32_t>{199, 505 - 201, 102, 102}));
+  EXPECT_EQ(x->swaps, 1);
+  // After an expose the whole page is swapped again.
+  Event expose;
+  expose.type = Event::Type::Exposed;
+  x->events.push_back(expose);
+  idleUntil([&] { return x->swaps > 1; });
+  EXPECT_EQ(x->swaps, 2);
+  EXPECT_EQ(x->copies.size(), 1u);
+}
+
 TEST(EditorWindowX11Close, AfterTheHostDestroyedItsWindowTheCloseUsesAStandIn) {
   Delegate delegate;
   auto fake = std::make_unique<FakeX11Api>();

@@ -116,6 +116,14 @@ class FakeX11Api : public X11Api {
     ++requests;
     ++swaps;
   }
+  bool canCopySubBuffer = false;
+  std::vector<std::vector<std::int32_t>> copies;  // x, y, width, height (GL's origin)
+  bool CanCopySubBuffer() override { return canCopySubBuffer; }
+  void CopySubBuffer(std::int32_t x, std::int32_t y, std::int32_t width, std::int32_t height) override {
+    ++requests;
+    copies.push_back({x, y, width, height});
+  }
+  void Flush() override {}
 
   bool NextEvent(Event& event) override {
     if (events.empty()) return false;

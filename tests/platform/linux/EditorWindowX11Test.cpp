@@ -573,6 +573,36 @@ TEST_F(EditorWindowX11, TheHostsGlxContextAndObjectsSurviveOpenIdleResizeAndClos
   EXPECT_TRUE(objects.AllAlive());
 }
 
+// Frames that change one knob present only its pixels (where the server
+// can copy part of the buffer); the window then shows exactly what a whole
+// present of the same state shows.
+TEST_F(EditorWindowX11, PresentingOnlyWhatChangedGivesThePixelsOfAWholePresent) {
+  const Window parent = MakeParent();
+  Instance fx(entry_);
+  const Window child = OpenChild(fx, parent);
+  ASSERT_NE(child, 0u);
+  Pump({&fx});
+  const Image before = Grab(child);
+  // The host turns two knobs: the editor repaints and presents their areas only.
+  fx.Get()->setParameter(fx.Get(), 0, 0.9f);
+  fx.Get()->setParameter(fx.Get(), 5, 0.1f);
+  Pump({&fx});
+  const Image partial = Grab(child);
+  // An expose makes the next frame present the whole page.
+  XClearArea(display_, child, 0, 0, 0, 0, True);
+  XFlush(display_);
+  Pump({&fx});
+  const Image whole = Grab(child);
+  ASSERT_EQ(partial.rgb.size(), whole.rgb.size());
+  std::size_t differing = 0, changed = 0;
+  for (std::size_t i = 0; i < whole.rgb.size(); ++i) {
+    differing += partial.rgb[i] != whole.rgb[i];
+    changed += before.rgb[i] != whole.rgb[i];
+  }
+  EXPECT_GT(changed, 1000u);  // the knobs did turn
+  EXPECT_EQ(differing, 0u);
+}
+
 TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
   Instance fx(entry_);
   EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
