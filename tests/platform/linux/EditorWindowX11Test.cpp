@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -601,6 +602,86 @@ TEST_F(EditorWindowX11, PresentingOnlyWhatChangedGivesThePixelsOfAWholePresent) 
   }
   EXPECT_GT(changed, 1000u);  // the knobs did turn
   EXPECT_EQ(differing, 0u);
+}
+
+// A host loads presets from a thread of its own while the user drags a
+// knob with the real pointer (xdotool, through the server): nothing crashes
+// or hangs, the drag's gestures balance, and when both are done the page
+// shows the last chunk's values.
+TEST_F(EditorWindowX11, ChunksLoadedFromAHostThreadDuringARealDragEndOnThePage) {
+  if (std::system("command -v xdotool >/dev/null 2>&1") != 0) GTEST_SKIP() << "xdotool is not installed";
+  Instance fx(entry_);
+  // Two program chunks: A, and B whose values the page must end with.
+  const auto chunkOf = [&fx](const std::vector<float>& values) {
+    for (std::size_t i = 0; i < values.size(); ++i)
+      fx.Get()->setParameter(fx.Get(), static_cast<std::int32_t>(i), values[i]);
+    void* data = nullptr;
+    const std::intptr_t size = fx.Call(vst2::effGetChunk, 1, 0, &data);
+    return std::vector<std::uint8_t>(static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
+  };
+  const std::vector<std::uint8_t> a = chunkOf({0.2f, 0.3f, 0.4f, 0.0f, 0.0f, 0.6f, 0.5f});
+  std::vector<std::uint8_t> b = chunkOf({0.85f, 0.9f, 0.1f, 1.0f, 1.0f, 0.25f, 0.7f});
+  ASSERT_FALSE(a.empty());
+  std::vector<float> expected;
+  for (std::int32_t i = 0; i < 7; ++i) expected.push_back(fx.Param(i));
+  std::vector<std::uint8_t> first = a;
+  fx.Call(vst2::effSetChunk, 1, static_cast<std::intptr_t>(first.size()), first.data());
+
+  const Window parent = MakeParent();
+  const Window child = OpenChild(fx, parent);
+  ASSERT_NE(child, 0u);
+  Pump({&fx});
+  FakeHost::Instance().Reset();
+
+  std::atomic<bool> dragDone{false}, loadsDone{false};
+  std::thread loads([&]() {
+    std::vector<std::uint8_t> ca = a, cb = b;
+    for (int i = 0; i < 299; ++i) {
+      std::vector<std::uint8_t>& c = (i % 2) ? cb : ca;
+      fx.Call(vst2::effSetChunk, 1, static_cast<std::intptr_t>(c.size()), c.data());
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    while (!dragDone.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    fx.Call(vst2::effSetChunk, 1, static_cast<std::intptr_t>(cb.size()), cb.data());  // the 300th: B
+    loadsDone = true;
+  });
+  // The input gain knob at (96, 132); the parent sits at the root's origin.
+  std::thread drag([&]() {
+    std::system("xdotool mousemove 96 132 mousedown 1 sleep 0.05 mousemove 96 120 sleep 0.05 mousemove 96 100 "
+                "sleep 0.05 mousemove 96 80 sleep 0.05 mouseup 1 mousemove 600 450");
+    dragDone = true;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (!(dragDone && loadsDone) && std::chrono::steady_clock::now() < deadline) Pump({&fx}, 10);
+  drag.join();
+  loads.join();
+  ASSERT_TRUE(loadsDone.load()) << "the loads hung";
+  Pump({&fx});
+  EXPECT_GE(CountCalls(vst2::audioMasterBeginEdit, 0), 1);
+  EXPECT_EQ(CountCalls(vst2::audioMasterBeginEdit, 0), CountCalls(vst2::audioMasterEndEdit, 0));
+  for (std::int32_t i = 0; i < 7; ++i) EXPECT_FLOAT_EQ(fx.Param(i), expected[static_cast<std::size_t>(i)]) << i;
+
+  // The page shows B: compared with the headless page at B's values.
+  auto gl = fx::platform::OffscreenGlContext::create();
+  ASSERT_TRUE(gl);
+  fx::igraphics::GlViewContext view;
+  view.loader = gl->loader();
+  view.loaderUser = gl->loaderUser();
+  ombrisk::page::EditorPage::Options options;
+  options.scale = 0.5f;
+  auto page = ombrisk::page::EditorPage::Create(view, options);
+  ASSERT_TRUE(page);
+  for (std::int32_t i = 0; i < 7; ++i) page->SetParameter(i, expected[static_cast<std::size_t>(i)]);
+  page->RunFrame();
+  const fx::igraphics::PageImage reference = page->ReadPage();
+  const Image shown = Grab(child);
+  ASSERT_EQ(shown.width, reference.width);
+  long off = 0;
+  for (int y = 0; y < shown.height; ++y)
+    for (int x = 0; x < shown.width; ++x)
+      for (int c = 0; c < 3; ++c) off += std::abs(int{shown.At(x, y)[c]} - int{reference.At(x, y)[c]}) > 8 ? 1 : 0;
+  EXPECT_LT(off, shown.width * shown.height / 200) << "channels differing by more than 8 from B's page";
+  fx.Call(vst2::effEditClose);
 }
 
 TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
