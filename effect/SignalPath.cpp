@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -118,7 +119,9 @@ inline double TwoProduct(double a, double b, double& error) {
 }
 
 inline double PowFour(double x) {
-#if defined(__GLIBC__)
+  // The products are exact only when every operation rounds once to double
+  // (no x87 extended precision, no fused multiply-add).
+#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
   if (x >= 0x1p-60 && x <= 0x1p60) {
     double ae, pe;
     const double a = TwoProduct(x, x, ae);  // x^2 = a + ae
