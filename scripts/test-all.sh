@@ -56,6 +56,7 @@ echo "=== chunk- and SVG-reading fuzzers (30 s each) ==="
 win32_status=0
 phase "fuzz build and run" bash scripts/run-fuzz.sh 60 || {
   wait "$win32_pid" || true
+  cat "$win32_log"
   exit 1
 }
 wait "$win32_pid" || win32_status=$?
