@@ -1,7 +1,10 @@
 #include "effect/SignalPath.h"
 
 #include <algorithm>
+#include <bit>
+#include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include "effect/BlockRandom.h"
 #include "effect/DenormalNoise.h"
@@ -91,6 +94,47 @@ inline double BiasBlend(double bias, double slope, double input, double result) 
 inline double QuotientOrZero(double num, double den) {
   const double q = num / den;
   return q != q ? 0.0 : q;
+}
+
+// x^4 for the React threshold, the same double as std::pow(x, 4.0) without
+// the call where that can be shown. x^2 and x^4 are formed as exact
+// double-double products (Dekker: the operands split in halves of 26 bits),
+// which gives the exact x^4 as r + tail (up to 2^-100 relative). glibc's pow
+// is within 0.54 ulp of the exact value, so wherever the exact value lies
+// more than 0.0625 ulp inside the rounding interval of its nearest double r,
+// pow returns r too. Close to a rounding boundary (one call in eight), at a
+// power of two, outside the range where the products stay exact, and on
+// other C libraries, pow itself is called.
+inline double TwoProduct(double a, double b, double& error) {
+  constexpr double kSplitter = 134217729.0;  // 2^27 + 1
+  const double p = a * b;
+  const double ca = kSplitter * a;
+  const double ah = ca - (ca - a);
+  const double al = a - ah;
+  const double cb = kSplitter * b;
+  const double bh = cb - (cb - b);
+  const double bl = b - bh;
+  error = ((ah * bh - p) + ah * bl + al * bh) + al * bl;
+  return p;
+}
+
+inline double PowFour(double x) {
+  // The products are exact only when every operation rounds once to double
+  // (no x87 extended precision, no fused multiply-add).
+#if defined(__GLIBC__) && FLT_EVAL_METHOD == 0
+  if (x >= 0x1p-60 && x <= 0x1p60) {
+    double ae, pe;
+    const double a = TwoProduct(x, x, ae);  // x^2 = a + ae
+    const double p = TwoProduct(a, a, pe);  // a^2 = p + pe
+    const double tail = 2.0 * a * ae + pe;  // x^4 - p, but for ae^2
+    const double r = p + tail;
+    const double beyond = (p - r) + tail;  // x^4 - r; p - r is exact
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(r);
+    const double ulp = std::bit_cast<double>((bits & 0x7FF0000000000000ull) - (52ull << 52));
+    if (std::fabs(beyond) < 0.4375 * ulp && (bits & 0x000FFFFFFFFFFFFFull) != 0) return r;
+  }
+#endif
+  return std::pow(x, 4.0);
 }
 
 }  // namespace
@@ -206,8 +250,9 @@ struct SignalPath::Constants {
   BiquadCoefficients lp, hp;
   const BlockSetup* bs;
   double t1, kmixDiv, kk, srb, bias, wetW, wetKneeW, phi;
+  double mDiv, mReciprocal;  // the React threshold's divisor M + tiny, and 1 / it where that is exact
   unsigned i1, i2;
-  bool reactOn, bypass, wetKnee;
+  bool reactOn, bypass, wetKnee, mDivIsPowerOfTwo;
 };
 
 SignalPath::Constants SignalPath::MakeConstants(const BlockSetup& bs) const {
@@ -226,6 +271,15 @@ SignalPath::Constants SignalPath::MakeConstants(const BlockSetup& bs) const {
   k.phi = phi_;
   k.i1 = static_cast<unsigned>(bs.i1);
   k.i2 = static_cast<unsigned>(bs.i2);
+  // Dividing by a power of two and multiplying by its reciprocal give the
+  // same double for every dividend; M + tiny is one at 22.05, 44.1, 88.2 and
+  // 176.4 kHz (M = 1, 2, 4, 8), and a multiplication is a quarter of the
+  // latency on the tamer's sample-to-sample path.
+  k.mDiv = bs.M + kTiny;
+  int exponent = 0;
+  k.mDivIsPowerOfTwo = std::isfinite(k.mDiv) && std::frexp(k.mDiv, &exponent) == 0.5 && exponent > -1000 &&
+                       exponent < 1000;
+  k.mReciprocal = k.mDivIsPowerOfTwo ? 1.0 / k.mDiv : 0.0;
   k.reactOn = bs.react == 1;
   k.bypass = bs.bypass != 0;
   return k;
@@ -301,7 +355,8 @@ OMBRISK_INLINE void SignalPath::StageTamerThreshold(Lane& v, const Constants& k)
   const double m = (o - da + 1.0) * 0.5;
   if (k.reactOn) {
     const double mc = Clamp01(m);
-    const double W = std::pow(1.0 - ((1.0 - mc) * kTamerW1 + mc * kTamerW2), 4.0) / (bs.M + kTiny);
+    const double rise = PowFour(1.0 - ((1.0 - mc) * kTamerW1 + mc * kTamerW2));
+    const double W = k.mDivIsPowerOfTwo ? rise * k.mReciprocal : rise / k.mDiv;
     v.q = Clamp01(QuotientOrZero(m, da));
     const double R = (W + bs.K) / k.phi;
     v.gi = 1.0 - Clamp01(QuotientOrZero(m - W, R - W));

@@ -827,6 +827,20 @@ std::string UsageText() {
   return text;
 }
 
+// True when the words ask for help (--help or -h). A word that the option
+// before it takes as its value (`--param -h`) is that value, as ParseArgs
+// reads it.
+bool AsksForHelp(const std::vector<std::string>& words, const std::set<std::string>& withValue) {
+  for (std::size_t i = 0; i < words.size(); ++i) {
+    const std::string& word = words[i];
+    if (word == "--help" || word == "-h") return true;
+    if (word.size() > 2 && word.compare(0, 2, "--") == 0 && word.find('=') == std::string::npos &&
+        withValue.count(word.substr(2)) != 0)
+      ++i;  // its value follows
+  }
+  return false;
+}
+
 std::string CommandNames() {
   std::string names;
   for (const Subcommand& sub : Subcommands()) names += (names.empty() ? "" : ", ") + std::string(sub.name);
@@ -844,6 +858,10 @@ int RunCommandLine(const std::vector<std::string>& words) {
   const std::vector<std::string> rest(words.begin() + 1, words.end());
   for (const Subcommand& sub : Subcommands()) {
     if (command != sub.name) continue;
+    if (AsksForHelp(rest, sub.withValue)) {
+      std::cout << "usage: ombrisk-host " << sub.name << " " << sub.usage << "\n";
+      return 0;
+    }
     Args args;
     std::string error;
     if (!ParseArgs(rest, sub.withValue, sub.plain, args, error)) return Fail(command + ": " + error, kExitUsage);

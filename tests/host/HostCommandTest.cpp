@@ -141,6 +141,38 @@ TEST(Commands, BadInputGivesAFailureCode) {
   for (const std::string& f : {in, junk, out}) std::remove(f.c_str());
 }
 
+// Every command answers --help and -h with its own usage on standard output
+// and exit code 0, wherever the word stands and whatever else is given, as
+// long as no option takes it as its value.
+TEST(Commands, HelpPrintsTheCommandsUsage) {
+  const char* plugin = OMBRISK_TESTFX_PATH;
+  const std::vector<std::vector<std::string>> asks = {
+      {"info", "--help"},
+      {"info", plugin, "-h"},
+      {"process", "--help", plugin, "in.wav"},
+      {"process", plugin, "in.wav", "out.wav", "--block", "0", "--help"},
+      {"chunk", "-h"},
+      {"bench", "--help", "--colour"},
+      {"validate", "--help"},
+      {"synth", "-h"},
+      {"curve", "--help"},
+      {"dump", "--help"},
+      {"edit", "--help"},
+      {"edit", plugin, "--instances", "3", "-h"},
+  };
+  for (const std::vector<std::string>& words : asks) {
+    ::testing::internal::CaptureStdout();
+    const int code = RunCommandLine(words);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(code, 0) << words[0] << " " << words.back();
+    EXPECT_EQ(out.rfind("usage: ombrisk-host " + words[0] + " ", 0), 0u) << out;
+    EXPECT_EQ(out.find("COMMAND"), std::string::npos) << "only the command's own usage: " << out;
+  }
+  // Taken as an option's value, the word is that value: a usage error here.
+  EXPECT_EQ(RunCommandLine({"process", plugin, "in.wav", "out.wav", "--rate", "--help"}), 2);
+  EXPECT_EQ(RunCommandLine({"edit", plugin, "--after-ms", "-h"}), 2);
+}
+
 TEST(Commands, CurveAndDumpWriteColumnsForPlotting) {
   const std::string curve = Temp("cmd_curve.txt");
   ASSERT_EQ(RunCommandLine({"curve", OMBRISK_TESTFX_PATH, curve, "--param", "Gain=50", "--peak", "0"}), 0);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <numbers>
 #include <string>
@@ -381,7 +382,16 @@ TEST_F(EditorPageTest, VersionLabelIsDrawnInsideItsRectangle) {
   }
 }
 
-TEST_F(EditorPageTest, PartialRepaintIsPixelIdenticalToAFullRepaint) {
+// A partial repaint draws the same geometry as a full one, clipped to the
+// dirty areas. Software GL gives identical pixels; a hardware driver may
+// rasterise a clipped draw a little differently (measured on an NVIDIA H100:
+// 1 to 44 pixels, at most 2 in one channel). A seam differs by far more per
+// channel: repaint areas moved by two pixels leave 7 to 12 pixels off by 12
+// to 16 at the Bias knob.
+constexpr int kRepaintChannelSlack = 2;
+constexpr std::size_t kRepaintPixelsBeyondExact = 64;
+
+TEST_F(EditorPageTest, PartialRepaintMatchesAFullRepaint) {
   for (float scale : {0.5f, 1.0f}) {
     auto page = Open(scale);
     ASSERT_NE(page, nullptr);
@@ -399,9 +409,17 @@ TEST_F(EditorPageTest, PartialRepaintIsPixelIdenticalToAFullRepaint) {
       ASSERT_EQ(partial.pixels.size(), full.pixels.size());
       EXPECT_NE(before.pixels, partial.pixels) << "parameter " << index << " changed nothing";
       std::size_t differing = 0;
-      for (std::size_t i = 0; i < full.pixels.size(); i += 4)
-        if (std::memcmp(&partial.pixels[i], &full.pixels[i], 4) != 0) ++differing;
-      EXPECT_EQ(differing, 0u) << "parameter " << index << " at scale " << scale;
+      int largest = 0;
+      for (std::size_t i = 0; i < full.pixels.size(); i += 4) {
+        if (std::memcmp(&partial.pixels[i], &full.pixels[i], 4) == 0) continue;
+        ++differing;
+        for (std::size_t c = i; c < i + 4; ++c)
+          largest = std::max(largest, std::abs(int{partial.pixels[c]} - int{full.pixels[c]}));
+      }
+      EXPECT_LE(largest, kRepaintChannelSlack) << "parameter " << index << " at scale " << scale << ", "
+                                               << differing << " pixels differ";
+      EXPECT_LE(differing, kRepaintPixelsBeyondExact) << "parameter " << index << " at scale " << scale
+                                                      << ", by up to " << largest;
     }
   }
 }
