@@ -173,6 +173,30 @@ cmd "pump 300"
 cmd "get 0 0"; d1=${reply##* }
 check "a double click reset Input Gain ($d1)" 'python3 -c "import sys; sys.exit(0 if abs($d1 - 0.5) < 0.02 or abs($d1 - $before) < 0.002 else 1)"'
 
+# A middle click reaches nothing: the left click after it flips the switch
+# as any left click does, and every gesture begun is ended.
+cmd "get 0 4"; mb0=${reply##* }
+m=$(mark)
+xdotool mousemove "$((wx + 677))" "$((wy + 195))" click 2; sleep 0.3
+cmd "pump 300"
+cmd "get 0 4"; mb1=${reply##* }
+xdotool mousemove "$((wx + 677))" "$((wy + 195))" click 1; sleep 0.3
+cmd "pump 300"
+cmd "get 0 4"; mb2=${reply##* }
+begins=$(since "$m" | grep -c "^CB BeginEdit 0 " || true)
+ends=$(since "$m" | grep -c "^CB EndEdit 0 " || true)
+check "a middle click changed nothing ($mb0 -> $mb1)" '[ "$mb0" = "$mb1" ]'
+check "the left click after it toggled Bypass ($mb1 -> $mb2)" '[ "$mb1" != "$mb2" ]'
+check "gestures balance ($begins begun, $ends ended)" '[ "$begins" -ge 1 ] && [ "$begins" = "$ends" ]'
+
+# The host draws with GL too: its context is current on its thread, with
+# objects of its own, through idle, the corner drag and its redraws.
+cmd "hostgl 0"
+check "the host made a GL context with objects" '[ "$reply" = "HOSTGL made" ]'
+cmd "pump 500"
+cmd "hostglcheck 0"
+check "the host's context and objects survive idle ($reply)" '[ "$reply" = "HOSTGL current 1 alive 1" ]'
+
 # The corner handle rescales the page and asks the host to resize.
 m=$(mark)
 xdotool mousemove "$((wx + 810))" "$((wy + 500))"; sleep 0.2
@@ -184,8 +208,16 @@ cmd "where 0"
 read -r _ _ _ _ rw rh <<<"$reply"
 check "the corner drag asked the host to resize" 'since "$m" | grep -q "^CB SizeWindow 0 "'
 check "the editor grew (${rw}x${rh})" '[ "${rw:-0}" -gt 815 ] && [ "${rh:-0}" -gt 505 ]'
+cmd "hostglcheck 0"
+check "the host's context and objects survive the resize ($reply)" '[ "$reply" = "HOSTGL current 1 alive 1" ]'
+ids=($(gl_windows "${rw}x${rh}"))
+capture resized "${ids[0]:-0}"
+mean=$(python3 "$here/xwd2png.py" --mean "$out/resized.xwd" 2>/dev/null || echo 0)
+check "the page is drawn after the resize (not black, mean $mean)" 'python3 -c "import sys; sys.exit(0 if $mean > 10 else 1)"'
 cmd "close 0"
 check "effEditClose answers 1 and the child is gone" '[ "$reply" = "CLOSE 0 1 child 0" ]'
+cmd "hostglcheck 0"
+check "the host's context and objects survive the close ($reply)" '[ "$reply" = "HOSTGL current 1 alive 1" ]'
 cmd "open 0"
 read -r _ _ _ _ _ _ _ _ _ ow oh <<<"$reply"
 check "reopening restores the size ($ow x $oh)" '[ "$ow" = "$rw" ] && [ "$oh" = "$rh" ]'

@@ -182,6 +182,70 @@ unsigned ProbeGlContexts() {
   return largest;
 }
 
+// The host's own GL: a context on a small window of its own, current on
+// the host's thread, with frame buffers, render buffers and textures in it.
+struct HostGl {
+  HWND window = nullptr;
+  HDC dc = nullptr;
+  HGLRC context = nullptr;
+  std::vector<GLuint> framebuffers, renderbuffers, textures;
+  using Gen = void(APIENTRY*)(GLsizei, GLuint*);
+  using Bind = void(APIENTRY*)(GLenum, GLuint);
+  using Is = GLboolean(APIENTRY*)(GLuint);
+  Is isFramebuffer = nullptr, isRenderbuffer = nullptr;
+} gHostGl;
+
+bool MakeHostGl() {
+  constexpr GLenum kFramebuffer = 0x8D40, kRenderbuffer = 0x8D41;
+  HostGl& h = gHostGl;
+  h.window = CreateWindowA("STATIC", "", WS_POPUP | WS_VISIBLE, 1800, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+  h.dc = GetDC(h.window);
+  PIXELFORMATDESCRIPTOR pfd{};
+  pfd.nSize = sizeof pfd;
+  pfd.nVersion = 1;
+  pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  pfd.cColorBits = 32;
+  SetPixelFormat(h.dc, ChoosePixelFormat(h.dc, &pfd), &pfd);
+  h.context = wglCreateContext(h.dc);
+  if (!h.context || !wglMakeCurrent(h.dc, h.context)) return false;
+  const auto genFramebuffers = reinterpret_cast<HostGl::Gen>(wglGetProcAddress("glGenFramebuffers"));
+  const auto genRenderbuffers = reinterpret_cast<HostGl::Gen>(wglGetProcAddress("glGenRenderbuffers"));
+  const auto bindFramebuffer = reinterpret_cast<HostGl::Bind>(wglGetProcAddress("glBindFramebuffer"));
+  const auto bindRenderbuffer = reinterpret_cast<HostGl::Bind>(wglGetProcAddress("glBindRenderbuffer"));
+  h.isFramebuffer = reinterpret_cast<HostGl::Is>(wglGetProcAddress("glIsFramebuffer"));
+  h.isRenderbuffer = reinterpret_cast<HostGl::Is>(wglGetProcAddress("glIsRenderbuffer"));
+  if (!genFramebuffers || !genRenderbuffers || !bindFramebuffer || !bindRenderbuffer || !h.isFramebuffer ||
+      !h.isRenderbuffer)
+    return false;
+  for (int i = 0; i < 4; ++i) {
+    GLuint f = 0, r = 0, t = 0;
+    genFramebuffers(1, &f);
+    bindFramebuffer(kFramebuffer, f);
+    genRenderbuffers(1, &r);
+    bindRenderbuffer(kRenderbuffer, r);
+    glGenTextures(1, &t);
+    glBindTexture(GL_TEXTURE_2D, t);
+    h.framebuffers.push_back(f);
+    h.renderbuffers.push_back(r);
+    h.textures.push_back(t);
+  }
+  bindFramebuffer(kFramebuffer, 0);
+  return true;
+}
+
+// Whether the host's context is still current, and its objects all there.
+std::string CheckHostGl() {
+  HostGl& h = gHostGl;
+  const bool current = h.context && wglGetCurrentContext() == h.context && wglGetCurrentDC() == h.dc;
+  bool alive = current;
+  if (current) {
+    for (GLuint f : h.framebuffers) alive = alive && h.isFramebuffer(f);
+    for (GLuint r : h.renderbuffers) alive = alive && h.isRenderbuffer(r);
+    for (GLuint t : h.textures) alive = alive && glIsTexture(t);
+  }
+  return std::string("HOSTGL current ") + (current ? "1" : "0") + " alive " + (alive ? "1" : "0");
+}
+
 HWND MakeHostWindow(int x, int y, int w, int h) {
   return CreateWindowExA(0, kHostClass, "Ombrisk test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h,
                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -264,6 +328,10 @@ std::string Run(const std::string& line) {
     vst2::AEffect* effect = i->effect;
     std::thread([effect, index, value]() { effect->setParameter(effect, index, value); }).join();
     out << "SET " << k << " " << index << " " << value;
+  } else if (cmd == "hostgl") {
+    out << (MakeHostGl() ? "HOSTGL made" : "HOSTGL failed");
+  } else if (cmd == "hostglcheck") {
+    out << CheckHostGl();
   } else if (cmd == "pump") {
     DWORD ms = 0;
     in >> ms;
