@@ -428,14 +428,19 @@ void ITextEntryControl::OnMousePress(float x, float y, const IMouseMod& mod) {
   }
   if (mod.L) {
     stb_textedit_click(editor_.get(), &editor_->state, x - GlyphXPosition(0), y - bounds_.top);
+    selecting_ = true;
     MarkDirty(false, -1);
   } else if (mod.R && graphics_) {
     graphics_->CreatePopupMenu(*this, SharedEditMenu(), IBounds{x, y, x, y}, -1, true);
   }
 }
 
-void ITextEntryControl::OnMouseRelease(float x, float y, const IMouseMod& mod) {
-  if (!editing_ || !mod.L) return;
+void ITextEntryControl::OnMouseRelease(float x, float y, const IMouseMod&) {
+  // Which press this release ends is remembered from the press: a button-up
+  // no longer has its button down.
+  const bool selecting = selecting_;
+  selecting_ = false;
+  if (!editing_ || !selecting) return;
   stb_textedit_drag(editor_.get(), &editor_->state, x - GlyphXPosition(0), y - bounds_.top);
   MarkDirty(true, -1);
 }

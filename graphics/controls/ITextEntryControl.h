@@ -65,6 +65,7 @@ class ITextEntryControl : public IControl {
   std::int32_t maxLength_ = 0;
   bool editing_ = false;
   bool drawCursor_ = false;
+  bool selecting_ = false;  // a left press placed the cursor; its release ends the selection
 };
 
 }  // namespace fx::igraphics

@@ -79,7 +79,8 @@ TEST_F(TextEntry, EnterSendsTheParsedValueAndCloses) {
   EXPECT_FALSE(entry->EditInProgress());
   EXPECT_EQ(entry->GetBounds(), IBounds{});
   EXPECT_EQ(field->GetValue(), 0.5);
-  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Set(0,0.500000)"}));
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Begin(0)", "Set(0,0.500000)", "End(0)"}))
+      << "a typed value is a gesture";
   EXPECT_EQ(graphics.GetControlBeingEdited(), nullptr);
   EXPECT_TRUE(free->IsDirty()) << "every control repaints where the entry was";
 }
@@ -201,7 +202,30 @@ TEST_F(TextEntry, APressOutsideCommitsAndTheMouseSelects) {
   graphics.DispatchMouseDown({p});
   graphics.DispatchMouseUp({p});
   EXPECT_FALSE(entry->EditInProgress());
-  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Set(0,1.000000)"})) << "1234 clamps to the maximum";
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Begin(0)", "Set(0,1.000000)", "End(0)"}))
+      << "1234 clamps to the maximum, sent as a gesture";
+}
+
+TEST_F(TextEntry, ALeftButtonUpWithoutFlagsEndsTheSelection) {
+  Open(*field);
+  Type(Key(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
+  IMouseInfo p;
+  p.x = 145, p.y = 120, p.ms.L = true;
+  graphics.DispatchMouseDown({p});
+  // A button-up carries no button flag (the left button is no longer down).
+  p.x = 165, p.ms.L = false;
+  graphics.DispatchMouseUp({p});
+  EXPECT_EQ(entry->GetSelectionStart(), 1);
+  EXPECT_EQ(entry->GetSelectionEnd(), 4);
+  // A right press opens the menu; its release leaves the selection alone.
+  graphics.menuChoice = -1;
+  p.x = 140, p.ms.R = true;
+  graphics.DispatchMouseDown({p});
+  p.ms.R = false;
+  graphics.DispatchMouseUp({p});
+  EXPECT_EQ(entry->GetSelectionStart(), 1);
+  EXPECT_EQ(entry->GetSelectionEnd(), 4);
 }
 
 TEST_F(TextEntry, TheRightButtonOffersCutCopyPaste) {
