@@ -270,16 +270,4 @@ TEST_F(TextEntry, TheCaretBlinksOffAfterHalfASecondAndTheAnimationEnds) {
   EXPECT_TRUE(entry->NeedsRedraw());
 }
 
-TEST(TextEntryText, Utf8AndUtf16RoundTripAndBadBytesBecomeReplacements) {
-  const char* text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5z";  // a é € 🎵 z
-  const std::u16string units = ITextEntryControl::Utf8ToUtf16(text);
-  EXPECT_EQ(units.size(), 6u);
-  EXPECT_EQ(ITextEntryControl::Utf16ToUtf8(units), text);
-  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xFF" "a\xC3"), (std::u16string{u'\uFFFD', u'a', u'\uFFFD'}));
-  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xC0\x80"), std::u16string(1, u'\uFFFD')) << "overlong";
-  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xED\xA0\x80"), std::u16string(1, u'\uFFFD')) << "surrogate";
-  EXPECT_EQ(ITextEntryControl::Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(0xD800))), "\xEF\xBF\xBD");
-  EXPECT_TRUE(ITextEntryControl::Utf8ToUtf16(nullptr).empty());
-}
-
 }  // namespace
