@@ -50,7 +50,7 @@ IGraphics::IGraphics(fx::IGEditorDelegate& delegate, std::int32_t width, std::in
       drawScale_(PositiveFinite(scale) ? scale : 1.0f),
       minScale_(drawScale_ * 0.5f),
       maxScale_(drawScale_ * 2.0f),
-      store_(&ModuleResourceStore()) {
+      store_(&EmptyResourceStore()) {
   AddCacheUser();
 }
 

@@ -196,8 +196,8 @@ class IGraphics : public fx::IGraphicsContext {
 
   void SetModuleInstance(void* module) { moduleInstance_ = module; }
   void* GetModuleInstance() const { return moduleInstance_; }
-  // The store resources are looked up in (not owned; null restores the module's).
-  void SetResourceStore(IResourceStore* store) { store_ = store ? store : &ModuleResourceStore(); }
+  // The store resources are looked up in (not owned; null: the empty store).
+  void SetResourceStore(IResourceStore* store) { store_ = store ? store : &EmptyResourceStore(); }
   IResourceStore& GetResourceStore() const { return *store_; }
 
   // ---- Control tree ----
