@@ -107,6 +107,7 @@ class IGraphics : public fx::IGraphicsContext {
   void ApplyScreenScale(float scale) override;
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
+  void ReleaseInput() override;
   std::int32_t NControls() const override;
   std::int32_t NControlValues(std::int32_t control) const override;
   std::int32_t GetControlParamIdx(std::int32_t control, std::int32_t valueIndex) const override;

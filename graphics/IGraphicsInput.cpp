@@ -212,6 +212,11 @@ void IGraphics::ReleaseCaptures() {
   while (!captures_.empty()) EndCapture(captures_.begin()->first, nullptr);
 }
 
+void IGraphics::ReleaseInput() {
+  ReleaseCaptures();
+  HideCursor(false);
+}
+
 bool IGraphics::IsCaptured(const IControl* control) const {
   if (!control) return false;
   for (const auto& entry : captures_)

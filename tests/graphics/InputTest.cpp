@@ -350,6 +350,13 @@ TEST_F(Input, EveryWayACaptureEndsClosesItsGesture) {
   EXPECT_EQ(G().NCaptures(), 0);
   EXPECT_TRUE(Balanced(page.delegate.events));
   G().DispatchMouseUp({Left(0, 0)});
+  // The editor closing with a knob held.
+  G().DispatchMouseDown({Left(260, 339)});
+  ASSERT_TRUE(G().CursorHidden());
+  G().ReleaseInput();
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_FALSE(G().CursorHidden());
+  EXPECT_TRUE(Balanced(page.delegate.events));
   // Clearing the page with a knob held.
   const auto begins = page.delegate.Filter("Begin(").size();
   G().DispatchMouseDown({Left(300, 300)});
