@@ -102,9 +102,11 @@ TEST(StateLoad, ThreeHundredChunksFromAHostThreadReachTheControlsOnTheEditorThre
   ASSERT_EQ(fx->Call(vst2::effEditOpen, 0, 0, &parent), 1);
   ASSERT_NE(fx->context, nullptr);
 
-  std::atomic<bool> done{false};
+  std::atomic<bool> ticking{false}, done{false};
   std::atomic<int> loaded{0}, stale{0};
   std::thread host([&] {
+    // The loads start once the editor's thread is ticking, so the two overlap.
+    while (!ticking.load(std::memory_order_acquire)) std::this_thread::yield();
     for (int n = 0; n < kChunks; ++n) {
       std::vector<std::uint8_t>& chunk = chunks[static_cast<std::size_t>(n)];
       if (fx->Call(vst2::effSetChunk, 1, static_cast<std::intptr_t>(chunk.size()), chunk.data()) == 1)
@@ -117,11 +119,12 @@ TEST(StateLoad, ThreeHundredChunksFromAHostThreadReachTheControlsOnTheEditorThre
   });
   // The editor's thread ticks its timer meanwhile.
   int ticks = 0;
-  while (!done.load(std::memory_order_acquire)) {
+  do {
     fx->OnTimerTick(*fx->GetTimer());
+    ticking.store(true, std::memory_order_release);
     ++ticks;
     std::this_thread::yield();
-  }
+  } while (!done.load(std::memory_order_acquire));
   host.join();
   fx->OnTimerTick(*fx->GetTimer());
 
