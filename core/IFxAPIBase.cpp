@@ -276,10 +276,19 @@ void IFxAPIBase::StartEditorTimer() {
   timer_ = Timer::Create([this](Timer& timer) { OnTimerTick(timer); }, kTimerPeriodMs);
 }
 
+void IFxAPIBase::OnStateRestored() { stateRestoredSerial_.fetch_add(1, std::memory_order_release); }
+
 void IFxAPIBase::OnTimerTick(Timer& /*timer*/) {
   if (HasEditor()) {
     ParamChange change;
     while (paramsToEditor_.Pop(change)) PushParamValueToEditor(change.index, change.value, false);
+    // After the queue: a restore's values are newer than what was queued
+    // before it, and the parameters already hold them.
+    const std::uint32_t restored = stateRestoredSerial_.load(std::memory_order_acquire);
+    if (restored != stateSentSerial_) {
+      stateSentSerial_ = restored;
+      SendAllParamValuesToEditor();
+    }
     MidiMessage midi;
     while (midiToEditor_.Pop(midi)) PushMidiToEditor(midi);
     while (sysExToEditor_.Pop(tickSysEx_)) PushSysExToEditor({tickSysEx_.offset, tickSysEx_.size, tickSysEx_.data});

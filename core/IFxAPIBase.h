@@ -32,9 +32,13 @@
 //       OnParamChangeInEditor [UI]              user interface       the effect's editor-side hook
 //     EndParamGestureFromEditor                 user interface       EndParamGesture -> host
 //
-//   whole state (effOpen [Reset], chunks and presets): OnAllParamsChanged,
-//   OnStateRestored -> SendAllParamValuesToEditor.
+//   whole state (effOpen [Reset], chunks and presets): OnAllParamsChanged;
+//   OnStateRestored (any thread) raises the restore serial, and the next
+//   timer tick, after draining ParamsToEditor, calls SendAllParamValuesToEditor
+//   on the user-interface thread. Hosts load presets from background threads
+//   while the editor is open; the controls are reached only from the tick.
 
+#include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -80,6 +84,8 @@ class IFxAPIBase : public IFxBase {
                              const void* data) override;
   void QueueEditorMidi(const MidiMessage& message) override;
   void QueueEditorSysEx(const SysExMessage& message) override;
+  // Any thread: the editor shows the restored values at the next tick.
+  void OnStateRestored() override;
 
   // Virtual operations added here.
   // True when every parameter's value matches data[position + i] to float
@@ -170,6 +176,10 @@ class IFxAPIBase : public IFxBase {
   SpscQueue<SysExRecord> sysExToEditor_{kSysExQueueCapacity};
   SysExRecord sysExWork_;  // audio side
   SysExRecord tickSysEx_;  // timer tick
+  // Raised by every state restore; the tick compares it with the last one it
+  // sent, so several restores between two ticks send the values once.
+  std::atomic<std::uint32_t> stateRestoredSerial_{0};
+  std::uint32_t stateSentSerial_ = 0;  // timer tick
 };
 
 }  // namespace fx

@@ -32,6 +32,8 @@ void IGEditorDelegate::CloseEditor() {
   OnEditorClosed();
   if (graphics_) {
     lastEditorSize_ = {graphics_->Width(), graphics_->Height(), graphics_->GetDrawScale()};
+    // A close in the middle of a drag: the host must not keep the parameter touched.
+    graphics_->ReleaseInput();
     graphics_->CloseWindow();
     graphics_.reset();
   }

@@ -29,6 +29,10 @@ class IGraphicsContext {
   // window handle or null.
   virtual void* OpenWindow(void* parent) = 0;
   virtual void CloseWindow() = 0;
+  // Ends every press in progress: the gestures the presses opened end and a
+  // cursor hidden for a drag shows again. The delegate calls it before a
+  // close, while it can still hear the ends.
+  virtual void ReleaseInput() = 0;
 
   // Control walk.
   virtual std::int32_t NControls() const = 0;

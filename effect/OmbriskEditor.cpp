@@ -13,17 +13,7 @@
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/ITextControl.h"
-#include "platform/ModuleHandle.h"
-
-// The Windows editor window links in with the platform's editor target,
-// which defines OMBRISK_HAVE_WIN_EDITOR for this file.
-#if defined(_WIN32) && defined(OMBRISK_HAVE_WIN_EDITOR)
-#include "platform/win/IGraphicsWin.h"
-#endif
-// The X11 editor window likewise defines OMBRISK_HAVE_LINUX_EDITOR.
-#if defined(__linux__) && defined(OMBRISK_HAVE_LINUX_EDITOR)
-#include "platform/linux/IGraphicsLinux.h"
-#endif
+#include "platform/PlatformGraphics.h"
 
 namespace ombrisk {
 
@@ -51,21 +41,7 @@ std::string MakeVersionLabel(std::int32_t packedVersion, const char* apiName) {
 }
 
 std::unique_ptr<fx::IGraphicsContext> CreateEditorGraphics(fx::IGEditorDelegate& delegate) {
-#if defined(_WIN32) && defined(OMBRISK_HAVE_WIN_EDITOR)
-  auto graphics = std::make_unique<ig::IGraphicsWin>(delegate, kEditorWidth, kEditorHeight, kEditorFps,
-                                                     kEditorInitialScale);
-  graphics->SetModuleInstance(fx::platform::GetModuleInstance());
-  return graphics;
-#elif defined(__linux__) && defined(OMBRISK_HAVE_LINUX_EDITOR)
-  auto graphics = std::make_unique<ig::IGraphicsLinux>(delegate, kEditorWidth, kEditorHeight, kEditorFps,
-                                                       kEditorInitialScale);
-  graphics->SetModuleInstance(fx::platform::GetModuleInstance());
-  return graphics;
-#else
-  // No editor window on this platform (yet): the delegate opens nothing.
-  (void)delegate;
-  return nullptr;
-#endif
+  return fx::platform::MakePlatformGraphics(delegate, kEditorWidth, kEditorHeight, kEditorFps, kEditorInitialScale);
 }
 
 namespace {

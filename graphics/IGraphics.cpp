@@ -50,11 +50,16 @@ IGraphics::IGraphics(fx::IGEditorDelegate& delegate, std::int32_t width, std::in
       drawScale_(PositiveFinite(scale) ? scale : 1.0f),
       minScale_(drawScale_ * 0.5f),
       maxScale_(drawScale_ * 2.0f),
-      store_(&ModuleResourceStore()) {
+      store_(&EmptyResourceStore()) {
   AddCacheUser();
 }
 
 IGraphics::~IGraphics() {
+  // The delegate may be part-way through its own destruction, so it hears
+  // no gesture end from here; a close while a press is held ends it through
+  // ReleaseCaptures or ClearControls before the context goes.
+  captures_.clear();
+  menuGestureParams_.clear();
   ClearControls();
   RemoveCacheUser();
 }
@@ -162,7 +167,7 @@ void IGraphics::ApplyHostValue(std::int32_t control, double normalized, std::int
 bool IGraphics::IsParamHeld(std::int32_t paramIdx) const {
   if (paramIdx < 0) return false;
   for (const auto& entry : captures_) {
-    const IControl* held = entry.second;
+    const IControl* held = entry.second.control;
     if (!held) continue;
     for (std::int32_t j = 0; j < held->NValues(); ++j)
       if (held->GetParamIdx(j) == paramIdx) return true;
@@ -262,11 +267,15 @@ void IGraphics::ClearControls() {
 }
 
 void IGraphics::ForgetControl(const IControl* control) {
-  for (auto it = captures_.begin(); it != captures_.end();) {
-    if (it->second == control)
-      it = captures_.erase(it);
-    else
-      ++it;
+  // Its presses end without a release (it is going), their gestures with them.
+  for (bool found = true; found;) {
+    found = false;
+    for (const auto& entry : captures_) {
+      if (entry.second.control != control) continue;
+      EndCapture(entry.first, nullptr);
+      found = true;
+      break;
+    }
   }
   if (hoverControl_ == control) {
     hoverControl_ = nullptr;
@@ -291,12 +300,7 @@ void IGraphics::ForgetControl(const IControl* control) {
 bool IGraphics::RemoveControl(IControl* control) {
   const std::int32_t index = GetControlIdx(control);
   if (index < 0) return false;
-  // A press opened gestures on its parameters; the host must see them end.
-  if (IsCaptured(control)) {
-    for (std::int32_t j = 0; j < control->NValues(); ++j)
-      if (control->GetParamIdx(j) >= 0) delegate_.EndParamGestureFromEditor(control->GetParamIdx(j));
-    HideCursor(false);
-  }
+  if (IsCaptured(control)) HideCursor(false);
   ForgetControl(control);
   if (hoverIdx_ > index) --hoverIdx_;
   controls_.erase(controls_.begin() + index);
@@ -609,6 +613,9 @@ void IGraphics::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IBoun
   controlWithMenu_ = &control;
   menuIsContext_ = isContext;
   menuValueIdx_ = valueIndex;
+  // A choice is a user edit: the gesture lasts while the menu is open (and
+  // joins a press that already holds the parameters).
+  menuGestureParams_ = BeginGestures(control);
   IPopupMenu* chosen = CreatePlatformPopupMenu(menu, area);
   FinishPopupMenu(chosen);
 }
@@ -656,8 +663,11 @@ void IGraphics::FinishTextEntry(const char* text) {
   controlBeingEdited_ = nullptr;
   editedValueIdx_ = -1;
   if (const fx::IParam* param = control->GetParam(valueIndex)) {
+    // A typed value is a user edit: the host hears it inside a gesture.
+    const std::vector<std::int32_t> gesture = BeginGestures(*control);
     // NormalizedFromReal snaps to the step, clamps to the range, shapes and clamps to 0..1.
     control->ApplyUserValue(param->NormalizedFromReal(param->ParseValueText(text ? text : "")), valueIndex);
+    EndGestures(gesture);
   } else {
     control->OnTextEntered(text ? text : "", valueIndex);
   }
@@ -677,13 +687,12 @@ void IGraphics::FinishPopupMenu(IPopupMenu* menu) {
     control->OnContextChoice(menu ? menu->GetChosenItemIdx() : -1);
   else
     control->OnMenuChoice(menu && menu->GetChosenItemIdx() >= 0 ? menu : nullptr, valueIndex);
-  // The choice may have removed the control.
-  if (controlWithMenu_ == control) {
-    for (std::int32_t j = 0; j < control->NValues(); ++j)
-      if (control->GetParamIdx(j) >= 0) delegate_.EndParamGestureFromEditor(control->GetParamIdx(j));
-  }
+  // Ended from the list taken at the opening: the choice may have removed the control.
+  const std::vector<std::int32_t> gesture = std::move(menuGestureParams_);
+  menuGestureParams_.clear();
   controlWithMenu_ = nullptr;
   menuValueIdx_ = -1;
+  EndGestures(gesture);
 }
 
 }  // namespace fx::igraphics

@@ -107,6 +107,7 @@ class IGraphics : public fx::IGraphicsContext {
   void ApplyScreenScale(float scale) override;
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
+  void ReleaseInput() override;
   std::int32_t NControls() const override;
   std::int32_t NControlValues(std::int32_t control) const override;
   std::int32_t GetControlParamIdx(std::int32_t control, std::int32_t valueIndex) const override;
@@ -196,8 +197,8 @@ class IGraphics : public fx::IGraphicsContext {
 
   void SetModuleInstance(void* module) { moduleInstance_ = module; }
   void* GetModuleInstance() const { return moduleInstance_; }
-  // The store resources are looked up in (not owned; null restores the module's).
-  void SetResourceStore(IResourceStore* store) { store_ = store ? store : &ModuleResourceStore(); }
+  // The store resources are looked up in (not owned; null: the empty store).
+  void SetResourceStore(IResourceStore* store) { store_ = store ? store : &EmptyResourceStore(); }
   IResourceStore& GetResourceStore() const { return *store_; }
 
   // ---- Control tree ----
@@ -225,6 +226,7 @@ class IGraphics : public fx::IGraphicsContext {
   void SetPaintUnion(bool unite) { paintUnion_ = unite; }
   void SetExclusiveCapture(bool exclusive) { exclusiveCapture_ = exclusive; }
   void SetKeyFunction(KeyFunction function) { keyFunction_ = std::move(function); }
+  // Run at the start of every dirty check; framework surface the page does not use.
   void SetFrameFunction(FrameFunction function) { frameFunction_ = std::move(function); }
   // Keeps the last frame times; off until enabled.
   void ShowFrameRateDisplay(bool show);
@@ -291,6 +293,9 @@ class IGraphics : public fx::IGraphicsContext {
   void DispatchMouseDoubleClick(const IMouseInfo& pointer);
   // delta in the platform's units: 120 per notch.
   void DispatchMouseWheel(const IMouseInfo& pointer, std::int32_t delta);
+  // Ends every press: the captures go and the gestures their presses opened
+  // close. Every way a capture ends leads here or to EndCapture, so the host
+  // hears an end for each begin.
   void ReleaseCaptures();
   bool IsCaptured(const IControl* control) const;
   // True while a captured control has a value bound to this parameter.
@@ -337,6 +342,14 @@ class IGraphics : public fx::IGraphicsContext {
   void OpenContextMenu(IControl& control, float x, float y);
   void RecordFrameTime();
   void ForgetControl(const IControl* control);
+  // The parameters of the control's values that no open gesture holds yet;
+  // a gesture begins on each and the list is returned for its end.
+  std::vector<std::int32_t> BeginGestures(const IControl& control);
+  void EndGestures(const std::vector<std::int32_t>& params);
+  bool GestureOpen(std::int32_t paramIdx) const;
+  // Removes the pointer's capture: the control hears its release when one
+  // is given, then the gesture of its press ends.
+  void EndCapture(std::int32_t pointerId, const IMouseInfo* release);
   // The resize request to the delegate and then the platform.
   void ResizeWindow();
 
@@ -344,6 +357,8 @@ class IGraphics : public fx::IGraphicsContext {
   std::vector<std::unique_ptr<IControl>> controls_;
   std::unordered_map<std::int32_t, IControl*> tagMap_;
   std::unique_ptr<ICornerResizerControl> cornerResizer_;
+  // Further overlay controls, drawn and hit like the resizer; framework
+  // surface the page does not use (nothing adds one yet).
   std::vector<std::unique_ptr<IControl>> overlays_;
   std::unique_ptr<ITextEntryControl> textEntry_;
   std::unique_ptr<FrameTimes> frameTimes_;
@@ -354,7 +369,15 @@ class IGraphics : public fx::IGraphicsContext {
   std::int32_t fps_;
   float screenScale_ = 1.0f;
   float drawScale_;
-  std::unordered_map<std::int32_t, IControl*> captures_;
+  // A pointer's press: the control it holds and the parameters whose
+  // gesture the press opened (empty until the press reaches the control).
+  struct Capture {
+    IControl* control = nullptr;
+    std::vector<std::int32_t> gestureParams;
+  };
+  std::unordered_map<std::int32_t, Capture> captures_;
+  // The gesture a value or context menu opened, ended when it closes.
+  std::vector<std::int32_t> menuGestureParams_;
   IControl* hoverControl_ = nullptr;
   IControl* controlBeingEdited_ = nullptr;
   IControl* controlWithMenu_ = nullptr;

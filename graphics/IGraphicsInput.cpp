@@ -11,15 +11,10 @@
 namespace fx::igraphics {
 namespace {
 
-void BeginGestures(fx::IGEditorDelegate& delegate, const IControl& control) {
-  for (std::int32_t j = 0; j < control.NValues(); ++j)
-    if (control.GetParamIdx(j) >= 0) delegate.BeginParamGestureFromEditor(control.GetParamIdx(j));
-}
-
-void EndGestures(fx::IGEditorDelegate& delegate, const IControl& control) {
-  for (std::int32_t j = 0; j < control.NValues(); ++j)
-    if (control.GetParamIdx(j) >= 0) delegate.EndParamGestureFromEditor(control.GetParamIdx(j));
-}
+// A press the page acts on: the left or the right button, or a touch. Other
+// buttons (middle, side) begin nothing, so no capture waits for a release
+// that the page would never see.
+bool UsesPress(const IMouseInfo& p) { return p.ms.L || p.ms.R || p.touch; }
 
 // A key's text, terminated even when the record's bytes are all used.
 struct KeyText {
@@ -32,7 +27,7 @@ struct KeyText {
 }  // namespace
 
 IControl* IGraphics::FindControlAt(float x, float y, bool capture, bool hover, std::int32_t pointerId) {
-  if (const auto it = captures_.find(pointerId); it != captures_.end()) return it->second;
+  if (const auto it = captures_.find(pointerId); it != captures_.end()) return it->second.control;
   IControl* found = nullptr;
   std::int32_t foundIdx = -1;
   if (textEntry_ && textEntry_->EditInProgress()) {
@@ -59,11 +54,11 @@ IControl* IGraphics::FindControlAt(float x, float y, bool capture, bool hover, s
   if (capture && found) {
     bool capturedElsewhere = false;
     for (const auto& entry : captures_)
-      if (entry.second == found && entry.first != pointerId) capturedElsewhere = true;
+      if (entry.second.control == found && entry.first != pointerId) capturedElsewhere = true;
     if (exclusiveCapture_ && capturedElsewhere && !found->GetWantsMultiTouch())
       found = nullptr;
     else
-      captures_[pointerId] = found;
+      captures_[pointerId].control = found;
   }
   if (hover) hoverIdx_ = found ? foundIdx : -1;
   return found;
@@ -81,6 +76,10 @@ void IGraphics::DispatchMouseDown(const std::vector<IMouseInfo>& pointers) {
     mouseDownY_ = pointers[0].y;
   }
   for (const IMouseInfo& p : pointers) {
+    if (!UsesPress(p)) continue;
+    // A second button pressed while this pointer holds a control: the held
+    // press goes on, and only a right press may end it for a menu.
+    const bool held = captures_.count(p.pointerId) != 0;
     IControl* control = FindControlAt(p.x, p.y, true, false, p.pointerId);
     if (!control) continue;
     if (p.ms.R) {
@@ -93,22 +92,16 @@ void IGraphics::DispatchMouseDown(const std::vector<IMouseInfo>& pointers) {
         return;
       }
     }
-    BeginGestures(delegate_, *control);
+    if (held) continue;
+    captures_[p.pointerId].gestureParams = BeginGestures(*control);
     control->OnMousePress(p.x, p.y, p.ms);
   }
 }
 
 void IGraphics::DispatchMouseUp(const std::vector<IMouseInfo>& pointers) {
-  if (!captures_.empty()) {
-    for (const IMouseInfo& p : pointers) {
-      const auto it = captures_.find(p.pointerId);
-      if (it == captures_.end()) continue;
-      IControl* control = it->second;
-      captures_.erase(it);
-      control->OnMouseRelease(p.x, p.y, p.ms);
-      EndGestures(delegate_, *control);
-    }
-  }
+  // The release's buttons are not looked at: a button-up no longer has its
+  // button down, and every captured press must end.
+  for (const IMouseInfo& p : pointers) EndCapture(p.pointerId, &p);
   if (resizing_) EndResizeGesture();
   if (pointers.size() == 1 && !pointers[0].touch) DispatchMouseHover(pointers[0].x, pointers[0].y, pointers[0].ms);
 }
@@ -124,7 +117,7 @@ void IGraphics::DispatchMouseDrag(const std::vector<IMouseInfo>& pointers) {
   for (const IMouseInfo& p : pointers) {
     const auto it = captures_.find(p.pointerId);
     if (it == captures_.end()) continue;
-    IControl* control = it->second;
+    IControl* control = it->second.control;
     if (typing && control != textEntry_.get()) continue;
     if (p.dx == 0.0f && p.dy == 0.0f) continue;
     control->OnMouseDragged(p.x, p.y, p.dx, p.dy, p.ms);
@@ -152,13 +145,17 @@ void IGraphics::DispatchMouseLeave() {
 }
 
 void IGraphics::DispatchMouseDoubleClick(const IMouseInfo& pointer) {
-  IControl* control = FindControlAt(pointer.x, pointer.y, true, false, pointer.pointerId);
+  if (!UsesPress(pointer)) return;
+  IControl* control = FindControlAt(pointer.x, pointer.y, false, false, pointer.pointerId);
   if (!control) return;
   if (control->GetDoubleClickAsSingleClick()) {
     DispatchMouseDown({pointer});
     return;
   }
+  // A reset is a user edit: the host hears it inside a gesture.
+  const std::vector<std::int32_t> gesture = BeginGestures(*control);
   control->OnMouseDoubleClick(pointer.x, pointer.y, pointer.ms);
+  EndGestures(gesture);
   ReleaseCaptures();
   HideCursor(false);
 }
@@ -169,15 +166,61 @@ void IGraphics::DispatchMouseWheel(const IMouseInfo& pointer, std::int32_t delta
   const std::int32_t notches = delta / 120;
   // A partial notch turns nothing, so nothing is sent to the host either.
   if (notches == 0) return;
+  // Each turn is a gesture of its own, unless a press already holds it.
+  const std::vector<std::int32_t> gesture = BeginGestures(*control);
   control->OnMouseWheelTurn(pointer.x, pointer.y, pointer.ms, static_cast<float>(notches));
+  EndGestures(gesture);
 }
 
-void IGraphics::ReleaseCaptures() { captures_.clear(); }
+std::vector<std::int32_t> IGraphics::BeginGestures(const IControl& control) {
+  std::vector<std::int32_t> params;
+  for (std::int32_t j = 0; j < control.NValues(); ++j) {
+    const std::int32_t param = control.GetParamIdx(j);
+    if (param < 0 || GestureOpen(param)) continue;
+    bool listed = false;
+    for (std::int32_t p : params) listed = listed || p == param;
+    if (!listed) params.push_back(param);
+  }
+  for (std::int32_t param : params) delegate_.BeginParamGestureFromEditor(param);
+  return params;
+}
+
+void IGraphics::EndGestures(const std::vector<std::int32_t>& params) {
+  for (std::int32_t param : params) delegate_.EndParamGestureFromEditor(param);
+}
+
+bool IGraphics::GestureOpen(std::int32_t paramIdx) const {
+  for (const auto& entry : captures_)
+    for (std::int32_t p : entry.second.gestureParams)
+      if (p == paramIdx) return true;
+  for (std::int32_t p : menuGestureParams_)
+    if (p == paramIdx) return true;
+  return false;
+}
+
+void IGraphics::EndCapture(std::int32_t pointerId, const IMouseInfo* release) {
+  const auto it = captures_.find(pointerId);
+  if (it == captures_.end()) return;
+  // Taken out first: the control's release may add or remove controls.
+  const Capture capture = std::move(it->second);
+  captures_.erase(it);
+  if (release) capture.control->OnMouseRelease(release->x, release->y, release->ms);
+  EndGestures(capture.gestureParams);
+}
+
+void IGraphics::ReleaseCaptures() {
+  while (!captures_.empty()) EndCapture(captures_.begin()->first, nullptr);
+}
+
+void IGraphics::ReleaseInput() {
+  ReleaseCaptures();
+  HideCursor(false);
+}
 
 bool IGraphics::IsCaptured(const IControl* control) const {
   if (!control) return false;
   for (const auto& entry : captures_)
-    if (entry.second == control) return true;
+    if (entry.second.control == control) return true;
   return false;
 }
 

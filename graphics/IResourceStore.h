@@ -1,8 +1,9 @@
 #pragma once
 // The embedded resources the editor's artwork is looked up in, by type (an
 // upper-case extension such as "PNG") and stored name (the upper-case file
-// name with a double quote at each end). The default store is the module's
-// own (platform/ModuleResources.h); tests inject their own.
+// name with a double quote at each end). A context starts with an empty
+// store; whoever makes it hands in the real one (the platform's window
+// factory the module's resources, tests their own).
 
 #include <cstdint>
 #include <functional>
@@ -23,7 +24,7 @@ class IResourceStore {
   virtual std::span<const std::uint8_t> Data(void* module, const char* type, const char* storedName) const = 0;
 };
 
-// The module's own resources; one shared instance.
-IResourceStore& ModuleResourceStore();
+// A store with nothing in it; one shared instance.
+IResourceStore& EmptyResourceStore();
 
 }  // namespace fx::igraphics

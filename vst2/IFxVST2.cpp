@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/KeyCodes.h"
 #include "core/Trace.h"
 #include "platform/KeyScan.h"
 
@@ -593,11 +594,17 @@ std::int32_t IFxVST2::MapVirtualKey(std::intptr_t value, std::int32_t character)
   if (value == 0 || value == vst2::VKEY_EQUALS) {
     return static_cast<std::int32_t>(platform::KeyScanForCharacter(static_cast<char>(character)));
   }
-  static constexpr std::uint8_t kCodes[57] = {
-      0,    0x08, 0x09, 0x0C, 0x0D, 0x13, 0x1B, 0x20, 0x22, 0x23, 0x24, 0x25, 0x26, 0x27, 0x28,
-      0x21, 0x22, 0x29, 0x2A, 0x0D, 0x2C, 0x2D, 0x2E, 0x2F, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65,
-      0x66, 0x67, 0x68, 0x69, 0x6A, 0x6B, 0x6C, 0x6D, 0x6E, 0x6F, 0x70, 0x71, 0x72, 0x73, 0x74,
-      0x75, 0x76, 0x77, 0x78, 0x79, 0x7A, 0x7B, 0x90, 0x91, 0x10, 0x11, 0x12};
+  // By the VST2 key index (1 back, 2 tab, ... 56 alt).
+  using namespace keys;
+  static constexpr std::int32_t kCodes[57] = {
+      kNone,      kBackspace, kTab,       kClear,     kReturn,    kPause,     kEscape,    kSpace,
+      kPageDown,  kEnd,       kHome,      kLeft,      kUp,        kRight,     kDown,      kPageUp,
+      kPageDown,  kSelect,    kPrint,     kReturn,    kSnapshot,  kInsert,    kDelete,    kHelp,
+      Numpad(0),  Numpad(1),  Numpad(2),  Numpad(3),  Numpad(4),  Numpad(5),  Numpad(6),  Numpad(7),
+      Numpad(8),  Numpad(9),  kMultiply,  kAdd,       kSeparator, kSubtract,  kDecimal,   kDivide,
+      Function(1), Function(2), Function(3), Function(4), Function(5), Function(6), Function(7), Function(8),
+      Function(9), Function(10), Function(11), Function(12), kNumLock, kScrollLock, kShift, kControl,
+      kAlt};
   if (value >= 1 && value <= 56) return kCodes[value];
   return 0;
 }

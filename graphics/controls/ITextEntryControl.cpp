@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "core/KeyCodes.h"
+#include "core/Utf16Conversion.h"
 #include "graphics/IGraphics.h"
 
 // stb_textedit edits UTF-16 units. The header part declares the state for
@@ -126,7 +128,7 @@ bool IsDigit(char32_t c) { return c >= U'0' && c <= U'9'; }
 
 // The first code point of a UTF-8 text, 0 when there is none or it is malformed.
 char32_t FirstCodePoint(const char* text) {
-  const std::u16string units = ITextEntryControl::Utf8ToUtf16(text);
+  const std::u16string units = fx::Utf8ToUtf16(text ? text : "");
   if (units.empty() || units[0] == u'\uFFFD') return 0;
   const char16_t u = units[0];
   if (u >= 0xD800 && u < 0xDC00 && units.size() > 1)
@@ -144,81 +146,7 @@ ITextEntryControl::ITextEntryControl() : IControl(IBounds{}), editor_(std::make_
 
 ITextEntryControl::~ITextEntryControl() = default;
 
-std::u16string ITextEntryControl::Utf8ToUtf16(const char* text) {
-  std::u16string out;
-  if (!text) return out;
-  const auto* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    char32_t cp = 0;
-    int extra = 0;
-    if (*p < 0x80) {
-      cp = *p;
-    } else if ((*p & 0xE0) == 0xC0) {
-      cp = *p & 0x1F, extra = 1;
-    } else if ((*p & 0xF0) == 0xE0) {
-      cp = *p & 0x0F, extra = 2;
-    } else if ((*p & 0xF8) == 0xF0) {
-      cp = *p & 0x07, extra = 3;
-    } else {
-      out.push_back(u'\uFFFD');
-      ++p;
-      continue;
-    }
-    ++p;
-    bool ok = true;
-    for (int i = 0; i < extra; ++i, ++p) {
-      if ((*p & 0xC0) != 0x80) {
-        ok = false;
-        break;
-      }
-      cp = (cp << 6) | (*p & 0x3F);
-    }
-    const char32_t minimum[] = {0, 0x80, 0x800, 0x10000};
-    if (!ok || cp < minimum[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-      out.push_back(u'\uFFFD');
-      continue;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-  }
-  return out;
-}
-
-std::string ITextEntryControl::Utf16ToUtf8(const std::u16string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t cp = text[i];
-    if (cp >= 0xD800 && cp < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      cp = 0x10000 + ((cp - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-      ++i;
-    } else if (cp >= 0xD800 && cp < 0xE000) {
-      cp = 0xFFFD;  // a lone surrogate
-    }
-    if (cp < 0x80) {
-      out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-  }
-  return out;
-}
-
-std::string ITextEntryControl::GetText() const { return Utf16ToUtf8(editor_->text); }
+std::string ITextEntryControl::GetText() const { return fx::Utf16ToUtf8(editor_->text); }
 std::int32_t ITextEntryControl::GetCursor() const { return editor_->state.cursor; }
 std::int32_t ITextEntryControl::GetSelectionStart() const {
   return std::min(editor_->state.select_start, editor_->state.select_end);
@@ -236,7 +164,7 @@ void ITextEntryControl::RecomputeGlyphWidths() {
     std::u16string one(1, u);
     if (u >= 0xD800 && u < 0xDC00 && i + 1 < editor_->text.size()) one.push_back(editor_->text[i + 1]);
     IBounds extent;
-    const float w = graphics_->MeasureString(style_, Utf16ToUtf8(one).c_str(), extent);
+    const float w = graphics_->MeasureString(style_, fx::Utf16ToUtf8(one).c_str(), extent);
     editor_->widths[i] = std::isfinite(w) && w > 0.0f ? w : 0.0f;
   }
 }
@@ -284,7 +212,7 @@ void ITextEntryControl::CreateTextEntry(std::int32_t paramIdx, const ITextStyle&
   OnBoundsChanged();
   style_ = style;
   style_.colour = style.entryText;  // the entry draws in its own text colour
-  editor_->text = Utf8ToUtf16(text);
+  editor_->text = fx::Utf8ToUtf16(text ? text : "");
   if (editor_->text.size() > kMaxUnits) editor_->text.resize(kMaxUnits);
   stb_textedit_initialize_state(&editor_->state, 1);
   SelectAll();
@@ -325,9 +253,9 @@ bool ITextEntryControl::CharacterAllowed(char32_t c, const fx::IKeyPress& key) c
                      kind == fx::ParamKind::Enumerated;
   if (!real && !whole) return true;
   if (IsDigit(c)) {
-    if (key.vk >= 96 && key.vk <= 105) return true;            // numeric keypad
-    if (key.vk >= 48 && key.vk <= 57) return !key.shift;       // main row without shift
-    return key.vk == 0;                                         // a character with no key behind it
+    if (key.vk >= keys::kNumpad0 && key.vk <= keys::kNumpad9) return true;  // numeric keypad
+    if (key.vk >= keys::kDigit0 && key.vk <= keys::kDigit9) return !key.shift;  // main row without shift
+    return key.vk == keys::kNone;  // a character with no key behind it
   }
   if (c == U'+' || c == U'-') return true;
   return real && c == U'.';
@@ -343,7 +271,7 @@ void ITextEntryControl::Copy() {
   const std::int32_t start = GetSelectionStart(), end = GetSelectionEnd();
   if (start == end) return;
   graphics_->SetTextInClipboard(
-      Utf16ToUtf8(editor_->text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)))
+      fx::Utf16ToUtf8(editor_->text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)))
           .c_str());
 }
 
@@ -358,20 +286,20 @@ void ITextEntryControl::Paste() {
   if (!graphics_->GetTextFromClipboard(text)) return;
   std::u16string units;
   const fx::IKeyPress noKey{};
-  for (char16_t u : Utf8ToUtf16(text.c_str()))
+  for (char16_t u : fx::Utf8ToUtf16(text))
     if (CharacterAllowed(u, noKey)) units.push_back(u);
   if (!units.empty()) stb_textedit_paste(editor_.get(), &editor_->state, units.data(), static_cast<int>(units.size()));
 }
 
 bool ITextEntryControl::OnKeyPress(float, float, const fx::IKeyPress& key) {
   if (!editing_) return false;
-  if (key.ctrl && key.vk >= 'A' && key.vk <= 'Z') {
+  if (key.ctrl && key.vk >= keys::kLetterA && key.vk <= keys::kLetterZ) {
     switch (key.vk) {
-      case 'A': SelectAll(); break;
-      case 'C': Copy(); break;
-      case 'V': Paste(); break;
-      case 'X': Cut(); break;
-      case 'Z':
+      case keys::Letter('A'): SelectAll(); break;
+      case keys::Letter('C'): Copy(); break;
+      case keys::Letter('V'): Paste(); break;
+      case keys::Letter('X'): Cut(); break;
+      case keys::Letter('Z'):
         stb_textedit_key(editor_.get(), &editor_->state, key.shift ? STB_TEXTEDIT_K_REDO : STB_TEXTEDIT_K_UNDO);
         break;
       default: return false;
@@ -381,27 +309,27 @@ bool ITextEntryControl::OnKeyPress(float, float, const fx::IKeyPress& key) {
   }
   int stbKey = 0;
   switch (key.vk) {
-    case 9: return false;  // Tab moves focus elsewhere
-    case 13: CommitEdit(); return true;
-    case 27: DismissEdit(); return true;
-    case 8: stbKey = STB_TEXTEDIT_K_BACKSPACE; break;
-    case 33: stbKey = STB_TEXTEDIT_K_PGUP; break;
-    case 34: stbKey = STB_TEXTEDIT_K_PGDOWN; break;
-    case 35: stbKey = STB_TEXTEDIT_K_LINEEND; break;
-    case 36: stbKey = STB_TEXTEDIT_K_LINESTART; break;
-    case 37: stbKey = STB_TEXTEDIT_K_LEFT; break;
-    case 38: stbKey = STB_TEXTEDIT_K_UP; break;
-    case 39: stbKey = STB_TEXTEDIT_K_RIGHT; break;
-    case 40: stbKey = STB_TEXTEDIT_K_DOWN; break;
-    case 46: stbKey = STB_TEXTEDIT_K_DELETE; break;
+    case keys::kTab: return false;  // Tab moves focus elsewhere
+    case keys::kReturn: CommitEdit(); return true;
+    case keys::kEscape: DismissEdit(); return true;
+    case keys::kBackspace: stbKey = STB_TEXTEDIT_K_BACKSPACE; break;
+    case keys::kPageUp: stbKey = STB_TEXTEDIT_K_PGUP; break;
+    case keys::kPageDown: stbKey = STB_TEXTEDIT_K_PGDOWN; break;
+    case keys::kEnd: stbKey = STB_TEXTEDIT_K_LINEEND; break;
+    case keys::kHome: stbKey = STB_TEXTEDIT_K_LINESTART; break;
+    case keys::kLeft: stbKey = STB_TEXTEDIT_K_LEFT; break;
+    case keys::kUp: stbKey = STB_TEXTEDIT_K_UP; break;
+    case keys::kRight: stbKey = STB_TEXTEDIT_K_RIGHT; break;
+    case keys::kDown: stbKey = STB_TEXTEDIT_K_DOWN; break;
+    case keys::kDelete: stbKey = STB_TEXTEDIT_K_DELETE; break;
     default: break;
   }
   if (stbKey != 0) {
     // Control moves by word, or to either end of the text.
-    if (key.ctrl && key.vk == 37) stbKey = STB_TEXTEDIT_K_WORDLEFT;
-    if (key.ctrl && key.vk == 39) stbKey = STB_TEXTEDIT_K_WORDRIGHT;
-    if (key.ctrl && key.vk == 36) stbKey = STB_TEXTEDIT_K_TEXTSTART;
-    if (key.ctrl && key.vk == 35) stbKey = STB_TEXTEDIT_K_TEXTEND;
+    if (key.ctrl && key.vk == keys::kLeft) stbKey = STB_TEXTEDIT_K_WORDLEFT;
+    if (key.ctrl && key.vk == keys::kRight) stbKey = STB_TEXTEDIT_K_WORDRIGHT;
+    if (key.ctrl && key.vk == keys::kHome) stbKey = STB_TEXTEDIT_K_TEXTSTART;
+    if (key.ctrl && key.vk == keys::kEnd) stbKey = STB_TEXTEDIT_K_TEXTEND;
     if (key.shift) stbKey |= kKeyShift;
     stb_textedit_key(editor_.get(), &editor_->state, stbKey);
     OnTextChange();
@@ -428,14 +356,19 @@ void ITextEntryControl::OnMousePress(float x, float y, const IMouseMod& mod) {
   }
   if (mod.L) {
     stb_textedit_click(editor_.get(), &editor_->state, x - GlyphXPosition(0), y - bounds_.top);
+    selecting_ = true;
     MarkDirty(false, -1);
   } else if (mod.R && graphics_) {
     graphics_->CreatePopupMenu(*this, SharedEditMenu(), IBounds{x, y, x, y}, -1, true);
   }
 }
 
-void ITextEntryControl::OnMouseRelease(float x, float y, const IMouseMod& mod) {
-  if (!editing_ || !mod.L) return;
+void ITextEntryControl::OnMouseRelease(float x, float y, const IMouseMod&) {
+  // Which press this release ends is remembered from the press: a button-up
+  // no longer has its button down.
+  const bool selecting = selecting_;
+  selecting_ = false;
+  if (!editing_ || !selecting) return;
   stb_textedit_drag(editor_.get(), &editor_->state, x - GlyphXPosition(0), y - bounds_.top);
   MarkDirty(true, -1);
 }

@@ -44,10 +44,6 @@ class ITextEntryControl : public IControl {
   // Whether a typed character passes the filter for the edited parameter.
   bool CharacterAllowed(char32_t c, const fx::IKeyPress& key) const;
 
-  // UTF-8 <-> UTF-16; invalid UTF-8 bytes become U+FFFD.
-  static std::u16string Utf8ToUtf16(const char* text);
-  static std::string Utf16ToUtf8(const std::u16string& text);
-
   struct Editor;  // stb_textedit's string binding (implementation detail)
 
  private:
@@ -65,6 +61,7 @@ class ITextEntryControl : public IControl {
   std::int32_t maxLength_ = 0;
   bool editing_ = false;
   bool drawCursor_ = false;
+  bool selecting_ = false;  // a left press placed the cursor; its release ends the selection
 };
 
 }  // namespace fx::igraphics

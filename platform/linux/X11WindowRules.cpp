@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/KeyCodes.h"
 #include "graphics/IGraphics.h"
 
 namespace fx::x11 {
@@ -36,39 +37,42 @@ float ScreenScaleFromResources(const char* resources) {
 }
 
 std::int32_t VirtualKeyForKeysym(std::uint32_t keysym) {
-  if (keysym >= XK_a && keysym <= XK_z) return static_cast<std::int32_t>(keysym - XK_a + 'A');
-  if (keysym >= XK_A && keysym <= XK_Z) return static_cast<std::int32_t>(keysym - XK_A + 'A');
-  if (keysym >= XK_0 && keysym <= XK_9) return static_cast<std::int32_t>(keysym - XK_0 + '0');
-  if (keysym >= XK_F1 && keysym <= XK_F24) return static_cast<std::int32_t>(keysym - XK_F1 + 0x70);
-  if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return static_cast<std::int32_t>(keysym - XK_KP_0 + 0x60);
+  using namespace fx::keys;
+  const auto offset = [](std::uint32_t from, std::uint32_t base) { return static_cast<std::int32_t>(from - base); };
+  if (keysym >= XK_a && keysym <= XK_z) return kLetterA + offset(keysym, XK_a);
+  if (keysym >= XK_A && keysym <= XK_Z) return kLetterA + offset(keysym, XK_A);
+  if (keysym >= XK_0 && keysym <= XK_9) return kDigit0 + offset(keysym, XK_0);
+  if (keysym >= XK_F1 && keysym <= XK_F24) return kF1 + offset(keysym, XK_F1);
+  if (keysym >= XK_KP_0 && keysym <= XK_KP_9) return kNumpad0 + offset(keysym, XK_KP_0);
   struct Entry {
     std::uint32_t keysym;
     std::int32_t vk;
   };
   static constexpr Entry kTable[] = {
-      {XK_BackSpace, 0x08}, {XK_Tab, 0x09},        {XK_ISO_Left_Tab, 0x09}, {XK_Return, 0x0D},
-      {XK_KP_Enter, 0x0D},  {XK_Shift_L, 0x10},    {XK_Shift_R, 0x10},      {XK_Control_L, 0x11},
-      {XK_Control_R, 0x11}, {XK_Alt_L, 0x12},      {XK_Alt_R, 0x12},        {XK_Pause, 0x13},
-      {XK_Caps_Lock, 0x14}, {XK_Escape, 0x1B},     {XK_space, 0x20},        {XK_Prior, 0x21},
-      {XK_Next, 0x22},      {XK_End, 0x23},        {XK_Home, 0x24},         {XK_Left, 0x25},
-      {XK_Up, 0x26},        {XK_Right, 0x27},      {XK_Down, 0x28},         {XK_Print, 0x2C},
-      {XK_Insert, 0x2D},    {XK_Delete, 0x2E},     {XK_Help, 0x2F},         {XK_Super_L, 0x5B},
-      {XK_Super_R, 0x5C},   {XK_Menu, 0x5D},       {XK_KP_Multiply, 0x6A},  {XK_KP_Add, 0x6B},
-      {XK_KP_Subtract, 0x6D}, {XK_KP_Decimal, 0x6E}, {XK_KP_Divide, 0x6F},  {XK_Num_Lock, 0x90},
-      {XK_Scroll_Lock, 0x91}, {XK_semicolon, 0xBA}, {XK_colon, 0xBA},       {XK_equal, 0xBB},
-      {XK_plus, 0xBB},      {XK_comma, 0xBC},      {XK_less, 0xBC},         {XK_minus, 0xBD},
-      {XK_underscore, 0xBD}, {XK_period, 0xBE},    {XK_greater, 0xBE},      {XK_slash, 0xBF},
-      {XK_question, 0xBF},  {XK_grave, 0xC0},      {XK_asciitilde, 0xC0},   {XK_bracketleft, 0xDB},
-      {XK_braceleft, 0xDB}, {XK_backslash, 0xDC},  {XK_bar, 0xDC},          {XK_bracketright, 0xDD},
-      {XK_braceright, 0xDD}, {XK_apostrophe, 0xDE}, {XK_quotedbl, 0xDE},
+      {XK_BackSpace, kBackspace}, {XK_Tab, kTab}, {XK_ISO_Left_Tab, kTab}, {XK_Return, kReturn},
+      {XK_KP_Enter, kReturn}, {XK_Shift_L, kShift}, {XK_Shift_R, kShift}, {XK_Control_L, kControl},
+      {XK_Control_R, kControl}, {XK_Alt_L, kAlt}, {XK_Alt_R, kAlt}, {XK_Pause, kPause},
+      {XK_Caps_Lock, kCapsLock}, {XK_Escape, kEscape}, {XK_space, kSpace}, {XK_Prior, kPageUp},
+      {XK_Next, kPageDown}, {XK_End, kEnd}, {XK_Home, kHome}, {XK_Left, kLeft},
+      {XK_Up, kUp}, {XK_Right, kRight}, {XK_Down, kDown}, {XK_Print, kSnapshot},
+      {XK_Insert, kInsert}, {XK_Delete, kDelete}, {XK_Help, kHelp}, {XK_Super_L, kLeftWindows},
+      {XK_Super_R, kRightWindows}, {XK_Menu, kApps}, {XK_KP_Multiply, kMultiply}, {XK_KP_Add, kAdd},
+      {XK_KP_Subtract, kSubtract}, {XK_KP_Decimal, kDecimal}, {XK_KP_Divide, kDivide}, {XK_Num_Lock, kNumLock},
+      {XK_Scroll_Lock, kScrollLock}, {XK_semicolon, kOemSemicolon}, {XK_colon, kOemSemicolon}, {XK_equal, kOemPlus},
+      {XK_plus, kOemPlus}, {XK_comma, kOemComma}, {XK_less, kOemComma}, {XK_minus, kOemMinus},
+      {XK_underscore, kOemMinus}, {XK_period, kOemPeriod}, {XK_greater, kOemPeriod}, {XK_slash, kOemSlash},
+      {XK_question, kOemSlash}, {XK_grave, kOemGrave}, {XK_asciitilde, kOemGrave}, {XK_bracketleft, kOemOpenBracket},
+      {XK_braceleft, kOemOpenBracket}, {XK_backslash, kOemBackslash}, {XK_bar, kOemBackslash},
+      {XK_bracketright, kOemCloseBracket}, {XK_braceright, kOemCloseBracket}, {XK_apostrophe, kOemQuote},
+      {XK_quotedbl, kOemQuote},
       // Keypad keys with Num Lock off send the navigation symbols.
-      {XK_KP_Home, 0x24},   {XK_KP_End, 0x23},     {XK_KP_Prior, 0x21},     {XK_KP_Next, 0x22},
-      {XK_KP_Left, 0x25},   {XK_KP_Up, 0x26},      {XK_KP_Right, 0x27},     {XK_KP_Down, 0x28},
-      {XK_KP_Insert, 0x2D}, {XK_KP_Delete, 0x2E},
+      {XK_KP_Home, kHome}, {XK_KP_End, kEnd}, {XK_KP_Prior, kPageUp}, {XK_KP_Next, kPageDown},
+      {XK_KP_Left, kLeft}, {XK_KP_Up, kUp}, {XK_KP_Right, kRight}, {XK_KP_Down, kDown},
+      {XK_KP_Insert, kInsert}, {XK_KP_Delete, kDelete},
   };
   for (const Entry& e : kTable)
     if (e.keysym == keysym) return e.vk;
-  return 0;
+  return kNone;
 }
 
 fx::IKeyPress KeyPressFromLookup(std::uint32_t keysym, const char* bytes, std::int32_t n, std::uint32_t state) {

@@ -1,14 +1,13 @@
 #pragma once
-// Text conversions the Win32 services need, without the system: UTF-8 to
-// UTF-16 and back (invalid sequences become U+FFFD), and the file dialog's
-// filter made from a space-separated extension list.
+// Text conversions the Win32 services need, without the system: the file
+// dialog's filter made from a space-separated extension list. UTF-8 and
+// UTF-16 convert through the framework's one conversion.
 
 #include <string>
 
-namespace fx::win {
+#include "core/Utf16Conversion.h"
 
-std::u16string Utf8ToUtf16(const std::string& text);
-std::string Utf16ToUtf8(const std::u16string& text);
+namespace fx::win {
 
 struct FileFilter {
   std::string filter;            // "*.a;*.b"

@@ -53,6 +53,9 @@ class FakeGraphicsContext : public fx::IGraphicsContext {
     return &window;
   }
   void CloseWindow() override { ++closeCount; }
+  void ReleaseInput() override {
+    if (releasesBeforeClose && closeCount == 0) ++*releasesBeforeClose;
+  }
   std::int32_t NControls() const override { return static_cast<std::int32_t>(controls.size()); }
   std::int32_t NControlValues(std::int32_t c) const override {
     return static_cast<std::int32_t>(controls[static_cast<std::size_t>(c)].params.size());
@@ -89,6 +92,7 @@ class FakeGraphicsContext : public fx::IGraphicsContext {
   std::vector<std::pair<std::int32_t, std::uint8_t>> midi;
   std::vector<std::string> keys;
   int closeCount = 0;
+  int* releasesBeforeClose = nullptr;  // counts ReleaseInput calls before CloseWindow
   float mouseX = 0.0f, mouseY = 0.0f;
   std::int32_t handledKey = -1;
   char window = 0;

@@ -148,7 +148,10 @@ TEST_F(EditorFixture, OpenSendsNothingByItselfAndCloseRemembersTheSize) {
   EXPECT_EQ(plugin.OpenEditor(&parent), &g->window);
   EXPECT_EQ(live, 1);
   g->ResizeEditor(1200, 800, 0.75f);
+  int released = 0;
+  g->releasesBeforeClose = &released;
   plugin.CloseEditor();
+  EXPECT_EQ(released, 1) << "presses in progress end while the delegate can hear them";
   EXPECT_EQ(live, 0);
   EXPECT_EQ(plugin.GetGraphics(), nullptr);
   EXPECT_EQ(plugin.GetLastEditorSize().width, 1200);

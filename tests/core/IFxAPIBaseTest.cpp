@@ -200,6 +200,32 @@ TEST(IFxAPIBaseQueues, FiveHundredTwelveChangesFitBetweenTwoTicks) {
   EXPECT_EQ(p.log, (std::vector<std::string>{"midi 176", "sysex 3 240", "idle"}));
 }
 
+TEST(IFxAPIBaseQueues, ARestoredStateReachesTheEditorAtTheNextTick) {
+  TestPlugin p;
+  HandTimer timer;
+  FakeGraphicsContext* g = nullptr;
+  p.SetEditorCreateFunction([&] {
+    auto made = std::make_unique<FakeGraphicsContext>(1630, 1010, 0.5f);
+    made->controls = {{-1, {0}, false}, {-1, {6}, false}};
+    g = made.get();
+    return made;
+  });
+  p.OpenEditor(nullptr);
+  p.GetParam(0)->SetValue(100.0);
+  // A host may restore state from any thread: the controls are not touched there.
+  p.OnStateRestored();
+  p.OnStateRestored();
+  EXPECT_TRUE(g->applied.empty());
+  EXPECT_TRUE(p.LogOf("inEditor").empty());
+  p.OnTimerTick(timer);
+  EXPECT_EQ(g->applied, (std::vector<FakeGraphicsContext::Applied>{{0, 0.5, 0}, {1, 0.5, 0}}))
+      << "two restores between ticks send the values once";
+  EXPECT_EQ(p.LogOf("inEditor").size(), 7u);
+  g->applied.clear();
+  p.OnTimerTick(timer);
+  EXPECT_TRUE(g->applied.empty()) << "nothing new to send";
+}
+
 TEST(IFxAPIBaseQueues, EditorMidiAndSysExReachTheAudioSide) {
   TestPlugin p;
   fx::MidiMessage m;

@@ -124,7 +124,7 @@ TEST(IFxBasePresets, LoadPresetNamesUninitialisedPresetsAfterTheUserPresets) {
   EXPECT_EQ(p.GetPreset(2)->chunk.Size(), 56);
   EXPECT_EQ(p.GetCurrentPresetIdx(), 2);
   EXPECT_EQ(p.log.front(), "presetsChanged");
-  EXPECT_EQ(p.LogOf("inEditor").size(), 7u);  // OnStateRestored sent every value
+  EXPECT_TRUE(p.LogOf("inEditor").empty()) << "the editor hears of a restore at its next tick";
   EXPECT_FALSE(p.LoadPreset(-1));
   EXPECT_FALSE(p.LoadPreset(4));
   EXPECT_EQ(p.GetCurrentPresetIdx(), 2);

@@ -278,8 +278,8 @@ TEST_F(Controls, ARightClickPromptsForTheValueOfAParameter) {
   graphics.FinishTextEntry("0.1");
   EXPECT_EQ(c->GetValue(), 0.625) << "no control being edited";
 
-  // A control that fills a context menu gets the chosen item; the gesture
-  // on its parameter ends with the menu.
+  // A control that fills a context menu gets the chosen item; a gesture on
+  // its parameter lasts while the menu is open.
   class Menu : public Plain {
    public:
     using Plain::Plain;
@@ -300,7 +300,7 @@ TEST_F(Controls, ARightClickPromptsForTheValueOfAParameter) {
   graphics.DispatchMouseDown({click});
   EXPECT_EQ(m->chosen, (std::vector<int>{1, -1}));
   EXPECT_EQ(graphics.Calls("CreatePlatformPopupMenu").size(), 2u);
-  EXPECT_EQ(delegate.events, (std::vector<std::string>{"End(3)", "End(3)"}));
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Begin(3)", "End(3)", "Begin(3)", "End(3)"}));
   EXPECT_EQ(graphics.NCaptures(), 0);
   EXPECT_EQ(graphics.GetControlWithMenu(), nullptr);
   EXPECT_EQ(graphics.GetPromptMenu().GetItem(2), nullptr);

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "core/Trace.h"
 #include "graphics/controls/IBKnobControl.h"
@@ -33,6 +35,31 @@ IMouseInfo Right(float x, float y) {
   p.x = x, p.y = y;
   p.ms.R = true;
   return p;
+}
+
+// A middle (or side) button: neither of the page's buttons, not a touch.
+IMouseInfo Middle(float x, float y) {
+  IMouseInfo p;
+  p.x = x, p.y = y;
+  return p;
+}
+
+// Every gesture the host heard ends, and none ends before it began.
+::testing::AssertionResult Balanced(const std::vector<std::string>& events) {
+  std::map<int, int> open;
+  for (const std::string& e : events) {
+    int param = -1;
+    if (std::sscanf(e.c_str(), "Begin(%d)", &param) == 1) {
+      ++open[param];
+    } else if (std::sscanf(e.c_str(), "End(%d)", &param) == 1) {
+      if (--open[param] < 0) return ::testing::AssertionFailure() << "End(" << param << ") without a begin";
+    } else if (std::sscanf(e.c_str(), "Set(%d,", &param) == 1 && open[param] == 0) {
+      return ::testing::AssertionFailure() << e << " outside a gesture";
+    }
+  }
+  for (const auto& [param, depth] : open)
+    if (depth != 0) return ::testing::AssertionFailure() << "parameter " << param << " left open " << depth;
+  return ::testing::AssertionSuccess();
 }
 
 class Input : public ::testing::Test {
@@ -201,11 +228,21 @@ TEST_F(Input, TheWheelTurnsWholeNotchesOnly) {
   EXPECT_TRUE(page.delegate.events.empty()) << "a partial notch sends nothing";
   G().DispatchMouseWheel(p, 240);
   EXPECT_NEAR(At(kBias)->GetValue(), 0.02, 1e-12);
+  EXPECT_EQ(page.delegate.events, (std::vector<std::string>{"Begin(6)", "Set(6,0.020000)", "End(6)"}))
+      << "a turn is a gesture of its own";
   p.ms.C = true;
   G().DispatchMouseWheel(p, -120);
   EXPECT_NEAR(At(kBias)->GetValue(), 0.019, 1e-12);
   G().DispatchMouseWheel(p, -120000);
   EXPECT_EQ(At(kBias)->GetValue(), 0.0);
+  EXPECT_EQ(page.delegate.Filter("Begin(").size(), 3u);
+  EXPECT_TRUE(Balanced(page.delegate.events));
+  // Turned while the knob is held, the wheel's change joins the open gesture.
+  page.delegate.events.clear();
+  G().DispatchMouseDown({Left(260, 339)});
+  G().DispatchMouseWheel(Left(260, 339), 120);
+  G().DispatchMouseUp({Left(260, 339)});
+  EXPECT_EQ(page.delegate.events, (std::vector<std::string>{"Begin(0)", "Set(0,0.010000)", "End(0)"}));
 }
 
 TEST_F(Input, RightClicksOnKnobsAndTheLabelDoNothing) {
@@ -239,7 +276,94 @@ TEST_F(Input, ADoubleClickOnAKnobResetsItAndReleasesTheCapture) {
   G().DispatchMouseDoubleClick(Left(587, 659));
   EXPECT_DOUBLE_EQ(At(kBias)->GetValue(), 0.25);
   EXPECT_EQ(G().NCaptures(), 0);
-  EXPECT_EQ(page.delegate.Filter("Set(6,0.250000)").size(), 1u);
+  EXPECT_EQ(page.delegate.events, (std::vector<std::string>{"Begin(6)", "Set(6,0.250000)", "End(6)"}))
+      << "the reset is a gesture";
+  G().DispatchMouseUp({Left(587, 659)});  // the button-up after the double click
+  EXPECT_TRUE(Balanced(page.delegate.events));
+  EXPECT_EQ(page.delegate.events.size(), 3u);
+}
+
+TEST_F(Input, AMiddleClickIsIgnoredAndTheNextLeftClickReachesTheSwitch) {
+  // A middle press on a knob, its release never dispatched (as on Windows).
+  G().DispatchMouseDown({Middle(260, 339)});
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_FALSE(G().CursorHidden());
+  EXPECT_TRUE(page.delegate.events.empty()) << "no gesture for a button the page does not use";
+  G().DispatchMouseDoubleClick(Middle(260, 339));
+  EXPECT_TRUE(page.delegate.events.empty());
+  // The flip switch then gets the left click and toggles Bypass.
+  G().DispatchMouseDown({Left(1370, 430)});
+  G().DispatchMouseUp({Middle(1370, 430)});  // a button-up carries no button flag
+  EXPECT_EQ(At(kFlip)->GetValue(), 1.0);
+  EXPECT_EQ(page.delegate.GetParam(4)->GetValue(), 1.0);
+  EXPECT_EQ(page.delegate.events, (std::vector<std::string>{"Begin(4)", "Set(4,1.000000)", "End(4)"}));
+  EXPECT_EQ(G().NCaptures(), 0);
+}
+
+TEST_F(Input, ASecondButtonDuringADragOpensNoSecondGesture) {
+  G().DispatchMouseDown({Left(260, 339)});
+  G().DispatchMouseDrag({Left(260, 329, 0, -10)});
+  // Another button pressed while the left is held: the left flag is still set.
+  G().DispatchMouseDown({Left(260, 329)});
+  EXPECT_EQ(page.delegate.Filter("Begin(").size(), 1u);
+  G().DispatchMouseDrag({Left(260, 319, 0, -10)});
+  G().DispatchMouseUp({Left(260, 319)});
+  EXPECT_EQ(page.delegate.Filter("Set(0,").size(), 2u) << "the drag goes on";
+  EXPECT_EQ(page.delegate.events.back(), "End(0)");
+  EXPECT_TRUE(Balanced(page.delegate.events));
+}
+
+TEST_F(Input, ARightPressDuringALeftDragEndsTheGesture) {
+  G().DispatchMouseDown({Left(260, 339)});
+  G().DispatchMouseDrag({Left(260, 329, 0, -10)});
+  ASSERT_TRUE(G().CursorHidden());
+  IMouseInfo both = Right(260, 329);
+  both.ms.L = true;
+  G().DispatchMouseDown({both});
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_FALSE(G().CursorHidden());
+  EXPECT_EQ(page.delegate.events, (std::vector<std::string>{"Begin(0)", "Set(0,0.008503)", "End(0)"}));
+  G().DispatchMouseUp({Right(260, 329)});
+  G().DispatchMouseUp({Left(260, 329)});
+  EXPECT_EQ(page.delegate.events.size(), 3u) << "the releases after it send nothing";
+}
+
+TEST_F(Input, EveryWayACaptureEndsClosesItsGesture) {
+  // A host resize of the editor while a knob is held.
+  G().DispatchMouseDown({Left(260, 339)});
+  G().ResizeEditor(1630, 1010, 0.6f);
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_TRUE(Balanced(page.delegate.events));
+  G().DispatchMouseUp({Left(260, 339)});
+  // A double click on another control while one is held.
+  G().DispatchMouseDown({Left(260, 339)});
+  G().DispatchMouseDoubleClick(Left(587, 659));
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_TRUE(Balanced(page.delegate.events));
+  // A press on the corner handle starts a resize; the held knob lets go.
+  IMouseInfo other = Left(260, 339);
+  other.pointerId = 1;
+  G().DispatchMouseDown({other});
+  G().DispatchMouseDown({Left(G().Width() - 2.0f, G().Height() - 2.0f)});
+  ASSERT_TRUE(G().IsResizing());
+  G().DispatchMouseDrag({Left(G().Width() + 40.0f, G().Height() + 40.0f, 42, 42)});
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_TRUE(Balanced(page.delegate.events));
+  G().DispatchMouseUp({Left(0, 0)});
+  // The editor closing with a knob held.
+  G().DispatchMouseDown({Left(260, 339)});
+  ASSERT_TRUE(G().CursorHidden());
+  G().ReleaseInput();
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_FALSE(G().CursorHidden());
+  EXPECT_TRUE(Balanced(page.delegate.events));
+  // Clearing the page with a knob held.
+  const auto begins = page.delegate.Filter("Begin(").size();
+  G().DispatchMouseDown({Left(300, 300)});
+  ASSERT_EQ(page.delegate.Filter("Begin(").size(), begins + 1);
+  G().ClearControls();
+  EXPECT_EQ(G().NCaptures(), 0);
+  EXPECT_TRUE(Balanced(page.delegate.events));
 }
 
 TEST_F(Input, KeysGoToTheControlUnderTheMouseThenTheKeyFunction) {

@@ -1,8 +1,9 @@
 // Lookup through the module's real resource table (compiled into this test
-// program from the editor's artwork), with no store injected.
+// program from the editor's artwork), handed in as the window factory does.
 
 #include <gtest/gtest.h>
 
+#include "platform/ModuleResourceStore.h"
 #include "tests/graphics/FakeEditorDelegate.h"
 #include "tests/graphics/RecordingGraphics.h"
 
@@ -16,6 +17,7 @@ class ModuleStore : public ::testing::Test {
  protected:
   FakeEditorDelegate delegate;
   RecordingGraphics graphics{delegate, 100, 100, 1.0f};
+  ModuleStore() { graphics.SetResourceStore(&fx::platform::ModuleResourceStore()); }
 };
 
 TEST_F(ModuleStore, ArtworkIsFoundByFileNameInAnyCase) {

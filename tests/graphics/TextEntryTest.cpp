@@ -79,7 +79,8 @@ TEST_F(TextEntry, EnterSendsTheParsedValueAndCloses) {
   EXPECT_FALSE(entry->EditInProgress());
   EXPECT_EQ(entry->GetBounds(), IBounds{});
   EXPECT_EQ(field->GetValue(), 0.5);
-  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Set(0,0.500000)"}));
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Begin(0)", "Set(0,0.500000)", "End(0)"}))
+      << "a typed value is a gesture";
   EXPECT_EQ(graphics.GetControlBeingEdited(), nullptr);
   EXPECT_TRUE(free->IsDirty()) << "every control repaints where the entry was";
 }
@@ -201,7 +202,30 @@ TEST_F(TextEntry, APressOutsideCommitsAndTheMouseSelects) {
   graphics.DispatchMouseDown({p});
   graphics.DispatchMouseUp({p});
   EXPECT_FALSE(entry->EditInProgress());
-  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Set(0,1.000000)"})) << "1234 clamps to the maximum";
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Begin(0)", "Set(0,1.000000)", "End(0)"}))
+      << "1234 clamps to the maximum, sent as a gesture";
+}
+
+TEST_F(TextEntry, ALeftButtonUpWithoutFlagsEndsTheSelection) {
+  Open(*field);
+  Type(Key(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
+  IMouseInfo p;
+  p.x = 145, p.y = 120, p.ms.L = true;
+  graphics.DispatchMouseDown({p});
+  // A button-up carries no button flag (the left button is no longer down).
+  p.x = 165, p.ms.L = false;
+  graphics.DispatchMouseUp({p});
+  EXPECT_EQ(entry->GetSelectionStart(), 1);
+  EXPECT_EQ(entry->GetSelectionEnd(), 4);
+  // A right press opens the menu; its release leaves the selection alone.
+  graphics.menuChoice = -1;
+  p.x = 140, p.ms.R = true;
+  graphics.DispatchMouseDown({p});
+  p.ms.R = false;
+  graphics.DispatchMouseUp({p});
+  EXPECT_EQ(entry->GetSelectionStart(), 1);
+  EXPECT_EQ(entry->GetSelectionEnd(), 4);
 }
 
 TEST_F(TextEntry, TheRightButtonOffersCutCopyPaste) {
@@ -244,18 +268,6 @@ TEST_F(TextEntry, TheCaretBlinksOffAfterHalfASecondAndTheAnimationEnds) {
   Type(Key(36));  // a key restarts it
   EXPECT_TRUE(entry->CaretVisible());
   EXPECT_TRUE(entry->NeedsRedraw());
-}
-
-TEST(TextEntryText, Utf8AndUtf16RoundTripAndBadBytesBecomeReplacements) {
-  const char* text = "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5z";  // a é € 🎵 z
-  const std::u16string units = ITextEntryControl::Utf8ToUtf16(text);
-  EXPECT_EQ(units.size(), 6u);
-  EXPECT_EQ(ITextEntryControl::Utf16ToUtf8(units), text);
-  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xFF" "a\xC3"), (std::u16string{u'\uFFFD', u'a', u'\uFFFD'}));
-  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xC0\x80"), std::u16string(1, u'\uFFFD')) << "overlong";
-  EXPECT_EQ(ITextEntryControl::Utf8ToUtf16("\xED\xA0\x80"), std::u16string(1, u'\uFFFD')) << "surrogate";
-  EXPECT_EQ(ITextEntryControl::Utf16ToUtf8(std::u16string(1, static_cast<char16_t>(0xD800))), "\xEF\xBF\xBD");
-  EXPECT_TRUE(ITextEntryControl::Utf8ToUtf16(nullptr).empty());
 }
 
 }  // namespace

@@ -139,14 +139,7 @@ TEST(TextEntry, CharacterFilterByParameterKind) {
   EXPECT_TRUE(TextEntryAccepts(nullptr, 'q'));
 }
 
-TEST(TextEntry, Utf8AndUtf16ConversionsAndFileFilters) {
-  EXPECT_EQ(Utf8ToUtf16("a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5"), std::u16string(u"a\u00e9\u20ac\U0001F3B5"));
-  EXPECT_EQ(Utf16ToUtf8(u"a\u00e9\u20ac\U0001F3B5"), "a\xC3\xA9\xE2\x82\xAC\xF0\x9F\x8E\xB5");
-  // Broken sequences become U+FFFD, never a read past the end.
-  EXPECT_EQ(Utf8ToUtf16("\xE2\x82"), std::u16string(u"\ufffd\ufffd"));
-  EXPECT_EQ(Utf8ToUtf16("\xC0\x80"), std::u16string(u"\ufffd"));
-  EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
-
+TEST(TextEntry, FileFiltersFromExtensionLists) {
   const FileFilter f = MakeFileFilter("wav aif");
   EXPECT_EQ(f.filter, "*.wav;*.aif");
   EXPECT_EQ(f.defaultExtension, "wav");

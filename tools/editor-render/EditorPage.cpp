@@ -2,6 +2,7 @@
 
 #include "effect/Ombrisk.h"
 #include "effect/OmbriskEditor.h"
+#include "platform/ModuleResourceStore.h"
 
 namespace ombrisk::page {
 
@@ -12,7 +13,7 @@ std::unique_ptr<EditorPage> EditorPage::Create(const fx::igraphics::GlViewContex
   // (the GL context), the layout, then every current value.
   page->graphics_ = std::make_unique<fx::igraphics::IGraphicsHeadless>(*page->plugin_, kEditorWidth, kEditorHeight,
                                                                        kEditorFps, kEditorInitialScale);
-  if (options.store) page->graphics_->SetResourceStore(options.store);
+  page->graphics_->SetResourceStore(options.store ? options.store : &fx::platform::ModuleResourceStore());
   if (!page->graphics_->OpenView(gl)) return nullptr;
   LayoutEditor(*page->graphics_);
   if (options.scale != kEditorInitialScale) page->graphics_->ResizeEditor(kEditorWidth, kEditorHeight, options.scale);
