@@ -9,6 +9,12 @@
 namespace fx::igraphics {
 namespace {
 
+// Windows virtual-key codes of the keys that turn controls.
+constexpr std::int32_t kKeyPageUp = 33;
+constexpr std::int32_t kKeyPageDown = 34;
+constexpr std::int32_t kKeyUp = 38;
+constexpr std::int32_t kKeyDown = 40;
+
 // Values are normalised: NaN reads as 0, everything else is clamped.
 double Clamp01(double v) {
   if (std::isnan(v)) return 0.0;
@@ -175,6 +181,7 @@ void IControl::MarkDirty(bool triggerAction, std::int32_t valueIndex) {
     if (valueIndex == -1 || j == valueIndex) StoreValue(Clamp01(GetValue(j)), j);
   dirty_ = true;
   if (!triggerAction) return;
+  if (graphics_) graphics_->NoteUserValueChange(*this);
   for (std::int32_t j = 0; j < NValues(); ++j) {
     if (valueIndex != -1 && j != valueIndex) continue;
     const std::int32_t paramIdx = GetParamIdx(j);
@@ -255,6 +262,33 @@ void IControl::BeginAnimation(double durationMs) {
 double IControl::GetAnimationProgress() const {
   if (animationDurationMs_ <= 0.0) return 0.0;
   return (NowMs() - animationStartMs_) / animationDurationMs_;
+}
+
+IControl::KeyTurn IControl::KeyTurnOf(const fx::IKeyPress& key) {
+  KeyTurn turn;
+  if (key.alt) return turn;  // the host's menu shortcuts
+  switch (key.vk) {
+    case kKeyUp: turn.direction = 1; break;
+    case kKeyDown: turn.direction = -1; break;
+    case kKeyPageUp: turn.direction = 1, turn.coarse = true; break;
+    case kKeyPageDown: turn.direction = -1, turn.coarse = true; break;
+    default: return turn;
+  }
+  turn.fine = key.shift || key.ctrl;
+  return turn;
+}
+
+bool IControl::ApplyValueInGesture(double value, std::int32_t valueIndex) {
+  if (!ValidIndex(valueIndex) || !std::isfinite(value)) return false;
+  value = Clamp01(value);
+  if (value == GetValue(valueIndex)) return false;
+  const std::int32_t paramIdx = GetParamIdx(valueIndex);
+  const bool ownGesture = paramIdx >= 0 && delegate_ && !(graphics_ && graphics_->IsParamHeld(paramIdx));
+  if (ownGesture) delegate_->BeginParamGestureFromEditor(paramIdx);
+  StoreValue(value, valueIndex);
+  MarkDirty(true, valueIndex);
+  if (ownGesture) delegate_->EndParamGestureFromEditor(paramIdx);
+  return true;
 }
 
 double IControl::SnapToStep(const fx::IParam& param, double real) {
