@@ -208,7 +208,8 @@ void IValueReadoutControl::Layout() {
   // The box keeps one width for a parameter: as wide as its widest value.
   float widest = graphics_->MeasureString(valueStyle, value_.c_str(), r);
   if (const fx::IParam* param = delegate_ ? delegate_->GetParam(shownParam_) : nullptr) {
-    for (double v : {0.0, 1.0}) widest = std::max(widest, graphics_->MeasureString(valueStyle, DisplayWithUnit(*param, v).c_str(), r));
+    for (double v : {0.0, 1.0})
+      widest = std::max(widest, graphics_->MeasureString(valueStyle, DisplayWithUnit(*param, v).c_str(), r));
   }
   valueWidth_ = widest;
   const float pad = look_.padding * k;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "GlCallCounter.h"
 #include "PageTestSupport.h"
@@ -601,7 +602,8 @@ TEST_F(EditorPageTest, KeysTurnTheKnobUnderThePointerAndTheReadoutShowsIt) {
     page->RunFrame();
     EXPECT_EQ(readout->GetText(), text);
     fx::TextBuffer display;
-    page->Plugin().GetParam(kInputGain)->FormatValueText(page->Plugin().GetParam(kInputGain)->GetValue(), false, display);
+    const fx::IParam* gain = page->Plugin().GetParam(kInputGain);
+    gain->FormatValueText(gain->GetValue(), false, display);
     EXPECT_EQ(std::string(display.Get()) + " %", std::string(text).substr(12)) << "the plug-in has the value";
   }
   EXPECT_FALSE(g.OnKeyDown(x, y, key(37, false))) << "Left is not the page's: the host gets it";
