@@ -1,5 +1,6 @@
 #include "effect/OmbriskEditor.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 
@@ -13,6 +14,7 @@
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/ITextControl.h"
+#include "graphics/controls/IValueReadoutControl.h"
 #include "platform/PlatformGraphics.h"
 
 namespace ombrisk {
@@ -93,6 +95,30 @@ constexpr ControlEntry kControls[] = {
 };
 
 constexpr double kKnobGearing = 4.0;
+constexpr float kCornerHandlePixels = 20.0f;
+// Space kept between the version label's text and the page's edges and handle.
+constexpr float kLabelMargin = 10.0f;
+
+// The readout in the page's lettering: Roboto, the printed captions' light
+// grey for the name, white for the value, on a dark panel with a faint rim.
+ig::IValueReadoutControl::Look ReadoutLook() {
+  ig::IValueReadoutControl::Look look;
+  look.name.SetFontId("Roboto-Regular");
+  look.name.size = 24.0f;
+  look.name.colour = {255, 196, 196, 192};
+  look.name.hAlign = ig::ITextStyle::kLeft;
+  look.name.vAlign = ig::ITextStyle::kMiddle;
+  look.value = look.name;
+  look.value.colour = {255, 255, 255, 255};
+  look.value.hAlign = ig::ITextStyle::kRight;
+  look.fill = {245, 17, 17, 19};
+  look.frame = {60, 255, 255, 255};
+  look.padding = 15.0f;
+  // Tall enough and close enough above a knob or switch to lie over its
+  // printed caption, which names the same parameter.
+  look.gap = 12.0f;
+  return look;
+}
 
 }  // namespace
 
@@ -104,7 +130,8 @@ void LayoutEditor(fx::IGraphicsContext& context) {
   g->SetMouseOverEnabled(true);
   g->SetTooltipsEnabled(true);
   g->AddCornerResizer(std::make_unique<ig::ICornerResizerControl>(
-                          ig::IBounds(0, 0, static_cast<float>(kEditorWidth), static_cast<float>(kEditorHeight)), 20.0f),
+                          ig::IBounds(0, 0, static_cast<float>(kEditorWidth), static_cast<float>(kEditorHeight)),
+                          kCornerHandlePixels),
                       ig::ResizeMode::Scale, true);
   g->AddTextEntryControl();
 
@@ -124,10 +151,17 @@ void LayoutEditor(fx::IGraphicsContext& context) {
   const auto w = static_cast<float>(g->Width()), h = static_cast<float>(g->Height());
   ig::IControl* text = g->AddControl(std::make_unique<ig::ITextControl>(ig::IBounds(w - 150, h - 30, w, h),
                                                                        label.c_str(), style, ig::IArgb{0, 0, 0, 0}));
-  // The label fits itself to its text, centred in that rectangle; a text
-  // wider than the rectangle would then run off the page's right edge, so
-  // it is moved in to end at the edge instead.
-  if (text && text->GetBounds().right > w) text->MoveTo(w - text->GetBounds().W(), text->GetBounds().top);
+  // The label fits itself to its text, centred in that rectangle. The text
+  // is wider than the rectangle, so it is moved in until it ends a margin
+  // before the corner handle as the handle is at the smallest scale (the
+  // handle keeps its size in pixels, so it is widest there in layout units):
+  // the whole text stays clear of the page's edge and of the handle at
+  // every size.
+  if (text) {
+    const float handle = kCornerHandlePixels / g->GetMinScale();
+    const float right = w - std::max(handle, 0.0f) - kLabelMargin;
+    if (text->GetBounds().right > right) text->MoveTo(right - text->GetBounds().W(), text->GetBounds().top);
+  }
 
   // 7: the strips, vertical, at target scale 2.
   ig::IBitmapStrip strips[kNumStrips];
@@ -153,6 +187,9 @@ void LayoutEditor(fx::IGraphicsContext& context) {
   // 9: the background, at the front of the list so that it is drawn first.
   const ig::IBitmapStrip background = g->LoadBitmapStrip("Ombriskbackground.jpg", 1, false, 0);
   g->AddBackground(std::make_unique<ig::IBitmapControl>(0.0f, 0.0f, background, -1, ig::IBlendMode{}));
+
+  // The value readout over everything: what the control under the pointer is set to.
+  g->SetValueReadout(std::make_unique<ig::IValueReadoutControl>(ReadoutLook()));
 }
 
 }  // namespace ombrisk

@@ -11,6 +11,7 @@
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ITextEntryControl.h"
+#include "graphics/controls/IValueReadoutControl.h"
 #include "graphics/svg/SvgDrawing.h"
 
 namespace fx::igraphics {
@@ -249,6 +250,21 @@ void IGraphics::AddTextEntryControl() {
   InitialiseControl(*textEntry_);
 }
 
+IValueReadoutControl* IGraphics::SetValueReadout(std::unique_ptr<IValueReadoutControl> readout) {
+  valueReadout_ = std::move(readout);
+  if (valueReadout_) InitialiseControl(*valueReadout_);
+  return valueReadout_.get();
+}
+
+void IGraphics::NoteUserValueChange(const IControl& control) {
+  if (valueReadout_) valueReadout_->NoteUserValueChange(control);
+}
+
+IControl* IGraphics::GetCapturedControl(std::int32_t pointerId) const {
+  const auto it = captures_.find(pointerId);
+  return it == captures_.end() ? nullptr : it->second;
+}
+
 void IGraphics::ClearControls() {
   ReleaseCaptures();
   HideCursor(false);
@@ -259,6 +275,7 @@ void IGraphics::ClearControls() {
   hoverControl_ = nullptr;
   hoverIdx_ = -1;
   textEntry_.reset();
+  valueReadout_.reset();
   cornerResizer_.reset();
   frameTimes_.reset();
   overlays_.clear();
@@ -313,6 +330,7 @@ void IGraphics::ForEachControl(const ControlFunction& function) {
   if (cornerResizer_) function(*cornerResizer_);
   if (textEntry_) function(*textEntry_);
   for (std::size_t i = 0; i < overlays_.size(); ++i) function(*overlays_[i]);
+  if (valueReadout_) function(*valueReadout_);
 }
 
 void IGraphics::ShowFrameRateDisplay(bool show) {
@@ -430,6 +448,14 @@ bool IGraphics::CollectDirtyAreas(std::vector<IBounds>& areas) {
     if (IControl::ActionFunction animation = c.GetAnimationFunction()) animation(c);
   });
   bool any = false;
+  // The readout follows the pointer first; the place it leaves is repainted too.
+  if (valueReadout_) {
+    const IBounds left = valueReadout_->Follow();
+    if (!left.Empty() && left.IsFinite()) {
+      areas.push_back(left.GetPadded(kDirtyPadding));
+      any = true;
+    }
+  }
   ForEachControl([&](IControl& c) {
     if (!c.NeedsRedraw()) return;
     const IBounds& b = c.GetBounds();
@@ -540,6 +566,7 @@ void IGraphics::PaintAreas(const std::vector<IBounds>& areas) {
     if (cornerResizer_) PaintControl(*cornerResizer_, area, false);
     if (textEntry_) PaintControl(*textEntry_, area, false);
     for (std::size_t i = 0; i < overlays_.size(); ++i) PaintControl(*overlays_[i], area, false);
+    if (valueReadout_) PaintControl(*valueReadout_, area, false);
   }
   EndFrame();
 }

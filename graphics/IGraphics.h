@@ -49,6 +49,7 @@ namespace fx::igraphics {
 class IControl;
 class ICornerResizerControl;
 class ITextEntryControl;
+class IValueReadoutControl;
 class SvgDocument;
 
 enum class ResizeMode : std::int32_t { Scale = 0, Size = 1 };
@@ -219,6 +220,14 @@ class IGraphics : public fx::IGraphicsContext {
   IControl* GetControlWithTag(std::int32_t tag) const;
   ICornerResizerControl* GetCornerResizer() const { return cornerResizer_.get(); }
   ITextEntryControl* GetTextEntryControl() const { return textEntry_.get(); }
+  // The value readout, drawn over everything and never hit; it follows the
+  // control under the pointer or held by it at the start of every frame
+  // (graphics/controls/IValueReadoutControl.h). A new one replaces the old;
+  // null removes it.
+  IValueReadoutControl* SetValueReadout(std::unique_ptr<IValueReadoutControl> readout);
+  IValueReadoutControl* GetValueReadout() const { return valueReadout_.get(); }
+  // A control's value changed by the user (never by the host).
+  void NoteUserValueChange(const IControl& control);
   void SetMouseOverEnabled(bool enabled) { mouseOverEnabled_ = enabled; }
   bool MouseOverEnabled() const { return mouseOverEnabled_; }
   void SetTooltipsEnabled(bool enabled) { tooltipsEnabled_ = enabled; }
@@ -298,6 +307,8 @@ class IGraphics : public fx::IGraphicsContext {
   // hears an end for each begin.
   void ReleaseCaptures();
   bool IsCaptured(const IControl* control) const;
+  // The control the pointer's press holds, or null.
+  IControl* GetCapturedControl(std::int32_t pointerId = 0) const;
   // True while a captured control has a value bound to this parameter.
   bool IsParamHeld(std::int32_t paramIdx) const;
   std::int32_t NCaptures() const { return static_cast<std::int32_t>(captures_.size()); }
@@ -361,6 +372,7 @@ class IGraphics : public fx::IGraphicsContext {
   // surface the page does not use (nothing adds one yet).
   std::vector<std::unique_ptr<IControl>> overlays_;
   std::unique_ptr<ITextEntryControl> textEntry_;
+  std::unique_ptr<IValueReadoutControl> valueReadout_;
   std::unique_ptr<FrameTimes> frameTimes_;
   IPopupMenu promptMenu_;
   std::int32_t cursorKind_ = kArrowCursor;

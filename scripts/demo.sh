@@ -15,8 +15,9 @@
 #
 # It also draws the plug-in's editor page off-screen with ombrisk-editor-render
 # (EGL, no window): ombrisk-editor.png at the editor's opening scale 0.5 with
-# the default settings, and ombrisk-editor-turned.png at scale 1.0 with the
-# knobs turned.
+# the default settings, ombrisk-editor-turned.png at scale 1.0 with the
+# knobs turned, and ombrisk-editor-readout.png at scale 0.5 with the pointer
+# resting on a turned Input Gain knob, which shows its value readout.
 set -euo pipefail
 
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -140,6 +141,7 @@ if [ -x "$render" ]; then
   "$render" "$out/ombrisk-editor-turned.png" --scale 1.0 \
     --param "Input Gain=0.85" --param "Tame=0.2" --param "Output Gain=0.65" --param "Wet=1" \
     --param "Bias=0.3" --param "React=1" --param "Bypass=1"
+  "$render" "$out/ombrisk-editor-readout.png" --scale 0.5 --param "Input Gain=0.85" --hover "Input Gain"
 else
   echo "demo: $render is missing; build it with 'cmake --build --preset linux --target ombrisk-editor-render'" >&2
 fi

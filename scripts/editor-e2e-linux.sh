@@ -111,10 +111,14 @@ check "the gesture brackets the values" \
 turned=$(region_diff opened dragging 60 95 75 75)
 check "the knob's pixels turned ($turned % changed)" 'float_check "$turned > 0.3"'
 
-# The flip switch toggles Bypass (parameter 4) and the lamp.
+# The flip switch toggles Bypass (parameter 4) and the lamp. The pointer
+# rests on it first: the Input Gain knob's value readout goes (0.7 s after
+# the pointer left it) and the switch's own comes up, before the click.
+xdotool mousemove "$((wx + 677))" "$((wy + 195))"
+settle 1.2
 capture beforeflip
 m=$(mark)
-xdotool mousemove "$((wx + 677))" "$((wy + 195))" click 1
+xdotool click 1
 settle 0.6
 capture afterflip
 since "$m" >"$out/flip.log"
@@ -126,7 +130,9 @@ check "nothing changed on the left half ($lampOnly % changed)" 'float_check "$la
 if [ -n "$render" ]; then
   # The state the mouse made, drawn headless: the last Input Gain value and Bypass on.
   gain=$(grep "^automate 0 " "$out/drag.log" | tail -1 | awk '{print $3}')
-  "$render" "$out/headless-state.png" --scale 0.5 --param "0=${gain:-0}" --param 4=1 >/dev/null 2>>"$out/render.err"
+  # The pointer is still on the flip switch, so its readout shows in both.
+  "$render" "$out/headless-state.png" --scale 0.5 --param "0=${gain:-0}" --param 4=1 --hover 4 \
+    >/dev/null 2>>"$out/render.err"
   similar=$(python3 "$here/xwd2png.py" --compare-png "$out/afterflip.png" "$out/headless-state.png")
   check "the window after the gestures matches the headless render of that state (mean difference $similar)" \
     'float_check "$similar < 1.0"'
@@ -174,6 +180,7 @@ wait_for "^editor 1 " 60; parse_where "$reply"; win1=$win; x1=$wx; y1=$wy
 check "two editors open in two windows ($win0, $win1)" '[[ "$win0" == 0x* && "$win1" == 0x* && "$win0" != "$win1" ]]'
 stop_unless_open "$win0"
 stop_unless_open "$win1"
+xdotool mousemove 1919 1079  # off both pages: no value readout in the pictures
 sleep 1.5
 win=$win0; capture first
 win=$win1; capture second

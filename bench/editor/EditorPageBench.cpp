@@ -1,9 +1,10 @@
 // GL time of the real editor page's frames on the headless context: a frame
 // after one knob moved (only its dirty areas are redrawn into the main frame
 // buffer, then the page is presented) against a full repaint of the page,
-// at draw scales 0.5 and 1.0; and an idle frame, with nothing dirty, whose
-// GL calls are counted. glFinish ends every timed frame, so the GPU's work
-// is inside the time.
+// at draw scales 0.5 and 1.0; an idle frame, with nothing dirty, whose
+// GL calls are counted, hidden value readout or shown; and the frame that
+// takes a value readout away, which repaints its box alone. glFinish ends
+// every timed frame, so the GPU's work is inside the time.
 #include <benchmark/benchmark.h>
 
 #include <map>
@@ -12,6 +13,7 @@
 #include "EditorPage.h"
 #include "GlCallCounter.h"
 #include "effect/OmbriskParameters.h"
+#include "graphics/controls/IValueReadoutControl.h"
 #include "platform/OffscreenGlContext.h"
 
 namespace {
@@ -91,10 +93,53 @@ void BM_IdleFrame(benchmark::State& state) {
   state.counters["areas_painted"] = static_cast<double>(painted);
 }
 
+// Idle with the pointer resting on a knob: its readout shown, nothing changing.
+void BM_IdleFrameWithReadout(benchmark::State& state) {
+  EditorPage* page = context().Page(50);
+  if (!page || !page->HoverParameter(ombrisk::kInputGain)) return state.SkipWithError("no GL context or page");
+  page->RunFrame();
+  page->RunFrame();
+  if (!page->Graphics().GetValueReadout()->IsShown()) return state.SkipWithError("no readout shown");
+  const std::uint64_t before = GlCallCounter::Calls();
+  std::int64_t painted = 0;
+  for (auto _ : state) painted += page->RunFrame();
+  state.counters["gl_calls_per_frame"] =
+      benchmark::Counter(static_cast<double>(GlCallCounter::Calls() - before), benchmark::Counter::kAvgIterations);
+  state.counters["areas_painted"] = static_cast<double>(painted);
+  page->Unhover();
+}
+
+// The frame after the linger time, which repaints the readout's box and
+// presents the page.
+void BM_ReadoutHides(benchmark::State& state) {
+  EditorPage* page = context().Page(static_cast<int>(state.range(0)));
+  if (!page) return state.SkipWithError("no GL context or page");
+  fx::igraphics::IValueReadoutControl* readout = page->Graphics().GetValueReadout();
+  double now = 0.0;
+  readout->SetClock([&now] { return now; });
+  int areas = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    page->HoverParameter(ombrisk::kInputGain);
+    page->RunFrame();
+    page->Unhover();
+    page->RunFrame();
+    now += readout->GetLingerMs() + 1.0;
+    Finish(*page);
+    state.ResumeTiming();
+    areas = page->RunFrame();
+    Finish(*page);
+  }
+  state.counters["dirty_areas"] = areas;
+  readout->SetClock({});
+}
+
 BENCHMARK(BM_FullRepaint)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OneKnobMoved)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OnePixelFrame)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_IdleFrame)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_IdleFrameWithReadout)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_ReadoutHides)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

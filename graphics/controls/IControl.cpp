@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 
+#include "core/KeyCodes.h"
 #include "graphics/IGraphics.h"
 
 namespace fx::igraphics {
@@ -175,6 +176,7 @@ void IControl::MarkDirty(bool triggerAction, std::int32_t valueIndex) {
     if (valueIndex == -1 || j == valueIndex) StoreValue(Clamp01(GetValue(j)), j);
   dirty_ = true;
   if (!triggerAction) return;
+  if (graphics_) graphics_->NoteUserValueChange(*this);
   for (std::int32_t j = 0; j < NValues(); ++j) {
     if (valueIndex != -1 && j != valueIndex) continue;
     const std::int32_t paramIdx = GetParamIdx(j);
@@ -255,6 +257,33 @@ void IControl::BeginAnimation(double durationMs) {
 double IControl::GetAnimationProgress() const {
   if (animationDurationMs_ <= 0.0) return 0.0;
   return (NowMs() - animationStartMs_) / animationDurationMs_;
+}
+
+IControl::KeyTurn IControl::KeyTurnOf(const fx::IKeyPress& key) {
+  KeyTurn turn;
+  if (key.alt) return turn;  // the host's menu shortcuts
+  switch (key.vk) {
+    case fx::keys::kUp: turn.direction = 1; break;
+    case fx::keys::kDown: turn.direction = -1; break;
+    case fx::keys::kPageUp: turn.direction = 1, turn.coarse = true; break;
+    case fx::keys::kPageDown: turn.direction = -1, turn.coarse = true; break;
+    default: return turn;
+  }
+  turn.fine = key.shift || key.ctrl;
+  return turn;
+}
+
+bool IControl::ApplyValueInGesture(double value, std::int32_t valueIndex) {
+  if (!ValidIndex(valueIndex) || !std::isfinite(value)) return false;
+  value = Clamp01(value);
+  if (value == GetValue(valueIndex)) return false;
+  const std::int32_t paramIdx = GetParamIdx(valueIndex);
+  const bool ownGesture = paramIdx >= 0 && delegate_ && !(graphics_ && graphics_->IsParamHeld(paramIdx));
+  if (ownGesture) delegate_->BeginParamGestureFromEditor(paramIdx);
+  StoreValue(value, valueIndex);
+  MarkDirty(true, valueIndex);
+  if (ownGesture) delegate_->EndParamGestureFromEditor(paramIdx);
+  return true;
 }
 
 double IControl::SnapToStep(const fx::IParam& param, double real) {

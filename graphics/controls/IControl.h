@@ -169,6 +169,20 @@ class IControl {
   std::int32_t GetLastGesture() const { return lastGesture_; }
 
  protected:
+  // What a key asks of the control under the pointer: direction +1 (Up,
+  // Page Up), -1 (Down, Page Down) or 0 (any other key, or alt held); the
+  // page keys turn coarsely, shift or control finely.
+  struct KeyTurn {
+    std::int32_t direction = 0;
+    bool coarse = false;
+    bool fine = false;
+  };
+  static KeyTurn KeyTurnOf(const fx::IKeyPress& key);
+  // A user change outside a press (a key): stored, sent and passed to the
+  // other controls on the parameter like a drag step, inside a gesture of
+  // its own unless a press already holds one open on the parameter. False
+  // when the value stays as it is.
+  bool ApplyValueInGesture(double value, std::int32_t valueIndex = 0);
   // The parameter's normalised value of a real one, after step snapping
   // and range clamping; 0..1 clamped.
   static double NormalizedForParam(const fx::IParam& param, double real);

@@ -66,4 +66,29 @@ void IKnobControlBase::OnMouseWheelTurn(float, float, const IMouseMod& mod, floa
   MarkDirty(true, -1);
 }
 
+bool IKnobControlBase::OnKeyPress(float, float, const fx::IKeyPress& key) {
+  const KeyTurn turn = KeyTurnOf(key);
+  if (turn.direction == 0) return false;
+  const fx::IParam* param = GetParam();
+  double value;
+  if (param && (param->GetFlags() & fx::kParamStepped) && param->GetStep() > 0.0) {
+    const double range = param->GetMax() - param->GetMin();
+    double steps = turn.coarse ? std::max(1.0, std::round(range / param->GetStep() / 10.0)) : 1.0;
+    if (turn.fine) steps = std::max(1.0, std::round(steps / 10.0));
+    double real = param->GetShape().UnitToReal(GetValue(), *param);
+    real = std::min(std::max(SnapToStep(*param, real), param->GetMin()), param->GetMax());
+    value = NormalizedForParam(*param, real + turn.direction * steps * param->GetStep());
+  } else {
+    double step = turn.coarse ? 0.1 : 0.01;
+    if (turn.fine) step *= 0.1;
+    value = GetValue() + turn.direction * step;
+  }
+  ApplyValueInGesture(value, 0);
+  // A drag under way goes on from the keyed value.
+  dragValue_ = GetValue();
+  return true;
+}
+
+bool IKnobControlBase::OnKeyRelease(float, float, const fx::IKeyPress& key) { return KeyTurnOf(key).direction != 0; }
+
 }  // namespace fx::igraphics

@@ -2,7 +2,8 @@
 // A control turned by dragging: vertically (up increases) or horizontally,
 // over its drag area, slowed by the gearing (ten times more with shift or
 // control held), and by the wheel in small steps. Stepped parameters move
-// in whole steps while the drag keeps its unsnapped position.
+// in whole steps while the drag keeps its unsnapped position. The arrow and
+// page keys turn it while the pointer is over it.
 
 #include "graphics/controls/IControl.h"
 
@@ -20,6 +21,12 @@ class IKnobControlBase : public IControl {
   void OnMouseRelease(float x, float y, const IMouseMod& mod) override;
   void OnMouseDragged(float x, float y, float dx, float dy, const IMouseMod& mod) override;
   void OnMouseWheelTurn(float x, float y, const IMouseMod& mod, float delta) override;
+  // Up and Down turn by a hundredth, Page Up and Page Down by a tenth, a
+  // tenth of that with shift or control; a stepped parameter moves by whole
+  // steps: one, or a tenth of its range for the page keys. Each key is a
+  // gesture.
+  bool OnKeyPress(float x, float y, const fx::IKeyPress& key) override;
+  bool OnKeyRelease(float x, float y, const fx::IKeyPress& key) override;
   virtual IBounds DragArea() const { return targetBounds_; }
 
   double GetGearing() const { return gearing_; }

@@ -1,5 +1,6 @@
 #include "graphics/controls/ISwitchControlBase.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace fx::igraphics {
@@ -47,6 +48,19 @@ void ISwitchControlBase::SetStateDisabled(std::int32_t state, bool disabled) {
   if (state < 0 || state >= static_cast<std::int32_t>(stateDisabled_.size())) return;
   stateDisabled_[static_cast<std::size_t>(state)] = disabled ? 1 : 0;
   MarkDirty(false, -1);
+}
+
+bool ISwitchControlBase::OnKeyPress(float, float, const fx::IKeyPress& key) {
+  const KeyTurn turn = KeyTurnOf(key);
+  if (turn.direction == 0 || nStates_ < 2) return false;
+  const double step = 1.0 / static_cast<double>(nStates_ - 1);
+  const double state = std::round(GetValue() / step) + turn.direction;
+  ApplyValueInGesture(std::clamp(state * step, 0.0, 1.0), 0);
+  return true;
+}
+
+bool ISwitchControlBase::OnKeyRelease(float, float, const fx::IKeyPress& key) {
+  return nStates_ >= 2 && KeyTurnOf(key).direction != 0;
 }
 
 }  // namespace fx::igraphics

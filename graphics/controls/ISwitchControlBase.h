@@ -16,6 +16,10 @@ class ISwitchControlBase : public IControl {
   void OnSetUp() override;
   void OnMousePress(float x, float y, const IMouseMod& mod) override;
   void OnMouseRelease(float x, float y, const IMouseMod& mod) override;
+  // Up and Page Up go to the next state, Down and Page Down to the previous
+  // one, without wrapping; each key is a gesture.
+  bool OnKeyPress(float x, float y, const fx::IKeyPress& key) override;
+  bool OnKeyRelease(float x, float y, const fx::IKeyPress& key) override;
 
   std::int32_t GetNStates() const { return nStates_; }
   bool GetStateDisabled(std::int32_t state) const;

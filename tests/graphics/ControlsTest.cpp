@@ -1,20 +1,27 @@
 // The control family: values and their clamping, the sibling walk, host
 // values, defaults, points to values, frames, angles, switches, labels,
-// value prompts and values outside the list.
+// value prompts, values outside the list, keys that turn controls and the
+// value readout.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <functional>
 
+#include "graphics/controls/IBKnobControl.h"
 #include "graphics/controls/IBKnobRotaterControl.h"
 #include "graphics/controls/IBSwitchControl.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/controls/ISwitchControlBase.h"
 #include "graphics/controls/ITextControl.h"
 #include "graphics/controls/ITextEntryControl.h"
+#include "graphics/controls/IValueReadoutControl.h"
 #include "tests/graphics/FakeEditorDelegate.h"
 #include "tests/graphics/FakeResourceStore.h"
 #include "tests/graphics/RecordingGraphics.h"
+#include "tests/graphics/TestPage.h"
 
 namespace {
 
@@ -341,6 +348,355 @@ TEST_F(Controls, GesturesRunTheirAttachedFunction) {
   EXPECT_FALSE(c->OnGestureEvent(g));
   EXPECT_EQ(pinches, 3);
   EXPECT_EQ(c->GetLastGesture(), 2);
+}
+
+// ---------------------------------------------------------------- keys
+
+constexpr std::int32_t kPageUp = 33, kPageDown = 34, kLeft = 37, kUp = 38, kDown = 40;
+
+fx::IKeyPress Key(std::int32_t vk, bool shift = false, bool ctrl = false, bool alt = false) {
+  fx::IKeyPress k;
+  k.vk = vk;
+  k.shift = shift;
+  k.ctrl = ctrl;
+  k.alt = alt;
+  return k;
+}
+
+std::vector<std::string> Gesture(int param, double value) {
+  char set[64];
+  std::snprintf(set, sizeof set, "Set(%d,%.6f)", param, value);
+  return {"Begin(" + std::to_string(param) + ")", set, "End(" + std::to_string(param) + ")"};
+}
+
+TEST_F(Controls, ArrowAndPageKeysTurnAKnobOneGestureAPress) {
+  Add(std::make_unique<Plain>(IBounds{0, 0, 400, 300}));  // entry 0, the background, takes no keys
+  IControl* knob = Add(std::make_unique<IBKnobControl>(IBounds{0, 0, 100, 100},
+                                                       graphics.LoadBitmapStrip("one.png", 1, false, 1), 2));
+  IControl* body = Add(std::make_unique<Plain>(IBounds{200, 0, 220, 20}, 2));
+  knob->ApplyHostValue(0.5, 0);
+  body->ApplyHostValue(0.5, 0);
+  struct Step {
+    std::int32_t vk;
+    bool shift, ctrl;
+    double delta;
+  };
+  const Step steps[] = {{kUp, false, false, 0.01},    {kDown, false, false, -0.01}, {kPageUp, false, false, 0.1},
+                        {kPageDown, false, false, -0.1}, {kUp, true, false, 0.001},   {kDown, false, true, -0.001},
+                        {kPageUp, true, false, 0.01}};
+  double expected = 0.5;
+  for (const Step& step : steps) {
+    delegate.events.clear();
+    EXPECT_TRUE(graphics.OnKeyDown(50, 50, Key(step.vk, step.shift, step.ctrl)));
+    expected += step.delta;
+    EXPECT_NEAR(knob->GetValue(), expected, 1e-12) << step.vk;
+    EXPECT_EQ(body->GetValue(), knob->GetValue()) << "the other layer follows";
+    EXPECT_EQ(delegate.events, Gesture(2, knob->GetValue())) << step.vk;
+    EXPECT_TRUE(graphics.OnKeyUp(50, 50, Key(step.vk))) << "its release is the page's too";
+  }
+  // At the end of the range the key still belongs to the page, but nothing moves or is sent.
+  knob->ApplyHostValue(0.95, 0);
+  delegate.events.clear();
+  EXPECT_TRUE(graphics.OnKeyDown(50, 50, Key(kPageUp)));
+  EXPECT_EQ(knob->GetValue(), 1.0);
+  EXPECT_TRUE(graphics.OnKeyDown(50, 50, Key(kUp)));
+  EXPECT_EQ(delegate.events, Gesture(2, 1.0));
+
+  // Keys the page does not use, alt combinations and keys over nothing go on to the host.
+  delegate.events.clear();
+  for (const fx::IKeyPress& k : {Key(kLeft), Key('A'), Key(kUp, false, false, true), Key(13)}) {
+    EXPECT_FALSE(graphics.OnKeyDown(50, 50, k)) << k.vk;
+    EXPECT_FALSE(graphics.OnKeyUp(50, 50, k)) << k.vk;
+  }
+  EXPECT_FALSE(graphics.OnKeyDown(150, 150, Key(kUp))) << "no control under the pointer";
+  EXPECT_FALSE(graphics.OnKeyDown(210, 10, Key(kUp))) << "a control that is no knob";
+  EXPECT_TRUE(delegate.events.empty());
+  EXPECT_EQ(knob->GetValue(), 1.0);
+}
+
+TEST_F(Controls, KeysMoveSteppedParametersByWholeSteps) {
+  Add(std::make_unique<Plain>(IBounds{0, 0, 400, 300}));
+  fx::IParam* gain = delegate.GetParam(5);
+  gain->InitReal("Output Gain", 100.0, 0.0, 200.0, 1.0, "%", fx::IParam::ShapeLinear());
+  gain->SetFlags(fx::kParamStepped);
+  IControl* knob = Add(std::make_unique<IBKnobControl>(IBounds{0, 0, 100, 100},
+                                                       graphics.LoadBitmapStrip("one.png", 1, false, 1), 5));
+  knob->ApplyHostValue(0.5, 0);
+  const std::pair<fx::IKeyPress, double> keys[] = {
+      {Key(kUp), 101.0}, {Key(kPageUp), 121.0}, {Key(kUp, true), 122.0}, {Key(kPageDown, true), 120.0},
+      {Key(kDown, false, true), 119.0}};
+  for (const auto& [key, real] : keys) {
+    delegate.events.clear();
+    EXPECT_TRUE(graphics.OnKeyDown(50, 50, key));
+    EXPECT_DOUBLE_EQ(knob->GetValue(), real / 200.0) << real;
+    EXPECT_EQ(delegate.events, Gesture(5, real / 200.0));
+  }
+}
+
+TEST_F(Controls, KeysStepSwitchesWithoutWrapping) {
+  Add(std::make_unique<Plain>(IBounds{0, 0, 400, 300}));
+  auto* flip = Add(
+      std::make_unique<IBSwitchControl>(IBounds{0, 0, 10, 20}, graphics.LoadBitmapStrip("two.png", 2, false, 1), 4));
+  EXPECT_TRUE(graphics.OnKeyDown(5, 5, Key(kUp)));
+  EXPECT_EQ(flip->GetValue(), 1.0);
+  delegate.events.clear();
+  EXPECT_TRUE(graphics.OnKeyDown(5, 5, Key(kPageUp)));
+  EXPECT_EQ(flip->GetValue(), 1.0) << "no wrap to the first state";
+  EXPECT_TRUE(delegate.events.empty());
+  EXPECT_TRUE(graphics.OnKeyDown(5, 5, Key(kDown)));
+  EXPECT_EQ(flip->GetValue(), 0.0);
+  EXPECT_EQ(delegate.events, Gesture(4, 0.0));
+  EXPECT_FALSE(graphics.OnKeyDown(5, 5, Key(kLeft)));
+  EXPECT_TRUE(graphics.OnKeyUp(5, 5, Key(kDown)));
+}
+
+TEST_F(Controls, AKeyDuringADragChangesTheValueInsideTheDragsGesture) {
+  Add(std::make_unique<Plain>(IBounds{0, 0, 400, 300}));
+  IControl* knob = Add(std::make_unique<IBKnobControl>(IBounds{0, 0, 100, 100},
+                                                       graphics.LoadBitmapStrip("one.png", 1, false, 1), 2));
+  knob->ApplyHostValue(0.5, 0);
+  IMouseInfo press;
+  press.x = press.y = 50;
+  press.ms.L = true;
+  graphics.DispatchMouseDown({press});
+  EXPECT_TRUE(graphics.OnKeyDown(50, 50, Key(kUp)));
+  // The drag goes on from the keyed value.
+  IMouseInfo drag = press;
+  drag.dy = -4.0f;  // up by 4 units of the 10-unit-high knob at gearing 4: a tenth
+  graphics.DispatchMouseDrag({drag});
+  graphics.DispatchMouseUp({press});
+  char set1[32], set2[32];
+  std::snprintf(set1, sizeof set1, "Set(2,%.6f)", 0.51);
+  std::snprintf(set2, sizeof set2, "Set(2,%.6f)", 0.61);
+  EXPECT_EQ(delegate.events, (std::vector<std::string>{"Begin(2)", set1, set2, "End(2)"}));
+}
+
+// ---------------------------------------------------------------- value readout
+
+class Readout : public ::testing::Test {
+ protected:
+  Readout() {
+    readout = G().SetValueReadout(std::make_unique<IValueReadoutControl>());
+    readout->SetClock([this] { return now; });
+    Frame();  // the first frame paints everything
+  }
+  testing_support::RecordingGraphics& G() { return *page.graphics; }
+  IControl* At(int i) { return G().GetControl(i); }
+  // One frame's dirty areas.
+  std::vector<IBounds> Frame() {
+    std::vector<IBounds> areas;
+    G().CollectDirtyAreas(areas);
+    return areas;
+  }
+  void PushHost(int param, double value) {
+    for (int c = 0; c < G().NControls(); ++c)
+      if (G().GetControlParamIdx(c, 0) == param) G().ApplyHostValue(c, value, 0);
+  }
+  static bool HasArea(const std::vector<IBounds>& areas, const IBounds& box) {
+    for (const IBounds& a : areas)
+      if (a == box.GetPadded(IGraphics::kDirtyPadding)) return true;
+    return false;
+  }
+
+  static constexpr int kFlip = 5, kInputShadow = 6, kInputHighlight = 14, kTameHighlight = 15;
+  testing_support::EditorPage page;
+  IValueReadoutControl* readout = nullptr;
+  double now = 1000.0;
+};
+
+TEST_F(Readout, HoveringShowsTheParameterAndHostValuesNeverPopItUp) {
+  EXPECT_TRUE(Frame().empty()) << "hidden and idle: nothing to paint";
+  PushHost(0, 0.7);
+  const std::vector<IBounds> automation = Frame();
+  EXPECT_FALSE(readout->IsShown());
+  EXPECT_EQ(readout->GetBounds(), IBounds{});
+  EXPECT_FALSE(automation.empty());
+  const IBounds knob = At(kInputShadow)->GetBounds().Union(At(kInputHighlight)->GetBounds());
+  for (const IBounds& a : automation) EXPECT_TRUE(knob.GetPadded(1).Contains(a)) << "the knob alone is repainted";
+
+  EXPECT_TRUE(G().DispatchMouseHover(260, 339, IMouseMod{}));
+  const std::vector<IBounds> shown = Frame();
+  ASSERT_TRUE(readout->IsShown());
+  EXPECT_EQ(readout->GetText(), "Input Gain  0.700");
+  EXPECT_TRUE(HasArea(shown, readout->GetBounds()));
+  G().ClearLog();
+  G().PaintAreas(shown);
+  const std::vector<std::string> strings = G().Calls("DrawString");
+  const auto drawn = [&](const std::string& text) {
+    return std::any_of(strings.begin(), strings.end(),
+                       [&](const std::string& c) { return c.rfind("DrawString(" + text + ",", 0) == 0; });
+  };
+  EXPECT_TRUE(drawn("Input Gain"));
+  EXPECT_TRUE(drawn("0.700"));
+  EXPECT_TRUE(Frame().empty()) << "shown and unchanged: nothing to paint";
+
+  // The host moves the parameter under the pointer: the shown value follows, in place.
+  const IBounds box = readout->GetBounds();
+  PushHost(0, 0.25);
+  const std::vector<IBounds> moved = Frame();
+  EXPECT_EQ(readout->GetText(), "Input Gain  0.250");
+  EXPECT_EQ(readout->GetBounds(), box);
+  EXPECT_TRUE(HasArea(moved, box));
+}
+
+TEST_F(Readout, ItLingersAfterThePointerLeavesThenGoesAndOnlyItsAreaIsRepainted) {
+  G().DispatchMouseHover(260, 339, IMouseMod{});
+  Frame();
+  const IBounds box = readout->GetBounds();
+  ASSERT_TRUE(readout->IsShown());
+  G().DispatchMouseLeave();
+  const std::vector<IBounds> left = Frame();
+  EXPECT_TRUE(readout->IsShown());
+  EXPECT_FALSE(HasArea(left, box)) << "the knob repaints its hover state, the readout stays";
+  now += readout->GetLingerMs() - 1.0;
+  EXPECT_TRUE(Frame().empty());
+  EXPECT_TRUE(readout->IsShown());
+  now += 2.0;
+  const std::vector<IBounds> gone = Frame();
+  EXPECT_FALSE(readout->IsShown());
+  EXPECT_EQ(readout->GetText(), "");
+  EXPECT_EQ(gone, std::vector<IBounds>{box.GetPadded(IGraphics::kDirtyPadding)}) << "only the place it leaves";
+  EXPECT_TRUE(Frame().empty());
+
+  // Back over a knob, then straight onto another: the old place and the new one are repainted.
+  G().DispatchMouseHover(260, 339, IMouseMod{});
+  Frame();
+  const IBounds first = readout->GetBounds();
+  G().DispatchMouseHover(260, 737, IMouseMod{});
+  const std::vector<IBounds> moved = Frame();
+  EXPECT_EQ(readout->GetText(), "Tame  0.000");
+  EXPECT_NE(readout->GetBounds(), first);
+  EXPECT_TRUE(HasArea(moved, first));
+  EXPECT_TRUE(HasArea(moved, readout->GetBounds()));
+}
+
+TEST_F(Readout, DragsWheelsResetsAndKeysShowItWithoutHovering) {
+  G().SetMouseOverEnabled(false);
+  IMouseInfo p;
+  p.x = 260, p.y = 339;
+  p.ms.L = true;
+  G().DispatchMouseDown({p});
+  Frame();
+  EXPECT_TRUE(readout->IsShown()) << "held by the press";
+  p.dy = -29.4f;  // a tenth of the highlight's 294 units up at gearing 4: a fortieth
+  G().DispatchMouseDrag({p});
+  Frame();
+  EXPECT_EQ(readout->GetText(), "Input Gain  0.025");
+  G().DispatchMouseUp({p});
+  Frame();
+  now += readout->GetLingerMs() + 1.0;
+  Frame();
+  EXPECT_FALSE(readout->IsShown()) << "gone after the gesture ended";
+
+  struct Action {
+    const char* what;
+    std::function<void()> run;
+    const char* text;
+  };
+  page.delegate.GetParam(2)->InitReal("Tame", 0.4, 0.0, 1.0, 0.001, "", fx::IParam::ShapeLinear());
+  IMouseInfo tame;
+  tame.x = 260, tame.y = 737;
+  const Action actions[] = {
+      {"wheel", [&] { G().DispatchMouseWheel(tame, 240); }, "Tame  0.020"},
+      {"double click", [&] { G().DispatchMouseDoubleClick(tame); }, "Tame  0.400"},
+      {"key", [&] { G().OnKeyDown(260, 737, Key(kPageUp)); }, "Tame  0.500"},
+  };
+  for (const Action& a : actions) {
+    a.run();
+    Frame();
+    EXPECT_TRUE(readout->IsShown()) << a.what;
+    EXPECT_EQ(readout->GetText(), a.text) << a.what;
+    now += readout->GetLingerMs() - 1.0;
+    Frame();
+    EXPECT_TRUE(readout->IsShown()) << a.what;
+    now += 2.0;
+    Frame();
+    EXPECT_FALSE(readout->IsShown()) << a.what;
+  }
+}
+
+TEST_F(Readout, BoxesGoBesideWhatTheyAvoidAndInsideThePage) {
+  const float w = 100, h = 20;
+  auto place = [&](const IBounds& avoid) { return IValueReadoutControl::PlaceBox(avoid, w, h, 1000, 500, 5, 8); };
+  EXPECT_EQ(place({400, 200, 500, 300}), (IBounds{400, 175, 500, 195})) << "above, centred";
+  EXPECT_EQ(place({0, 10, 60, 100}), (IBounds{8, 105, 108, 125})) << "below when above does not fit, slid inside";
+  EXPECT_EQ(place({300, 0, 400, 500}), (IBounds{405, 240, 505, 260})) << "right when neither fits";
+  EXPECT_EQ(place({900, 0, 1000, 500}), (IBounds{795, 240, 895, 260})) << "left as the last side";
+  EXPECT_EQ(place({0, 0, 1000, 500}), (IBounds{8, 8, 108, 28})) << "nowhere beside: a corner";
+  EXPECT_EQ(place({0, 0, 900, 480}), (IBounds{892, 472, 992, 492})) << "the farthest corner";
+  const IBounds nan = place({NAN, 0, 1, 1});
+  EXPECT_TRUE(IBounds(8, 8, 992, 492).Contains(nan));
+  EXPECT_FALSE(nan.Empty());
+  EXPECT_TRUE(IValueReadoutControl::PlaceBox({0, 0, 1, 1}, NAN, 10, 100, 100, 1, 1).Empty());
+  EXPECT_TRUE(IValueReadoutControl::PlaceBox({0, 0, 1, 1}, 0, 10, 100, 100, 1, 1).Empty());
+}
+
+TEST_F(Readout, OnThePageEveryControlsBoxLiesInsideAndClearOfItsKnob) {
+  for (float scale : {0.25f, 0.5f, 1.0f}) {
+    G().ResizeEditor(1630, 1010, scale);
+    Frame();
+    for (int i = 2; i < G().NControls(); ++i) {
+      IControl* c = At(i);
+      // A point where this control is the one the pointer finds.
+      bool hovered = false;
+      const IBounds b = c->GetTargetBounds();
+      for (float y = b.top + 1; y < b.bottom && !hovered; y += 3)
+        for (float x = b.left + 1; x < b.right && !hovered; x += 3)
+          if (G().FindControlAt(x, y, false, false) == c) hovered = G().DispatchMouseHover(x, y, IMouseMod{});
+      if (!hovered) continue;  // the bodies lie under their highlights
+      Frame();
+      ASSERT_TRUE(readout->IsShown()) << i;
+      const IBounds box = readout->GetBounds();
+      EXPECT_TRUE(IBounds(8, 8, 1622, 1002).Contains(box)) << "control " << i << " scale " << scale;
+      EXPECT_FALSE(box.Intersects(c->GetBounds())) << "control " << i << " scale " << scale;
+      EXPECT_FALSE(box.Intersects(readout->GetAvoidedArea())) << "control " << i << " scale " << scale;
+      EXPECT_EQ(readout->GetParamIdxShown(), c->GetParamIdx());
+      // Its text keeps at least eleven pixels.
+      EXPECT_GE(box.H() * scale, 11.0f) << i;
+    }
+  }
+  // A knob's shadow and body are part of what its highlight's box avoids.
+  G().DispatchMouseHover(260, 339, IMouseMod{});
+  Frame();
+  EXPECT_EQ(readout->GetAvoidedArea(), At(kInputShadow)->GetBounds().Union(At(kInputHighlight)->GetBounds()));
+  // The flip switch avoids itself, not the lamp on the same parameter behind it.
+  G().DispatchMouseHover(1372, 430, IMouseMod{});
+  Frame();
+  EXPECT_EQ(readout->GetAvoidedArea(), At(kFlip)->GetBounds());
+}
+
+TEST_F(Readout, UnitsFollowNumbersAndNamedValuesStandAlone) {
+  fx::IParam* gain = page.delegate.GetParam(0);
+  gain->InitReal("Input Gain", 32.0, 0.0, 200.0, 0.01, "%", fx::IParam::ShapeLinear());
+  fx::IParam* bypass = page.delegate.GetParam(4);
+  bypass->InitReal("Bypass", 0.0, 0.0, 1.0, 1.0, "", fx::IParam::ShapeLinear());
+  PushHost(0, 0.16);
+  G().DispatchMouseHover(260, 339, IMouseMod{});
+  Frame();
+  EXPECT_EQ(readout->GetText(), "Input Gain  32.00 %");
+  EXPECT_EQ(readout->GetNameText(), "Input Gain");
+  EXPECT_EQ(readout->GetValueText(), "32.00 %");
+  gain->SetDisplayText(200.0, "Full");
+  PushHost(0, 1.0);
+  Frame();
+  EXPECT_EQ(readout->GetText(), "Input Gain  Full");
+  G().DispatchMouseHover(1372, 430, IMouseMod{});
+  Frame();
+  EXPECT_EQ(readout->GetText(), "Bypass  0");
+}
+
+TEST_F(Readout, RemovingOrClearingControlsLeavesNothingDangling) {
+  G().DispatchMouseHover(260, 339, IMouseMod{});
+  Frame();
+  ASSERT_TRUE(readout->IsShown());
+  EXPECT_TRUE(G().RemoveControl(At(kInputHighlight)));
+  Frame();  // the pointer rests on the shadow now, or on nothing
+  now += readout->GetLingerMs() + 1.0;
+  Frame();
+  G().ClearControls();
+  EXPECT_EQ(G().GetValueReadout(), nullptr);
+  std::vector<IBounds> areas;
+  EXPECT_FALSE(G().CollectDirtyAreas(areas));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "effect/Ombrisk.h"
 #include "effect/OmbriskEditor.h"
+#include "graphics/controls/IControl.h"
 #include "platform/ModuleResourceStore.h"
 
 namespace ombrisk::page {
@@ -37,6 +38,38 @@ void EditorPage::SetParameter(std::int32_t index, double normalized) {
   for (std::int32_t c = 0; c < g.NControls(); ++c)
     for (std::int32_t j = 0; j < g.NControlValues(c); ++j)
       if (g.GetControlParamIdx(c, j) == index) g.ApplyHostValue(c, n, j);
+}
+
+bool EditorPage::ReachablePoint(const fx::igraphics::IControl& control, float& x, float& y) {
+  // A grid over the control's hit rectangle, every 2 units; of the points
+  // where the control is the one found, the one nearest its centre.
+  const fx::igraphics::IBounds b = control.GetTargetBounds();
+  if (b.Empty() || !b.IsFinite()) return false;
+  fx::igraphics::IGraphics& g = *graphics_;
+  float best = -1.0f;
+  for (float py = b.top + 1.0f; py < b.bottom; py += 2.0f)
+    for (float px = b.left + 1.0f; px < b.right; px += 2.0f) {
+      if (g.FindControlAt(px, py, false, false) != &control) continue;
+      const float d = (px - b.MW()) * (px - b.MW()) + (py - b.MH()) * (py - b.MH());
+      if (best < 0.0f || d < best) {
+        best = d;
+        x = px;
+        y = py;
+      }
+    }
+  return best >= 0.0f;
+}
+
+bool EditorPage::HoverParameter(std::int32_t index) {
+  fx::igraphics::IGraphics& g = *graphics_;
+  for (std::int32_t c = g.NControls() - 1; c >= 1; --c) {
+    fx::igraphics::IControl* control = g.GetControl(c);
+    if (!control || control->GetParamIdx() != index || control->GetIgnoreMouse()) continue;
+    float x = 0.0f, y = 0.0f;
+    if (!ReachablePoint(*control, x, y)) continue;
+    return g.DispatchMouseHover(x, y, fx::igraphics::IMouseMod{});
+  }
+  return false;
 }
 
 }  // namespace ombrisk::page

@@ -40,6 +40,16 @@ class EditorPage {
   // Sets a parameter from its normalised value and hands it to every control
   // bound to it, as the delegate does for host changes.
   void SetParameter(std::int32_t index, double normalized);
+  // Rests the pointer on the top-most control bound to the parameter, at the
+  // reachable point nearest its centre, as the window reports a mouse move:
+  // the control is hovered and the value readout follows it at the next
+  // frame. False when no control of the parameter can be reached.
+  bool HoverParameter(std::int32_t index);
+  // Where HoverParameter would rest the pointer on `control`; false when
+  // every point of it is covered by later controls.
+  bool ReachablePoint(const fx::igraphics::IControl& control, float& x, float& y);
+  // The pointer leaves the page.
+  void Unhover() { graphics_->DispatchMouseLeave(); }
   // One frame: the number of dirty areas painted (0: idle).
   std::int32_t RunFrame() { return graphics_->RunFrame(); }
   void RepaintAll() { graphics_->RepaintAll(); }

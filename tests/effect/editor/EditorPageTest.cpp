@@ -10,6 +10,7 @@
 #include <cstring>
 #include <numbers>
 #include <string>
+#include <vector>
 
 #include "GlCallCounter.h"
 #include "PageTestSupport.h"
@@ -24,6 +25,7 @@
 #include "graphics/controls/IControl.h"
 #include "graphics/controls/ICornerResizerControl.h"
 #include "graphics/controls/ITextControl.h"
+#include "graphics/controls/IValueReadoutControl.h"
 
 namespace ombrisk::page {
 namespace {
@@ -137,14 +139,12 @@ TEST_F(EditorPageTest, LayoutHoldsEighteenControlsAtTheirRectanglesAndRunsOnce) 
   auto* label = dynamic_cast<fx::igraphics::ITextControl*>(g.GetControl(1));
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->GetLabel(), std::string("v1.0.0 ") + ArchitectureWord() + " VST2");
-  // Centred in (1480, 980, 1630, 1010) when it fits, else moved in to end at the page's edge.
+  // Wider than (1480, 980, 1630, 1010), it is moved in to end 10 units before
+  // the corner handle as the handle is at the smallest scale (20 pixels at
+  // 0.25: 80 units), vertically centred in that rectangle.
   const IBounds text = label->GetBounds();
-  EXPECT_GT(text.W(), 50.0f);
-  if (text.W() <= 150.0f) {
-    EXPECT_NEAR(text.MW(), 1555.0f, 0.5f);
-  } else {
-    EXPECT_FLOAT_EQ(text.right, 1630.0f);
-  }
+  EXPECT_GT(text.W(), 150.0f);
+  EXPECT_FLOAT_EQ(text.right, 1630.0f - 80.0f - 10.0f);
   EXPECT_NEAR(text.MH(), 995.0f, 0.5f);
   EXPECT_TRUE(label->GetIgnoreMouse());
 
@@ -331,54 +331,48 @@ TEST_F(EditorPageTest, SwitchesShowTheFrameOfTheirParameter) {
   }
 }
 
-TEST_F(EditorPageTest, VersionLabelIsDrawnInsideItsRectangle) {
-  // At scale 1 against the background artwork pixel for pixel; at 0.5 the
-  // text must lie inside the label's rectangle too (glyphs are laid out at
-  // their pixel size, and text measured at one size and drawn at another
-  // would overrun the rectangle, where other areas paint over it).
-  for (float scale : {1.0f, 0.5f}) {
-    EditorPage::Options options;
-    options.scale = scale;
-    auto page = EditorPage::Create(test::View(), options);
+TEST_F(EditorPageTest, VersionLabelLiesWholeInsideThePageAtEverySize) {
+  // The label's pixels are those that change when it is hidden. Glyphs are
+  // laid out at their size in pixels, so each scale draws the text anew:
+  // at every one the whole text, a margin around it, must be on the page,
+  // clear of the corner handle, and not cut by the label's own clip.
+  for (float scale : {0.25f, 0.5f, 0.555f, 1.0f}) {
+    auto page = Open(scale);
     ASSERT_NE(page, nullptr);
-    // Knobs turned before the first frame, as the render program does.
-    page->SetParameter(kInputGain, 1.0);
-    page->SetParameter(kTame, 0.0);
+    fx::igraphics::IControl* label = page->Graphics().GetControl(1);
+    const IBounds bounds = label->GetBounds();
+    const PageImage shown = page->ReadPage();
+    label->SetHidden(true);
     page->RunFrame();
-    const IBounds label = page->Graphics().GetControl(1)->GetBounds();
-    EXPECT_LE(label.right, 1630.0f);
-    const PageImage image = page->ReadPage();
-    int inside = 0, outside = 0, rightmost = 0;
-    const int x0 = static_cast<int>(1380 * scale), x1 = static_cast<int>(1630 * scale);
-    const int y0 = static_cast<int>(940 * scale), y1 = static_cast<int>(1010 * scale);
-    for (int y = y0; y < y1; ++y)
-      for (int x = x0; x < x1; ++x) {
-        const float lx = (x + 0.5f) / scale, ly = (y + 0.5f) / scale;  // layout units
-        if (IBounds(1588, 968, 1630, 1010).Contains(lx, ly)) continue;  // corner handle
-        // At scale 1 text is what differs from the background artwork; at
-        // 0.5 it is what is bright (the panel there is dark).
-        const std::uint8_t* p = image.At(x, y);
-        const bool text = scale == 1.0f ? Distance(PagePixel(image, x, y), Background(x, y)) > 48
-                                        : p[0] > 150 && p[1] > 150 && p[2] > 150;
-        if (!text) continue;
-        rightmost = std::max(rightmost, x);
-        if (label.GetPadded(1).Contains(lx, ly))
-          ++inside;
-        else
-          ++outside;
+    const PageImage hidden = page->ReadPage();
+    ASSERT_EQ(shown.pixels.size(), hidden.pixels.size());
+    int count = 0, left = shown.width, right = -1, top = shown.height, bottom = -1;
+    for (int y = 0; y < shown.height; ++y)
+      for (int x = 0; x < shown.width; ++x) {
+        if (Distance(PagePixel(shown, x, y), PagePixel(hidden, x, y)) <= 24.0f) continue;
+        ++count;
+        left = std::min(left, x), right = std::max(right, x);
+        top = std::min(top, y), bottom = std::max(bottom, y);
       }
-    EXPECT_GT(inside, scale == 1.0f ? 50 : 12) << "scale " << scale;
-    EXPECT_EQ(outside, 0) << "scale " << scale;
-    // The text's last column lies inside the label's (page-bounded) rectangle.
-    EXPECT_LT((rightmost + 0.5f) / scale, label.right + 1.0f) << "scale " << scale;
-    // The last character drawn reaches near the label's right edge: nothing is cut away.
-    int lastColumn = 0;
-    for (int y = y0; y < y1; ++y)
-      for (int x = static_cast<int>(1588 * scale); x < x1; ++x) {
-        const std::uint8_t* p = image.At(x, y);
-        if (p[0] > 150 && p[1] > 150 && p[2] > 150) lastColumn = std::max(lastColumn, x);
-      }
-    EXPECT_GT((lastColumn + 1) / scale, label.right - 8.0f) << "scale " << scale;
+    const float s = page->Graphics().GetDrawScale();
+    ASSERT_GT(count, scale < 0.3f ? 20 : 60) << "scale " << scale;
+    // Whole pixels of the text, in layout units.
+    const float l = left / s, r = (right + 1) / s, t = top / s, b = (bottom + 1) / s;
+    std::printf("scale %.3f: label text at %.1f..%.1f x %.1f..%.1f units (%d pixels), bounds %.1f..%.1f\n",
+                static_cast<double>(scale), static_cast<double>(l), static_cast<double>(r), static_cast<double>(t),
+                static_cast<double>(b), count, static_cast<double>(bounds.left), static_cast<double>(bounds.right));
+    EXPECT_LE(r + 10.0f, 1630.0f) << "scale " << scale;
+    EXPECT_LE(b + 2.0f, 1010.0f) << "scale " << scale;
+    // The handle is 20 pixels square in the bottom-right corner at every scale.
+    EXPECT_TRUE(right < shown.width - 20 || bottom < shown.height - 20) << "under the corner handle at " << scale;
+    // Drawn inside the label's rectangle, and not cut by the clip of its
+    // paint (its bounds grown by 0.75, to whole pixels): a pixel column of
+    // slack stays on each side.
+    const IBounds clip = bounds.GetPadded(0.75f).GetPixelAligned(s);
+    EXPECT_GT(left, static_cast<int>(std::lround(clip.left * s))) << "cut on the left at " << scale;
+    EXPECT_LT(right + 1, static_cast<int>(std::lround(clip.right * s))) << "cut on the right at " << scale;
+    EXPECT_GE(t, clip.top) << scale;
+    EXPECT_LE(b, clip.bottom) << scale;
   }
 }
 
@@ -438,6 +432,199 @@ TEST_F(EditorPageTest, AnIdleFrameDoesNoGlWork) {
   page->SetParameter(kBias, 0.9);
   EXPECT_GT(page->RunFrame(), 0);
   EXPECT_GT(GlCallCounter::Calls(), painted);
+
+  // A readout that is shown and does not change costs nothing either; the
+  // frame that takes it away repaints its box alone.
+  fx::igraphics::IGraphics& g = page->Graphics();
+  fx::igraphics::IValueReadoutControl* readout = g.GetValueReadout();
+  ASSERT_NE(readout, nullptr);
+  double now = 0.0;
+  readout->SetClock([&] { return now; });
+  ASSERT_TRUE(page->HoverParameter(kInputGain));
+  EXPECT_GT(page->RunFrame(), 0);
+  ASSERT_TRUE(readout->IsShown());
+  const IBounds box = readout->GetBounds();
+  const std::uint64_t shown = GlCallCounter::Calls();
+  EXPECT_EQ(page->RunFrame(), 0);
+  EXPECT_EQ(page->RunFrame(), 0);
+  EXPECT_EQ(GlCallCounter::Calls(), shown);
+  page->Unhover();
+  page->RunFrame();  // the knob's hover state
+  now += readout->GetLingerMs() + 1.0;
+  std::vector<IBounds> areas;
+  ASSERT_TRUE(g.CollectDirtyAreas(areas));
+  ASSERT_EQ(areas.size(), 1u);
+  EXPECT_EQ(areas[0], box.GetPadded(fx::igraphics::IGraphics::kDirtyPadding));
+  EXPECT_LT(areas[0].W() * areas[0].H(), 0.01f * 1630.0f * 1010.0f) << "a small part of the page";
+  const std::uint64_t beforeHide = GlCallCounter::Calls();
+  g.PaintAreas(areas);
+  EXPECT_GT(GlCallCounter::Calls(), beforeHide);
+  const std::uint64_t hidden = GlCallCounter::Calls();
+  EXPECT_EQ(page->RunFrame(), 0);
+  EXPECT_EQ(GlCallCounter::Calls(), hidden);
+}
+
+// ---------------------------------------------------------------- value readout
+
+// What the readout says over each parameter's controls at its default and
+// at an extreme: the parameter's name, then its display text and unit as a
+// host shows them.
+struct ReadoutTexts {
+  const char* atDefault;
+  double extreme;  // normalised
+  const char* atExtreme;
+};
+constexpr ReadoutTexts kReadoutTexts[kNumParams] = {
+    /* kInputGain */ {"Input Gain  32.00 %", 1.0, "Input Gain  200.00 %"},
+    /* kWet */ {"Wet  87.00 %", 0.0, "Wet  0.00 %"},
+    /* kTame */ {"Tame  0.500", 1.0, "Tame  1.000"},
+    /* kReact */ {"React  1", 0.0, "React  0"},
+    /* kBypass */ {"Bypass  0", 1.0, "Bypass  1"},
+    /* kOutputGain */ {"Output Gain  100.00 %", 0.0, "Output Gain  0.00 %"},
+    /* kBias */ {"Bias  0.500", 1.0, "Bias  1.000"},
+};
+
+double DefaultOf(EditorPage& page, std::int32_t param) {
+  const fx::IParam* p = page.Plugin().GetParam(param);
+  return p->NormalizedFromReal(p->GetDefault());
+}
+
+// The readout with a clock the test moves.
+fx::igraphics::IValueReadoutControl& ReadoutOf(EditorPage& page, double& now) {
+  fx::igraphics::IValueReadoutControl* readout = page.Graphics().GetValueReadout();
+  EXPECT_NE(readout, nullptr);
+  readout->SetClock([&now] { return now; });
+  return *readout;
+}
+
+TEST_F(EditorPageTest, TheReadoutNamesEveryControlsParameterWithItsValue) {
+  auto page = Open(0.5f);
+  ASSERT_NE(page, nullptr);
+  fx::igraphics::IGraphics& g = page->Graphics();
+  double now = 0.0;
+  fx::igraphics::IValueReadoutControl& readout = ReadoutOf(*page, now);
+  int reached = 0;
+  for (int i = 1; i < g.NControls(); ++i) {
+    fx::igraphics::IControl* c = g.GetControl(i);
+    const std::int32_t param = c->GetParamIdx();
+    float x = 0, y = 0;
+    if (param < 0 || !page->ReachablePoint(*c, x, y)) continue;  // the label; the bodies lie under their highlights
+    ++reached;
+    const ReadoutTexts& want = kReadoutTexts[param];
+    page->SetParameter(param, DefaultOf(*page, param));
+    g.DispatchMouseHover(x, y, {});
+    page->RunFrame();
+    EXPECT_EQ(readout.GetText(), want.atDefault) << "control " << i;
+    page->SetParameter(param, want.extreme);
+    page->RunFrame();
+    EXPECT_EQ(readout.GetText(), want.atExtreme) << "control " << i;
+    page->SetParameter(param, DefaultOf(*page, param));
+  }
+  // The lamp, the small knob, two switches, and four shadows and highlights.
+  EXPECT_EQ(reached, 12);
+}
+
+TEST_F(EditorPageTest, TheReadoutLiesInsideThePageAndNeverOverItsControl) {
+  for (float scale : {0.25f, 0.5f, 1.0f}) {
+    auto page = Open(scale);
+    ASSERT_NE(page, nullptr);
+    fx::igraphics::IGraphics& g = page->Graphics();
+    const float s = g.GetDrawScale();
+    double now = 0.0;
+    fx::igraphics::IValueReadoutControl& readout = ReadoutOf(*page, now);
+    const PageImage without = page->ReadPage();
+    for (int i = 2; i < g.NControls(); ++i) {
+      fx::igraphics::IControl* c = g.GetControl(i);
+      float x = 0, y = 0;
+      if (!page->ReachablePoint(*c, x, y)) continue;
+      g.DispatchMouseHover(x, y, {});
+      page->RunFrame();
+      ASSERT_TRUE(readout.IsShown()) << i;
+      const IBounds box = readout.GetBounds();
+      EXPECT_TRUE(IBounds(8, 8, 1622, 1002).Contains(box)) << "control " << i << " at " << scale;
+      EXPECT_FALSE(box.Intersects(c->GetBounds())) << "control " << i << " at " << scale;
+      // On the pixels: the control's own area is as it is without the
+      // readout, and the box's area is not.
+      const PageImage with = page->ReadPage();
+      const IBounds own = c->GetBounds();
+      int changedOwn = 0, changedBox = 0, boxPixels = 0;
+      for (int py = 0; py < with.height; ++py)
+        for (int px = 0; px < with.width; ++px) {
+          const float lx = (px + 0.5f) / s, ly = (py + 0.5f) / s;
+          const bool changed = Distance(PagePixel(with, px, py), PagePixel(without, px, py)) > 2.0f;
+          if (own.Contains(lx, ly) && changed) ++changedOwn;
+          if (box.Contains(lx, ly)) {
+            ++boxPixels;
+            if (changed) ++changedBox;
+          }
+        }
+      EXPECT_EQ(changedOwn, 0) << "control " << i << " at " << scale;
+      EXPECT_GT(changedBox, boxPixels / 2) << "control " << i << " at " << scale;
+      // Gone again before the next control.
+      page->Unhover();
+      page->RunFrame();
+      now += readout.GetLingerMs() + 1.0;
+      page->RunFrame();
+      ASSERT_FALSE(readout.IsShown());
+    }
+  }
+}
+
+TEST_F(EditorPageTest, TheReadoutGoesShortlyAfterThePointerLeavesAndLeavesNoTrace) {
+  auto page = Open(0.5f);
+  ASSERT_NE(page, nullptr);
+  double now = 0.0;
+  fx::igraphics::IValueReadoutControl& readout = ReadoutOf(*page, now);
+  const PageImage before = page->ReadPage();
+  ASSERT_TRUE(page->HoverParameter(kTame));
+  page->RunFrame();
+  ASSERT_TRUE(readout.IsShown());
+  page->Unhover();
+  page->RunFrame();
+  EXPECT_TRUE(readout.IsShown()) << "it lingers";
+  now += readout.GetLingerMs() - 1.0;
+  page->RunFrame();
+  EXPECT_TRUE(readout.IsShown());
+  now += 2.0;
+  EXPECT_GT(page->RunFrame(), 0);
+  EXPECT_FALSE(readout.IsShown());
+  EXPECT_EQ(page->ReadPage().pixels, before.pixels) << "the page is as it was";
+  // Automation with no pointer on the page shows nothing.
+  page->SetParameter(kTame, 0.9);
+  page->RunFrame();
+  EXPECT_FALSE(readout.IsShown());
+}
+
+TEST_F(EditorPageTest, KeysTurnTheKnobUnderThePointerAndTheReadoutShowsIt) {
+  auto page = Open(0.5f);
+  ASSERT_NE(page, nullptr);
+  fx::igraphics::IGraphics& g = page->Graphics();
+  fx::igraphics::IValueReadoutControl* readout = g.GetValueReadout();
+  ASSERT_TRUE(page->HoverParameter(kInputGain));
+  float x = 0, y = 0;
+  g.GetMouseLocation(x, y);
+  const auto key = [](std::int32_t vk, bool shift) {
+    fx::IKeyPress k;
+    k.vk = vk;
+    k.shift = shift;
+    return k;
+  };
+  const std::pair<fx::IKeyPress, const char*> steps[] = {
+      {key(38, false), "Input Gain  34.00 %"},  // Up: a hundredth of 0..200 %
+      {key(33, false), "Input Gain  54.00 %"},  // Page Up: a tenth
+      {key(40, true), "Input Gain  53.80 %"},   // Shift+Down: a thousandth
+      {key(34, true), "Input Gain  51.80 %"},   // Shift+Page Down: a hundredth
+  };
+  for (const auto& [k, text] : steps) {
+    EXPECT_TRUE(g.OnKeyDown(x, y, k));
+    page->RunFrame();
+    EXPECT_EQ(readout->GetText(), text);
+    fx::TextBuffer display;
+    const fx::IParam* gain = page->Plugin().GetParam(kInputGain);
+    gain->FormatValueText(gain->GetValue(), false, display);
+    EXPECT_EQ(std::string(display.Get()) + " %", std::string(text).substr(12)) << "the plug-in has the value";
+  }
+  EXPECT_FALSE(g.OnKeyDown(x, y, key(37, false))) << "Left is not the page's: the host gets it";
 }
 
 }  // namespace
