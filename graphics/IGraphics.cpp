@@ -262,7 +262,7 @@ void IGraphics::NoteUserValueChange(const IControl& control) {
 
 IControl* IGraphics::GetCapturedControl(std::int32_t pointerId) const {
   const auto it = captures_.find(pointerId);
-  return it == captures_.end() ? nullptr : it->second;
+  return it == captures_.end() ? nullptr : it->second.control;
 }
 
 void IGraphics::ClearControls() {
