@@ -20,6 +20,8 @@ run_preset linux-asan
 run_preset linux-tsan concurrency_tests
 run_preset win64
 run_preset win32
+echo "=== release: archives, Debian package (installed and removed) ==="
+bash scripts/test-release.sh
 echo "=== chunk- and SVG-reading fuzzers (30 s each) ==="
 bash scripts/run-fuzz.sh 60
 echo "=== all presets passed ==="
