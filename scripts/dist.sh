@@ -76,9 +76,10 @@ mkdir -p "$out"
 readme() {
   local table
   table="$("$host" manual-table "$so" --notes "$root/docs/parameter-notes.txt")"
-  awk -v version="$version" -v table="$table" '
-    { gsub(/@VERSION@/, version) }
-    $0 == "@PARAMETERS@" { print table; next }
+  # Through the environment: awk -v would read backslashes as escapes.
+  VERSION="$version" TABLE="$table" awk '
+    { gsub(/@VERSION@/, ENVIRON["VERSION"]) }
+    $0 == "@PARAMETERS@" { print ENVIRON["TABLE"]; next }
     { print }' "$root/packaging/README.txt.in"
 }
 

@@ -36,9 +36,10 @@ if [ "$mode" = --check ]; then
 fi
 
 tmp="$(mktemp)"
-awk -v begin="$begin" -v end="$end" -v table="$table" '
-  $0 == begin { print; print table; skip = 1; next }
-  $0 == end { skip = 0 }
+# Through the environment: awk -v would read backslashes as escapes.
+BEGIN_LINE="$begin" END_LINE="$end" TABLE="$table" awk '
+  $0 == ENVIRON["BEGIN_LINE"] { print; print ENVIRON["TABLE"]; skip = 1; next }
+  $0 == ENVIRON["END_LINE"] { skip = 0 }
   !skip { print }' "$manual" >"$tmp"
 mv "$tmp" "$manual"
 echo "manual-table: updated docs/manual.md"
