@@ -85,9 +85,10 @@ readme() {
 
 # $1: windows or linux. What each build carries besides its own code.
 notices() {
+  local title="Third-party software in Ombrisk $version"
   cat <<TEXT
-Third-party software in Ombrisk $version
-$(printf '=%.0s' $(seq 1 32))
+$title
+$(printf '%s\n' "$title" | tr -c '\n' '=')
 
 1. Roboto
 ---------
