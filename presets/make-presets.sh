@@ -23,12 +23,12 @@ save() {
 # Every preset sets all seven parameters, so loading one never keeps a value
 # of the setting before it.
 save gentle-glue.fxp "Gentle glue" \
-  "Input Gain=20" "Wet=60" "Tame=0.45" "React=1" "Bypass=0" "Output Gain=100" "Bias=0.5"
+  "Input Gain=40" "Wet=70" "Tame=0.6" "React=1" "Bypass=0" "Output Gain=105" "Bias=0.5"
 save drum-crush.fxp "Drum crush" \
   "Input Gain=160" "Wet=100" "Tame=0.3" "React=0" "Bypass=0" "Output Gain=130" "Bias=0.5"
 save bass-warmth.fxp "Bass warmth" \
   "Input Gain=80" "Wet=85" "Tame=0.5" "React=1" "Bypass=0" "Output Gain=95" "Bias=0.62"
 save safety-limiter.fxp "Safety limiter" \
-  "Input Gain=0" "Wet=100" "Tame=0.6" "React=1" "Bypass=0" "Output Gain=100" "Bias=0.5"
+  "Input Gain=0" "Wet=0" "Tame=0.5" "React=1" "Bypass=0" "Output Gain=100" "Bias=0.5"
 save bypass-ready.fxp "Bypass-ready" \
   "Input Gain=32" "Wet=87" "Tame=0.5" "React=1" "Bypass=1" "Output Gain=100" "Bias=0.5"

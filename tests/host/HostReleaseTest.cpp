@@ -236,10 +236,10 @@ TEST(PresetCommand, RefusesWrongFilesAndOptions) {
 // must give.
 TEST(ShippedPresets, LoadIntoOmbriskWithTheirSettings) {
   const std::map<std::string, std::pair<std::string, std::vector<std::string>>> expected = {
-      {"gentle-glue.fxp", {"Gentle glue", {"20.00", "60.00", "0.450", "1", "0", "100.00", "0.500"}}},
+      {"gentle-glue.fxp", {"Gentle glue", {"40.00", "70.00", "0.600", "1", "0", "105.00", "0.500"}}},
       {"drum-crush.fxp", {"Drum crush", {"160.00", "100.00", "0.300", "0", "0", "130.00", "0.500"}}},
       {"bass-warmth.fxp", {"Bass warmth", {"80.00", "85.00", "0.500", "1", "0", "95.00", "0.620"}}},
-      {"safety-limiter.fxp", {"Safety limiter", {"0.00", "100.00", "0.600", "1", "0", "100.00", "0.500"}}},
+      {"safety-limiter.fxp", {"Safety limiter", {"0.00", "0.00", "0.500", "1", "0", "100.00", "0.500"}}},
       {"bypass-ready.fxp", {"Bypass-ready", {"32.00", "87.00", "0.500", "1", "1", "100.00", "0.500"}}},
   };
   const std::filesystem::path folder = OMBRISK_PRESETS_DIR;
