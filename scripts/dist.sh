@@ -161,6 +161,9 @@ lin="$stage/tar/$name"
 mkdir -p "$lin"
 strip --strip-unneeded -o "$lin/Ombrisk.so" "$so"
 strip --strip-unneeded -o "$lin/ombrisk-host" "$host"
+# The linker's build-id hashes the debug information, which names the build
+# folder: re-derive it from the stripped bytes.
+python3 "$root/scripts/set-build-id.py" "$lin/Ombrisk.so" "$lin/ombrisk-host"
 common "$lin" linux
 settle "$lin" "$lin/ombrisk-host"
 tar --sort=name --mtime="@$SOURCE_DATE_EPOCH" --owner=0 --group=0 --numeric-owner --format=gnu \
