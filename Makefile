@@ -1,5 +1,5 @@
 # Entry points. Both install what they need first (Debian packages).
-.PHONY: demo test deps build bench clean
+.PHONY: demo test deps build bench dist clean
 
 deps:
 	bash scripts/install-deps.sh
@@ -21,6 +21,11 @@ bench: deps
 	for b in $$(find build/linux/bench -type f -perm -u+x -name '*bench*' | sort); do \
 	  echo "== $$b"; $$b --benchmark_min_time=0.5 || exit 1; \
 	done
+
+# The release archives, the Debian package and SHA256SUMS in build/dist/
+# (scripts/dist.sh); two runs of one commit give the same bytes.
+dist: deps
+	bash scripts/dist.sh
 
 clean:
 	rm -rf build

@@ -17,7 +17,10 @@
 #include "host/EditOptions.h"
 #include "host/EditWindow.h"
 #include "host/Json.h"
+#include "host/ManualTable.h"
+#include "host/ParamOptions.h"
 #include "host/PluginHost.h"
+#include "host/PresetCommands.h"
 #include "host/Render.h"
 #include "host/Signals.h"
 #include "host/Validate.h"
@@ -360,42 +363,6 @@ int CommandInfo(const Args& args) {
 }
 
 // ---------------------------------------------------------------- parameters
-
-// Applies every --param (display text through effString2Parameter) and
-// --param-norm (normalised value) option in the order given.
-bool ApplyParameters(PluginInstance& plugin, const Args& args, std::string& error) {
-  for (const Args::Option& option : args.InOrder({"param", "param-norm"})) {
-    const bool normalised = option.name == "param-norm";
-    const std::string& assignment = option.value;
-    const auto eq = assignment.find('=');
-    if (eq == std::string::npos) {
-      error = "parameter setting needs NAME_OR_INDEX=VALUE: " + assignment;
-      return false;
-    }
-    const std::string name = assignment.substr(0, eq);
-    std::string value = assignment.substr(eq + 1);
-    const std::int32_t index = plugin.FindParameter(name);
-    if (index < 0) {
-      error = "no parameter named or numbered \"" + name + "\" (see ombrisk-host info)";
-      return false;
-    }
-    if (normalised) {
-      double v = 0.0;
-      if (!ParseDouble(value, v) || v < 0.0 || v > 1.0) {
-        error = "normalised value for \"" + name + "\" must be a number from 0 to 1: " + value;
-        return false;
-      }
-      plugin.SetParameter(index, static_cast<float>(v));
-      continue;
-    }
-    if (plugin.Dispatch(vst2::effString2Parameter, index, 0, value.data()) == 0) {
-      error = "the plug-in does not accept the text \"" + value + "\" for \"" + plugin.ParamName(index) +
-              "\" (try --param-norm with a value from 0 to 1)";
-      return false;
-    }
-  }
-  return true;
-}
 
 bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
   std::ifstream in(path, std::ios::binary);
@@ -810,6 +777,13 @@ const std::vector<Subcommand>& Subcommands() {
       {"curve", {"param", "param-norm", "rate", "block", "peak"}, {}, &CommandCurve,
        "PLUGIN OUT.txt [--param ...]... [--param-norm ...]... [--rate HZ] [--peak DBFS]"},
       {"dump", {"from", "to"}, {}, &CommandDump, "AUDIO OUT.txt [--from SECONDS] [--to SECONDS]"},
+      {"preset", {"param", "param-norm", "name", "form"}, {}, &CommandPreset,
+       "save PLUGIN OUT.fxp [--param NAME_OR_INDEX=TEXT]... [--param-norm NAME_OR_INDEX=0..1]...\n"
+       "          [--name NAME] [--form params|chunk]   writes a VST2 preset file of those settings\n"
+       "  preset load PLUGIN IN.fxp   loads a preset file into the plug-in and prints the values"},
+      {"manual-table", {"notes"}, {}, &CommandManualTable,
+       "PLUGIN --notes FILE   the parameter table of the user's manual, in Markdown; FILE holds\n"
+       "          one \"Name: what it does\" line per parameter"},
       {"edit", {"screenshot", "after-ms", "instances", "cycles"}, {"stdin"}, &CommandEdit,
        "PLUGIN [--screenshot FILE.png] [--after-ms N] [--instances N] [--cycles N] [--stdin]\n"
        "          opens the editor in a window (Linux/X11) and prints what it automates, a line each,\n"

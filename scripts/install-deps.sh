@@ -19,6 +19,7 @@ PACKAGES=(
   locales
   libx11-dev libxfixes-dev
   libxres-dev
+  zip unzip dpkg-dev lintian
 )
 
 missing=()

@@ -63,4 +63,6 @@ wait "$win32_pid" || win32_status=$?
 timings+=("$(printf '%-22s %5d s' "win32 (beside fuzz)" $((SECONDS - win32_start)))")
 cat "$win32_log"
 ((win32_status == 0)) || exit "$win32_status"
+echo "=== release: archives, Debian package (installed and removed) ==="
+phase "release" bash scripts/test-release.sh
 echo "=== all presets passed ==="

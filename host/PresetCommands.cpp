@@ -1,0 +1,165 @@
+#include "host/PresetCommands.h"
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "host/FxpFile.h"
+#include "host/ParamOptions.h"
+#include "host/PluginHost.h"
+#include "vst2/VstInterface.h"
+
+namespace ombrisk::host {
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+int Fail(const std::string& message, int code = kExitFailure) {
+  std::cerr << "ombrisk-host: preset: " << message << '\n';
+  return code;
+}
+
+// The file name without folder and extension: the preset's name when --name is not given.
+std::string Stem(const std::string& path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string stem = slash == std::string::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = stem.rfind('.');
+  if (dot != std::string::npos && dot > 0) stem.resize(dot);
+  return stem;
+}
+
+bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    error = "cannot create " + path;
+    return false;
+  }
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  if (!out) {
+    error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+// Files larger than this are not presets: refused before they are read.
+constexpr std::streamoff kMaxPresetFile = 64 << 20;
+
+bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) {
+    error = "cannot open " + path;
+    return false;
+  }
+  const std::streamoff size = in.tellg();
+  if (size < 0 || size > kMaxPresetFile) {
+    error = path + " is not a preset file (" + (size < 0 ? std::string("unreadable") : "larger than 64 MiB") + ")";
+    return false;
+  }
+  in.seekg(0);
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return true;
+}
+
+int Save(const Args& args) {
+  const std::string& pluginPath = args.positional[1];
+  const std::string& outPath = args.positional[2];
+  FxpProgram program;
+  if (const std::string* form = args.Value("form")) {
+    if (*form == "chunk")
+      program.form = FxpProgram::Form::Chunk;
+    else if (*form != "params")
+      return Fail("--form must be params or chunk", kExitUsage);
+  }
+  program.name = args.Value("name") ? *args.Value("name") : Stem(outPath);
+  if (program.name.empty()) return Fail("the preset needs a name (--name)", kExitUsage);
+  if (program.name.size() > FxpProgram::kNameSize - 1)
+    return Fail("the name \"" + program.name + "\" is longer than 27 characters, which is all a preset file holds",
+                kExitUsage);
+
+  std::string error;
+  auto plugin = PluginInstance::Open(pluginPath, error);
+  if (!plugin) return Fail(error);
+  if (!ApplyParameters(*plugin, args, error)) return Fail(error);
+  program.pluginId = plugin->Effect().uniqueID;
+  program.pluginVersion = plugin->Effect().version;
+  if (program.form == FxpProgram::Form::Chunk) {
+    // Hosts hand chunk presets only to plug-ins that declare chunks.
+    if (!plugin->HasFlag(vst2::effFlagsProgramChunks))
+      return Fail("the plug-in does not exchange state chunks: save with --form params");
+    void* data = nullptr;
+    const std::intptr_t size = plugin->Dispatch(vst2::effGetChunk, 1, 0, &data);
+    if (size <= 0 || data == nullptr) return Fail("the plug-in returned no program chunk");
+    const auto* first = static_cast<const std::uint8_t*>(data);
+    program.chunk.assign(first, first + size);
+    program.chunkParamCount = plugin->NumParams();
+  } else {
+    for (std::int32_t i = 0; i < plugin->NumParams(); ++i) program.params.push_back(plugin->GetParameter(i));
+  }
+  if (!WriteFile(outPath, WriteFxp(program), error)) return Fail(error);
+  std::cout << "wrote " << outPath << ": \"" << program.name << "\" for " << FourCharText(program.pluginId) << ", "
+            << (program.form == FxpProgram::Form::Chunk ? "program chunk of " + std::to_string(program.chunk.size()) +
+                                                              " bytes"
+                                                        : std::to_string(program.params.size()) + " parameters")
+            << '\n';
+  return 0;
+}
+
+int Load(const Args& args) {
+  const std::string& pluginPath = args.positional[1];
+  const std::string& inPath = args.positional[2];
+  std::vector<std::uint8_t> bytes;
+  FxpProgram program;
+  std::string error;
+  if (!ReadFile(inPath, bytes, error)) return Fail(error);
+  if (!ReadFxp(bytes, program, error)) return Fail(inPath + ": " + error);
+
+  auto plugin = PluginInstance::Open(pluginPath, error);
+  if (!plugin) return Fail(error);
+  const std::int32_t id = plugin->Effect().uniqueID;
+  if (program.pluginId != id)
+    return Fail(inPath + " is a preset for the plug-in " + FourCharText(program.pluginId) + ", not for " +
+                FourCharText(id));
+  if (program.form == FxpProgram::Form::Chunk) {
+    if (!plugin->HasFlag(vst2::effFlagsProgramChunks))
+      return Fail(inPath + " holds a program chunk, and the plug-in does not exchange state chunks");
+    if (plugin->Dispatch(vst2::effSetChunk, 1, static_cast<std::intptr_t>(program.chunk.size()),
+                         program.chunk.data()) == 0)
+      return Fail("the plug-in rejected the program chunk in " + inPath);
+  } else {
+    if (static_cast<std::int32_t>(program.params.size()) != plugin->NumParams())
+      return Fail(inPath + " holds " + std::to_string(program.params.size()) + " parameter values, the plug-in has " +
+                  std::to_string(plugin->NumParams()));
+    for (std::size_t i = 0; i < program.params.size(); ++i)
+      plugin->SetParameter(static_cast<std::int32_t>(i), program.params[i]);
+  }
+  std::cout << "Preset \"" << program.name << "\" for " << FourCharText(program.pluginId) << " ("
+            << (program.form == FxpProgram::Form::Chunk ? "program chunk" : "parameter values") << ")\n";
+  for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
+    std::string label = plugin->ParamLabel(i);
+    char value[32];
+    std::snprintf(value, sizeof value, "%.6f", static_cast<double>(plugin->GetParameter(i)));
+    std::cout << "  " << i << ": " << plugin->ParamName(i) << " = " << plugin->ParamDisplay(i)
+              << (label.empty() ? "" : " " + label) << " [" << value << "]\n";
+  }
+  return 0;
+}
+
+}  // namespace
+
+int CommandPreset(const Args& args) {
+  if (args.positional.size() == 3 && args.positional[0] == "save") return Save(args);
+  if (args.positional.size() == 3 && args.positional[0] == "load") {
+    if (!args.values.empty()) return Fail("load takes no options", kExitUsage);
+    return Load(args);
+  }
+  return Fail("use: preset save PLUGIN OUT.fxp [--param NAME=VALUE]... [--name NAME] | preset load PLUGIN IN.fxp",
+              kExitUsage);
+}
+
+}  // namespace ombrisk::host
