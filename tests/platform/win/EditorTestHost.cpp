@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include <GL/gl.h>
+
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -195,6 +197,12 @@ struct HostGl {
   Is isFramebuffer = nullptr, isRenderbuffer = nullptr;
 } gHostGl;
 
+template <class F>
+F GlProc(const char* name) {
+  // Through void (*)(), the cast that names no signature.
+  return reinterpret_cast<F>(reinterpret_cast<void (*)()>(wglGetProcAddress(name)));
+}
+
 bool MakeHostGl() {
   constexpr GLenum kFramebuffer = 0x8D40, kRenderbuffer = 0x8D41;
   HostGl& h = gHostGl;
@@ -208,12 +216,12 @@ bool MakeHostGl() {
   SetPixelFormat(h.dc, ChoosePixelFormat(h.dc, &pfd), &pfd);
   h.context = wglCreateContext(h.dc);
   if (!h.context || !wglMakeCurrent(h.dc, h.context)) return false;
-  const auto genFramebuffers = reinterpret_cast<HostGl::Gen>(wglGetProcAddress("glGenFramebuffers"));
-  const auto genRenderbuffers = reinterpret_cast<HostGl::Gen>(wglGetProcAddress("glGenRenderbuffers"));
-  const auto bindFramebuffer = reinterpret_cast<HostGl::Bind>(wglGetProcAddress("glBindFramebuffer"));
-  const auto bindRenderbuffer = reinterpret_cast<HostGl::Bind>(wglGetProcAddress("glBindRenderbuffer"));
-  h.isFramebuffer = reinterpret_cast<HostGl::Is>(wglGetProcAddress("glIsFramebuffer"));
-  h.isRenderbuffer = reinterpret_cast<HostGl::Is>(wglGetProcAddress("glIsRenderbuffer"));
+  const auto genFramebuffers = GlProc<HostGl::Gen>("glGenFramebuffers");
+  const auto genRenderbuffers = GlProc<HostGl::Gen>("glGenRenderbuffers");
+  const auto bindFramebuffer = GlProc<HostGl::Bind>("glBindFramebuffer");
+  const auto bindRenderbuffer = GlProc<HostGl::Bind>("glBindRenderbuffer");
+  h.isFramebuffer = GlProc<HostGl::Is>("glIsFramebuffer");
+  h.isRenderbuffer = GlProc<HostGl::Is>("glIsRenderbuffer");
   if (!genFramebuffers || !genRenderbuffers || !bindFramebuffer || !bindRenderbuffer || !h.isFramebuffer ||
       !h.isRenderbuffer)
     return false;
