@@ -111,8 +111,6 @@ void IGraphics::SetPlatformCursor(std::int32_t) {}
 IPopupMenu* IGraphics::CreatePlatformPopupMenu(IPopupMenu&, const IBounds&) { return nullptr; }
 void IGraphics::CreatePlatformTextEntry(std::int32_t, const ITextStyle&, const IBounds&, std::int32_t, const char*) {}
 std::unique_ptr<PlatformFont> IGraphics::LoadPlatformFont(const char*, const char*, std::int32_t) { return nullptr; }
-void IGraphics::ActivateGLContext() {}
-void IGraphics::DeactivateGLContext() {}
 void IGraphics::ShowMessageBox(const char*, const char*, std::int32_t, MessageBoxCompletion) {}
 void IGraphics::PromptForFile(std::string& fileName, std::string&, std::int32_t, const char*) { fileName.clear(); }
 void IGraphics::PromptForDirectory(std::string& directory) { directory.clear(); }

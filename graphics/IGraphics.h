@@ -179,8 +179,6 @@ class IGraphics : public fx::IGraphicsContext {
   // Default: null (no system fonts).
   virtual std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontId, const char* fontName,
                                                          std::int32_t style);
-  virtual void ActivateGLContext();
-  virtual void DeactivateGLContext();
   virtual void ShowMessageBox(const char* text, const char* caption, std::int32_t type,
                               MessageBoxCompletion completion);
   // fileName and directory in/out; fileName empty when cancelled. action 0 open, 1 save.

@@ -82,8 +82,6 @@ class IGraphicsWindow : public IGraphicsVector, protected GlContextSwitch {
   void PlatformResize(bool parentAlreadyResized) override;
 
   // ---- GL: every touch inside a guard ----
-  void ActivateGLContext() override { EnterGlContext(); }
-  void DeactivateGLContext() override { LeaveGlContext(); }
   void DrawResize() override;
   std::unique_ptr<APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale, ResourceLocation location,
                                            const std::string& locationText) override;
