@@ -596,6 +596,7 @@ TEST_F(Readout, DragsWheelsResetsAndKeysShowItWithoutHovering) {
   page.delegate.GetParam(2)->InitReal("Tame", 0.4, 0.0, 1.0, 0.001, "", fx::IParam::ShapeLinear());
   IMouseInfo tame;
   tame.x = 260, tame.y = 737;
+  tame.ms.L = true;  // a double click is of the left button
   const Action actions[] = {
       {"wheel", [&] { G().DispatchMouseWheel(tame, 240); }, "Tame  0.020"},
       {"double click", [&] { G().DispatchMouseDoubleClick(tame); }, "Tame  0.400"},

@@ -2,6 +2,8 @@
 // memory behind.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #if defined(__GLIBC__)
 #include <malloc.h>
@@ -59,7 +61,7 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
   fx::vg::GlApi api;
   ASSERT_TRUE(api.load(test::View().loader, test::View().loaderUser));
   const int baseline = LiveGlObjects(api, 4096);
-  long afterWarmUp = 0;
+  long afterWarmUp = 0, halfway = 0;
   for (int i = 0; i < 100; ++i) {
     EditorPage::Options options;
     options.scale = i % 2 ? 1.0f : 0.5f;
@@ -79,6 +81,7 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     ASSERT_EQ(fx::igraphics::FontDataCache::Shared::Current(), nullptr) << "font data outlived the last page";
     ASSERT_EQ(fx::igraphics::DecodedImageCache::Shared::Current(), nullptr) << "artwork outlived the last page";
     if (i == 29) afterWarmUp = ResidentBytes();
+    if (i == 64) halfway = ResidentBytes();
   }
 #if defined(__SANITIZE_ADDRESS__)
   // The sanitizer's allocator holds freed blocks in quarantine (hundreds of
@@ -91,13 +94,16 @@ TEST(EditorPageLifecycle, OpeningAndClosingAHundredTimesLeavesNoGlObjectsOrMemor
     std::printf("resident memory is not read on this platform; only GL objects were checked\n");
     return;
   }
-  const long growth = end - afterWarmUp;
-  // The heap and the GL driver settle within the first twenty or so pages
-  // (measured: flat from there to page 200). One leaked page would hold its
-  // decoded artwork (over 20 MB); a leak of 120 KB a page over these seventy
-  // pages passes the limit too. Heap noise stays well under it.
-  std::printf("resident memory from page 30 to page 100: %+ld KB\n", growth / 1024);
-  EXPECT_LT(growth, 8L * 1024 * 1024) << "resident memory grew by " << growth << " bytes";
+  const long first = halfway - afterWarmUp, second = end - halfway;
+  // The heap and the GL driver settle within the first twenty or so pages.
+  // A leak grows in both halves of the seventy pages after that: 120 KB a
+  // page is over 4 MB in each. One leaked page holds its decoded artwork
+  // (over 20 MB). Under load, the driver's threads can leave the heap one
+  // freed artwork-sized hole larger once; that step shows in one half only.
+  std::printf("resident memory from page 30 to 65: %+ld KB, from 65 to 100: %+ld KB\n", first / 1024,
+              second / 1024);
+  EXPECT_LT(std::min(first, second), 4L * 1024 * 1024) << "resident memory grew in both halves: a leak";
+  EXPECT_LT(first + second, 20L * 1024 * 1024) << "resident memory grew by a page's artwork or more";
 }
 
 }  // namespace
