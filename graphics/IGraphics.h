@@ -46,6 +46,7 @@
 
 namespace fx::igraphics {
 
+class BitmapCache;
 class IControl;
 class ICornerResizerControl;
 class ITextEntryControl;
@@ -155,9 +156,13 @@ class IGraphics : public fx::IGraphicsContext {
   virtual std::unique_ptr<APIBitmap> CreateAPIBitmap(std::int32_t width, std::int32_t height, std::int32_t scale,
                                                      float drawScale);
   // The strip of a named image at a target scale (0: the screen scale
-  // rounded up). Base behaviour: the process-wide bitmap cache.
+  // rounded up), from the cache StripCache() names, decoding (LoadAPIBitmap)
+  // what is not in it yet. The one path for every backend.
   virtual IBitmapStrip LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
                                        std::int32_t targetScale);
+  // Where strips are cached: the process-wide bitmap cache; a drawing
+  // backend whose images belong to one GL context keeps its own.
+  virtual BitmapCache& StripCache();
   virtual void DrawFastDropShadow(const IBounds& inner, const IBounds& outer, float xyDrop, float roundness,
                                   float blur, const IBlendMode* blend);
   virtual void DrawDottedLine(const IArgb& colour, float x1, float y1, float x2, float y2, const IBlendMode* blend,

@@ -154,6 +154,8 @@ bool IGraphics::ReadResource(ResourceLocation location, const char* type, const 
   return false;
 }
 
+BitmapCache& IGraphics::StripCache() { return SharedBitmapCache(); }
+
 IBitmapStrip IGraphics::LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
                                         std::int32_t targetScale) {
   if (!name || !*name) return {};
@@ -162,7 +164,7 @@ IBitmapStrip IGraphics::LoadBitmapStrip(const char* name, std::int32_t nFrames, 
     targetScale = (std::isfinite(up) && up >= 1.0f && up <= 64.0f) ? static_cast<std::int32_t>(up) : 1;
   }
   if (targetScale < 1) return {};
-  BitmapCache& cache = SharedBitmapCache();
+  BitmapCache& cache = StripCache();
   std::lock_guard<std::mutex> lock(cache.Lock());
   APIBitmap* bitmap = cache.Find(name, targetScale);
   if (!bitmap) {

@@ -39,6 +39,12 @@ class BitmapCache {
   APIBitmap* Add(const char* name, double scale, std::unique_ptr<APIBitmap> bitmap);
   std::size_t Size() const { return entries_.size(); }  // caller holds the lock
   void Clear() { entries_.clear(); }                    // caller holds the lock
+  // Caller holds the lock: function(APIBitmap&) for each bitmap, in order.
+  template <class Function>
+  void ForEach(Function function) {
+    for (Entry& e : entries_)
+      if (e.bitmap) function(*e.bitmap);
+  }
 
  private:
   std::mutex mutex_;

@@ -35,11 +35,7 @@ run_preset() {
   echo "=== $preset ==="
   phase "$preset configure" cmake --preset "$preset" >/dev/null
   phase "$preset build" cmake --build --preset "$preset" -j "$JOBS" --target "${targets[@]}"
-  phase "$preset test" ctest --preset "$preset" -j "$JOBS" -LE thirdparty
-  # Third-party plug-ins under the validator: a crash of theirs that does
-  # not come back on a second run (LSP's compressor, once under load, on a
-  # damaged chunk) is theirs, not a fault of ours; two in a row fail.
-  phase "$preset third-party" ctest --preset "$preset" -j "$JOBS" -L thirdparty --repeat until-pass:2
+  phase "$preset test" ctest --preset "$preset" -j "$JOBS"
 }
 
 SECONDS=0

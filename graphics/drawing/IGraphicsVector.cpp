@@ -121,9 +121,10 @@ void IGraphicsVector::OnViewInitialized(void* platformContext) {
 void IGraphicsVector::UploadCachedBitmaps() {
   // Strips held by controls point at these records, so the records stay and
   // only their images come back, from the pixels they kept.
-  std::lock_guard guard(bitmapCacheLock_);
-  for (CacheEntry& e : bitmapCache_)
-    if (auto* b = dynamic_cast<Bitmap*>(e.bitmap.get()); b && !b->GetFrameBuffer()) b->EnsureImage();
+  std::lock_guard guard(bitmapCache_.Lock());
+  bitmapCache_.ForEach([](APIBitmap& bitmap) {
+    if (auto* b = dynamic_cast<Bitmap*>(&bitmap); b && !b->GetFrameBuffer()) b->EnsureImage();
+  });
 }
 
 void IGraphicsVector::OnViewDestroyed() { ReleaseGlResources(); }
@@ -135,9 +136,10 @@ void IGraphicsVector::ReleaseGlResources() {
   layers_.clear();
   mainFrameBuffer_.reset();
   {
-    std::lock_guard guard(bitmapCacheLock_);
-    for (CacheEntry& e : bitmapCache_)
-      if (auto* b = dynamic_cast<Bitmap*>(e.bitmap.get())) b->ReleaseImage();
+    std::lock_guard guard(bitmapCache_.Lock());
+    bitmapCache_.ForEach([](APIBitmap& bitmap) {
+      if (auto* b = dynamic_cast<Bitmap*>(&bitmap)) b->ReleaseImage();
+    });
   }
   renderer_.reset();
 }
@@ -348,27 +350,9 @@ void IGraphicsVector::DrawBitmapRegion(const IBitmapStrip& strip, const IBounds&
   renderer_->beginPath();
 }
 
-std::uint32_t IGraphicsVector::CacheKeyHash(const std::string& name, double scale) {
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, "-%.1fx", scale);
-  std::uint32_t h = 2166136261u;
-  for (char c : name + suffix) {
-    h ^= static_cast<std::uint8_t>(c);
-    h *= 16777619u;
-  }
-  return h;
-}
-
-APIBitmap* IGraphicsVector::FindCached(const std::string& name, double scale) const {
-  const std::uint32_t hash = CacheKeyHash(name, scale);
-  for (const CacheEntry& e : bitmapCache_)
-    if (e.hash == hash && e.scale == scale && e.name == name) return e.bitmap.get();
-  return nullptr;
-}
-
 std::size_t IGraphicsVector::NCachedBitmaps() const {
-  std::lock_guard guard(bitmapCacheLock_);
-  return bitmapCache_.size();
+  std::lock_guard guard(bitmapCache_.Lock());
+  return bitmapCache_.Size();
 }
 
 std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std::int32_t scale,
@@ -390,38 +374,6 @@ std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std:
   });
   if (!pixels) return nullptr;
   return std::make_unique<Bitmap>(*this, std::move(pixels), scale, 1.0f);
-}
-
-IBitmapStrip IGraphicsVector::LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
-                                              std::int32_t targetScale) {
-  IBitmapStrip strip;
-  if (!name || !*name || nFrames <= 0) return strip;
-  if (targetScale == 0) targetScale = static_cast<std::int32_t>(std::ceil(GetScreenScale()));
-  if (targetScale <= 0) return strip;
-  std::lock_guard guard(bitmapCacheLock_);
-  APIBitmap* bitmap = FindCached(name, targetScale);
-  if (!bitmap) {
-    const std::string ext = Extension(name);
-    std::string locationText;
-    std::int32_t foundScale = 0;
-    const ResourceLocation location = SearchScaledImage(name, ext.c_str(), targetScale, locationText, foundScale);
-    if (location != ResourceLocation::NotFound && foundScale != targetScale) bitmap = FindCached(name, foundScale);
-    if (!bitmap && location != ResourceLocation::NotFound && BitmapExtSupported(ext.c_str())) {
-      std::unique_ptr<APIBitmap> loaded = LoadAPIBitmap(name, foundScale, location, locationText);
-      if (loaded) {
-        bitmap = loaded.get();
-        bitmapCache_.push_back({CacheKeyHash(name, foundScale), name, static_cast<double>(foundScale), std::move(loaded)});
-      }
-    }
-  }
-  if (!bitmap || bitmap->scale <= 0) return strip;
-  strip.bitmap = bitmap;
-  strip.width = bitmap->width / bitmap->scale;
-  strip.height = bitmap->height / bitmap->scale;
-  strip.nFrames = nFrames;
-  strip.framesAreHorizontal = framesAreHorizontal;
-  strip.resourceName = name;
-  return strip;
 }
 
 // ---- paths

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "graphics/IGraphics.h"
+#include "graphics/ResourceCaches.h"
 #include "graphics/drawing/DecodedImageCache.h"
 #include "graphics/drawing/FontDataCache.h"
 #include "renderer/FrameBufferImage.h"
@@ -101,8 +102,8 @@ class IGraphicsVector : public IGraphics {
   // width x height pixels; scale and drawScale as for loaded bitmaps. Null without a renderer.
   std::unique_ptr<APIBitmap> CreateAPIBitmap(std::int32_t width, std::int32_t height, std::int32_t scale,
                                              float drawScale) override;
-  IBitmapStrip LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
-                               std::int32_t targetScale) override;
+  // Renderer images belong to this context: its strips are cached here.
+  BitmapCache& StripCache() override { return bitmapCache_; }
   void DrawFastDropShadow(const IBounds& inner, const IBounds& outer, float xyDrop, float roundness, float blur,
                           const IBlendMode* blend) override;
   void DrawDottedLine(const IArgb& colour, float x1, float y1, float x2, float y2, const IBlendMode* blend,
@@ -145,19 +146,11 @@ class IGraphicsVector : public IGraphics {
   std::int32_t NFramesBegun() const { return framesBegun_; }
 
  private:
-  struct CacheEntry {
-    std::uint32_t hash = 0;
-    std::string name;
-    double scale = 0.0;
-    std::unique_ptr<APIBitmap> bitmap;
-  };
   struct Layer {
     std::unique_ptr<Bitmap> bitmap;
     IBounds area;
   };
 
-  static std::uint32_t CacheKeyHash(const std::string& name, double scale);
-  APIBitmap* FindCached(const std::string& name, double scale) const;
   void CreateRendererFonts();
   void UploadCachedBitmaps();
   void ReleaseGlResources();
@@ -177,8 +170,8 @@ class IGraphicsVector : public IGraphics {
   std::vector<Layer> layers_;
   // The fonts this context registered, by id, with the data they were made from.
   std::vector<std::pair<std::string, FontDataCache::Bytes>> fonts_;
-  mutable std::mutex bitmapCacheLock_;
-  std::vector<CacheEntry> bitmapCache_;
+  // The strips' images of this context (its own lock inside).
+  mutable BitmapCache bitmapCache_;
   // The part of an axis-aligned destination that can show through the clip;
   // the destination itself under rotation or without a clip.
   IBounds VisiblePart(const IBounds& dest) const;
