@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "FakeWin32Api.h"
+#include "WindowTestDelegate.h"
 #include "FakeX11Api.h"
 #include "graphics/controls/IControl.h"
 #include "platform/EditorWindowRules.h"
@@ -28,39 +29,7 @@ using namespace fx::igraphics;
 using fx::x11::Event;
 using fx::x11::test::FakeX11Api;
 
-class Delegate : public fx::IGEditorDelegate {
- public:
-  Delegate() : fx::IGEditorDelegate(2) {
-    GetParam(0)->InitReal("Gain", 0.0, -12.0, 12.0, 0.01, "dB", fx::IParam::ShapeLinear());
-    GetParam(1)->InitReal("Mix", 50.0, 0.0, 100.0, 0.1, "%", fx::IParam::ShapeLinear());
-  }
-  void BeginParamGestureFromEditor(std::int32_t i) override { gestures.push_back(i); }
-  void EndParamGestureFromEditor(std::int32_t i) override { gestures.push_back(-1 - i); }
-  void OnEditorOpened() override {
-    ++opened;
-    fx::IGEditorDelegate::OnEditorOpened();
-  }
-  void RunEditorLayout(fx::IGraphicsContext* g) override {
-    ++layouts;
-    fx::IGEditorDelegate::RunEditorLayout(g);
-  }
-  bool ResizeFromEditor(std::int32_t, std::int32_t, bool) override { return false; }
-  // Begin and end alternate per parameter and every begin has its end.
-  bool Balanced() const {
-    std::map<std::int32_t, int> open;
-    for (std::int32_t g : gestures) {
-      int& n = open[g >= 0 ? g : -1 - g];
-      n += g >= 0 ? 1 : -1;
-      if (n < 0 || n > 1) return false;
-    }
-    for (const auto& [param, n] : open)
-      if (n != 0) return false;
-    return true;
-  }
-  std::vector<std::int32_t> gestures;
-  int opened = 0;
-  int layouts = 0;
-};
+using Delegate = fx::test::WindowTestDelegate;
 
 // A control bound to a parameter that hides and locks the cursor while pressed, as the knobs do.
 class Probe : public IControl {

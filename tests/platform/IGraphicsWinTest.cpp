@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "FakeWin32Api.h"
+#include "WindowTestDelegate.h"
 #include "graphics/controls/IControl.h"
 #include "platform/win/IGraphicsWin.h"
 #include "platform/win/WinConstants.h"
@@ -35,31 +36,7 @@ using fx::igraphics::IMouseMod;
 using fx::igraphics::IPopupMenu;
 using test::FakeWin32Api;
 
-class Delegate : public fx::IGEditorDelegate {
- public:
-  Delegate() : fx::IGEditorDelegate(2) {
-    GetParam(0)->InitReal("Gain", 0.0, -12.0, 12.0, 0.01, "dB", fx::IParam::ShapeLinear());
-    GetParam(1)->InitReal("Mix", 50.0, 0.0, 100.0, 0.1, "%", fx::IParam::ShapeLinear());
-  }
-  void BeginParamGestureFromEditor(std::int32_t i) override { gestures.push_back(i); }
-  void EndParamGestureFromEditor(std::int32_t i) override { gestures.push_back(-1 - i); }
-  void OnEditorOpened() override {
-    ++opened;
-    fx::IGEditorDelegate::OnEditorOpened();
-  }
-  void RunEditorLayout(fx::IGraphicsContext* g) override {
-    ++layouts;
-    fx::IGEditorDelegate::RunEditorLayout(g);
-  }
-  bool ResizeFromEditor(std::int32_t w, std::int32_t h, bool) override {
-    resizes.push_back({w, h});
-    return false;
-  }
-  std::vector<std::int32_t> gestures;
-  std::vector<std::pair<std::int32_t, std::int32_t>> resizes;
-  int opened = 0;
-  int layouts = 0;
-};
+using Delegate = fx::test::WindowTestDelegate;
 
 class Probe : public IControl {
  public:
