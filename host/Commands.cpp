@@ -16,6 +16,7 @@
 #include "host/AudioLevels.h"
 #include "host/EditOptions.h"
 #include "host/EditWindow.h"
+#include "host/FileBytes.h"
 #include "host/Json.h"
 #include "host/ManualTable.h"
 #include "host/ParamOptions.h"
@@ -363,16 +364,6 @@ int CommandInfo(const Args& args) {
 }
 
 // ---------------------------------------------------------------- parameters
-
-bool ReadFileBytes(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
-  }
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
 
 bool LoadChunkFile(PluginInstance& plugin, const std::string& path, bool bank, std::string& error) {
   if (!plugin.HasFlag(vst2::effFlagsProgramChunks)) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/FileBytes.h"
 #include "host/FxpFile.h"
 #include "host/ParamOptions.h"
 #include "host/PluginHost.h"
@@ -32,39 +33,8 @@ std::string Stem(const std::string& path) {
   return stem;
 }
 
-bool WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    error = "cannot create " + path;
-    return false;
-  }
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
-}
-
 // Files larger than this are not presets: refused before they are read.
-constexpr std::streamoff kMaxPresetFile = 64 << 20;
-
-bool ReadFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) {
-    error = "cannot open " + path;
-    return false;
-  }
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > kMaxPresetFile) {
-    error = path + " is not a preset file (" + (size < 0 ? std::string("unreadable") : "larger than 64 MiB") + ")";
-    return false;
-  }
-  in.seekg(0);
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return true;
-}
+constexpr std::uint64_t kMaxPresetFile = 64 << 20;
 
 int Save(const Args& args) {
   const std::string& pluginPath = args.positional[1];
@@ -101,7 +71,7 @@ int Save(const Args& args) {
   } else {
     for (std::int32_t i = 0; i < plugin->NumParams(); ++i) program.params.push_back(plugin->GetParameter(i));
   }
-  if (!WriteFile(outPath, WriteFxp(program), error)) return Fail(error);
+  if (!WriteFileBytes(outPath, WriteFxp(program), error)) return Fail(error);
   std::cout << "wrote " << outPath << ": \"" << program.name << "\" for " << FourCharText(program.pluginId) << ", "
             << (program.form == FxpProgram::Form::Chunk ? "program chunk of " + std::to_string(program.chunk.size()) +
                                                               " bytes"
@@ -116,7 +86,7 @@ int Load(const Args& args) {
   std::vector<std::uint8_t> bytes;
   FxpProgram program;
   std::string error;
-  if (!ReadFile(inPath, bytes, error)) return Fail(error);
+  if (!ReadFileBytes(inPath, bytes, error, kMaxPresetFile)) return Fail(error);
   if (!ReadFxp(bytes, program, error)) return Fail(inPath + ": " + error);
 
   auto plugin = PluginInstance::Open(pluginPath, error);

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "host/FileBytes.h"
+
 namespace ombrisk::host {
 namespace {
 
@@ -211,19 +213,7 @@ bool WriteWav(const std::string& path, const AudioData& audio, SampleFormat form
     error = "nothing to write to " + path + " (no channels)";
     return false;
   }
-  const std::vector<std::uint8_t> bytes = EncodeWav(audio, format);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out) {
-    error = "cannot create " + path;
-    return false;
-  }
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    error = "cannot write " + path;
-    return false;
-  }
-  return true;
+  return WriteFileBytes(path, EncodeWav(audio, format), error);
 }
 
 }  // namespace ombrisk::host
