@@ -21,8 +21,6 @@ report() {
   echo "=== time per phase ==="
   printf '%s\n' "${timings[@]}"
   printf '%-22s %5d s\n' total "$SECONDS"
-  echo "processor time of everything run (user, system):"
-  times | tail -n 1
 }
 trap report EXIT
 
