@@ -781,7 +781,9 @@ const std::vector<Subcommand>& Subcommands() {
        "          and when its first frame shows (first-frame I after-start-ms N after-open-ms M);\n"
        "          --after-ms: screenshot (if asked) and quit after N ms; --cycles: open/close N times and\n"
        "          print X window, GLX context, RSS and file counts before and after; --stdin: take\n"
-       "          open|close|where [I], count, cycles N [I], screenshot FILE [I], quit lines"},
+       "          open|close|where [I], count, cycles N [I], screenshot FILE [I], quit lines, and\n"
+       "          frames idle|expose|knob[:P] N [I]: N idle calls after nothing, an expose of the whole\n"
+       "          editor or a change of parameter P (0), with the frames presented and their CPU cost"},
   };
   return kSubcommands;
 }

@@ -9,6 +9,7 @@ namespace {
 constexpr int kMaxInstances = 8;
 constexpr long long kMaxAfterMs = 3600LL * 1000;
 constexpr int kMaxCycles = 100000;
+constexpr int kMaxFrames = 100000;
 
 bool ParseBounded(const std::string& text, long long low, long long high, long long& value) {
   return ParseInt(text, value) && value >= low && value <= high;
@@ -79,7 +80,7 @@ bool ParseEditCommand(const std::string& line, int instances, EditCommand& comma
       {"open", EditCommand::Kind::Open, 0},     {"close", EditCommand::Kind::Close, 0},
       {"where", EditCommand::Kind::Where, 0},   {"count", EditCommand::Kind::Count, 0},
       {"cycles", EditCommand::Kind::Cycles, 1}, {"screenshot", EditCommand::Kind::Screenshot, 1},
-      {"quit", EditCommand::Kind::Quit, 0},
+      {"frames", EditCommand::Kind::Frames, 2}, {"quit", EditCommand::Kind::Quit, 0},
   };
   const Named* found = nullptr;
   for (const Named& c : kCommands) {
@@ -105,6 +106,28 @@ bool ParseEditCommand(const std::string& line, int instances, EditCommand& comma
     command.count = static_cast<int>(n);
   }
   if (found->kind == EditCommand::Kind::Screenshot) command.file = words[1];
+  if (found->kind == EditCommand::Kind::Frames) {
+    const std::string& mode = words[1];
+    if (mode == "idle") {
+      command.frameMode = EditCommand::FrameMode::Idle;
+    } else if (mode == "expose") {
+      command.frameMode = EditCommand::FrameMode::ExposeAll;
+    } else if (mode == "knob") {
+      command.frameMode = EditCommand::FrameMode::Knob;
+    } else if (mode.rfind("knob:", 0) == 0 && ParseBounded(mode.substr(5), 0, kMaxFrameParam, n)) {
+      command.frameMode = EditCommand::FrameMode::Knob;
+      command.param = static_cast<int>(n);
+    } else {
+      error = "frames: the mode is idle, expose, knob or knob:P (P from 0 to " + std::to_string(kMaxFrameParam) +
+              "), not \"" + mode + "\"";
+      return false;
+    }
+    if (!ParseBounded(words[2], 1, kMaxFrames, n)) {
+      error = "frames: the count must be from 1 to " + std::to_string(kMaxFrames);
+      return false;
+    }
+    command.count = static_cast<int>(n);
+  }
   if (words.size() == most && takesInstance) {
     if (!ParseBounded(words.back(), 0, instances - 1, n)) {
       error = words[0] + ": no instance " + words.back();

@@ -24,16 +24,25 @@ bool ParseEditOptions(const Args& args, EditOptions& options, std::string& error
 
 // One line of --stdin input. `instance` is 0 unless the line names one.
 struct EditCommand {
-  enum class Kind { Open, Close, Where, Count, Cycles, Screenshot, Quit };
+  enum class Kind { Open, Close, Where, Count, Cycles, Screenshot, Frames, Quit };
+  // What the host does before each idle call of a frames run: nothing (the
+  // baseline), expose the editor's whole window (a full repaint), or set one
+  // parameter to the other of two values (one control redraws).
+  enum class FrameMode { Idle, ExposeAll, Knob };
   Kind kind = Kind::Quit;
   int instance = 0;
-  int count = 0;     // cycles
+  int count = 0;     // cycles; frames: idle calls
   std::string file;  // screenshot
+  FrameMode frameMode = FrameMode::Idle;
+  int param = 0;     // frames knob: the parameter's index
 };
 
 // Lines: "open [I]", "close [I]", "where [I]", "count", "cycles N [I]",
-// "screenshot FILE [I]", "quit". False and a reason otherwise; an instance
-// number is checked against `instances`.
+// "screenshot FILE [I]", "frames MODE N [I]" (MODE: idle, expose, knob or
+// knob:P; knob turns parameter 0, knob:P parameter P), "quit". False and a
+// reason otherwise; an instance number is checked against `instances`, a
+// parameter index only against kMaxFrameParam (the plug-in checks the rest).
+inline constexpr int kMaxFrameParam = 9999;
 bool ParseEditCommand(const std::string& line, int instances, EditCommand& command, std::string& error);
 
 }  // namespace ombrisk::host

@@ -15,25 +15,46 @@
 # Each figure is the median of the rounds; the plug-ins' order turns by one
 # each round, so none always runs first or last. Drag CPU is not measured
 # here (it needs a control's place in each plug-in's window).
+#
+# With --frames N, what a frame costs instead (the host's `frames` command):
+# N idle calls, 25 ms apart, after each of which the host changed one
+# parameter (knob: parameter 0 set to 0.3 and 0.7 in turn, so one control
+# redraws), exposed the editor's whole window (expose: a full repaint), or
+# did nothing (idle: the baseline). Per frame: CPU of the host process
+# (every thread, the GL driver's included) and of the X server, each less N
+# idle calls' worth, over the frames the server saw presented (DAMAGE events
+# after the idle call); and the knob frame's cost over the full repaint's.
+# --drag X0,Y0,X1,Y1 drags the pointer in the next plug-in's window before
+# it is measured (a corner handle: a larger editor); the plug-in is named
+# with its window's size.
 # Usage: editor-perf.sh HOST [--seconds N] [--rounds R] [--further K] PLUGIN...
+#        editor-perf.sh HOST --frames N [--rounds R] [[--drag X0,Y0,X1,Y1] PLUGIN]...
 set -uo pipefail
 if [ -z "${OMBRISK_PERF_INNER:-}" ]; then
   export OMBRISK_PERF_INNER=1
   exec xvfb-run -a -s "-screen 0 4200x1600x24" "$0" "$@"
 fi
 
-usage() { echo "usage: editor-perf.sh HOST [--seconds N] [--rounds R] [--further K] PLUGIN..." >&2; exit 2; }
+usage() {
+  echo "usage: editor-perf.sh HOST [--seconds N] [--rounds R] [--further K] PLUGIN..." >&2
+  echo "       editor-perf.sh HOST --frames N [--rounds R] [[--drag X0,Y0,X1,Y1] PLUGIN]..." >&2
+  exit 2
+}
 [ $# -ge 2 ] || usage
 host="$(realpath -m "$1")"; shift
-seconds=5; rounds=3; further=2
+seconds=5; rounds=3; further=2; frames=0
 plugins=()
+drags=()  # one per plug-in, "" for none
+drag=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --seconds) seconds="$2"; shift 2 ;;
     --rounds) rounds="$2"; shift 2 ;;
     --further) further="$2"; shift 2 ;;
+    --frames) frames="$2"; shift 2 ;;
+    --drag) [[ "${2:-}" =~ ^[0-9]+,[0-9]+,[0-9]+,[0-9]+$ ]] || usage; drag="$2"; shift 2 ;;
     -*) usage ;;
-    *) plugins+=("$(realpath -m "$1")"); shift ;;
+    *) plugins+=("$(realpath -m "$1")"); drags+=("$drag"); drag=""; shift ;;
   esac
 done
 [ ${#plugins[@]} -ge 1 ] || usage
@@ -111,6 +132,120 @@ measure() {
   wait "$pid" 2>/dev/null
   echo -e "$name\t$first\t$idle_open\t$idle_closed\t${peak:-nan}\t${rss_one:-nan}\t$rss_more" >>"$results"
 }
+
+# One plug-in, one round of --frames: a line of results.tsv per mode,
+# "NAME MODE TICKS PRESENTED DAMAGED_PX HOST_MS X_MS".
+measure_frames() {
+  local name=$1 plugin=$2 drag=$3 size mode x0 y0 x1 y1
+  coproc HOST { exec "$host" edit "$plugin" --stdin 2>>"$work/host.err"; }
+  local pid=$HOST_PID
+  if ! wait_for "^(first-frame 0|error)" 60 || [[ "$reply" != first-frame* ]]; then
+    echo "$name: no first frame" >&2
+    kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+    return
+  fi
+  if [ -n "$drag" ]; then
+    IFS=, read -r x0 y0 x1 y1 <<<"$drag"
+    xdotool mousemove "$x0" "$y0"; sleep 0.3
+    xdotool mousedown 1; sleep 0.3
+    xdotool mousemove "$x1" "$y1"; sleep 0.3
+    xdotool mouseup 1; sleep 1
+  fi
+  # The pointer away from every window: no hover, no value readout.
+  xdotool mousemove 4190 1590; sleep 1
+  echo "where 0" >&"${HOST[1]}"
+  wait_for "^where 0 " 30
+  size=$(awk '{ print $6 }' <<<"$reply")
+  [ -n "$drag" ] && name="$name $size"
+  # Warm-up: the driver compiles what these frames draw.
+  for mode in knob expose; do
+    echo "frames $mode 10" >&"${HOST[1]}"
+    wait_for "^(frames|error)" 120
+  done
+  for mode in idle knob expose; do
+    echo "frames $mode $frames" >&"${HOST[1]}"
+    if wait_for "^(frames|error)" 600 && [[ "$reply" == frames* ]]; then
+      # frames MODE ticks N presented K damaged-px P host-cpu-ms H x-cpu-ms X wall-ms W
+      read -r _ m _ ticks _ presented _ damaged _ hostms _ xms _ <<<"$reply"
+      echo -e "$name\t$m\t$ticks\t$presented\t$damaged\t$hostms\t$xms" >>"$results"
+    else
+      echo "$name: frames $mode: ${reply:-no answer}" >&2
+    fi
+  done
+  echo "quit" >&"${HOST[1]}"
+  wait_for "^bye" 30
+  wait "$pid" 2>/dev/null
+}
+
+if [ "$frames" -gt 0 ]; then
+  n=${#plugins[@]}
+  for ((r = 0; r < rounds; r++)); do
+    for ((i = 0; i < n; i++)); do
+      k=$(((i + r) % n))
+      name="$(basename "${plugins[$k]}" .so)"
+      echo "round $((r + 1)): $name${drags[$k]:+ (drag ${drags[$k]})}" >&2
+      measure_frames "$name" "${plugins[$k]}" "${drags[$k]}"
+    done
+  done
+  python3 - "$results" "$frames" "$rounds" <<'EOF'
+import math, statistics, sys
+path, frames, rounds = sys.argv[1], sys.argv[2], sys.argv[3]
+runs = {}   # name -> one {mode: (ticks, presented, damaged, host, x)} per round
+order = []
+for line in open(path):
+    name, mode, ticks, presented, damaged, host, x = line.rstrip("\n").split("\t")
+    if name not in runs:
+        runs[name] = []
+        order.append(name)
+    if mode == "idle":
+        runs[name].append({})
+    if runs[name]:
+        runs[name][-1][mode] = (int(ticks), int(presented), int(damaged), float(host), float(x))
+def per_round(name):
+    out = []
+    for r in runs[name]:
+        if not all(m in r for m in ("idle", "knob", "expose")):
+            continue
+        it, _, _, ih, ix = r["idle"]
+        row = {"idle_host": ih / it}
+        for m in ("knob", "expose"):
+            t, p, d, h, x = r[m]
+            row[m + "_presented"] = f"{p}/{t}"
+            row[m + "_px"] = d / p if p else math.nan
+            # Less the idle calls' own cost, over the frames presented.
+            row[m + "_host"] = (h - ih / it * t) / p if p else math.nan
+            row[m + "_x"] = (x - ix / it * t) / p if p else math.nan
+        row["ratio_host"] = row["knob_host"] / row["expose_host"]
+        row["ratio_all"] = (row["knob_host"] + row["knob_x"]) / (row["expose_host"] + row["expose_x"])
+        out.append(row)
+    return out
+rows = {name: per_round(name) for name in order}
+def cell(name, key, fmt):
+    if key.endswith("_presented"):
+        return ", ".join(r[key] for r in rows[name]) or "—"
+    v = [r[key] for r in rows[name] if not math.isnan(r[key])]
+    return fmt.format(statistics.median(v)) if v else "—"
+metrics = [
+    ("frames presented / idle calls, knob (each round)", "knob_presented", ""),
+    ("frames presented / idle calls, full repaint (each round)", "expose_presented", ""),
+    ("damaged pixels per frame, knob", "knob_px", "{:.0f}"),
+    ("damaged pixels per frame, full repaint", "expose_px", "{:.0f}"),
+    ("host CPU per idle call, nothing changed (ms)", "idle_host", "{:.3f}"),
+    ("host CPU per frame, knob (ms)", "knob_host", "{:.2f}"),
+    ("host CPU per frame, full repaint (ms)", "expose_host", "{:.2f}"),
+    ("X server CPU per frame, knob (ms)", "knob_x", "{:.2f}"),
+    ("X server CPU per frame, full repaint (ms)", "expose_x", "{:.2f}"),
+    ("knob / full repaint, host", "ratio_host", "{:.3f}"),
+    ("knob / full repaint, host + X server", "ratio_all", "{:.3f}"),
+]
+print(f"medians of {rounds} round(s), {frames} idle calls per mode; per-frame figures less the idle calls' own cost")
+print("| | " + " | ".join(order) + " |")
+print("|---|" + "---|" * len(order))
+for label, key, fmt in metrics:
+    print(f"| {label} | " + " | ".join(cell(name, key, fmt) for name in order) + " |")
+EOF
+  exit 0
+fi
 
 n=${#plugins[@]}
 for ((r = 0; r < rounds; r++)); do

@@ -17,7 +17,7 @@ PACKAGES=(
   gnuplot-nox
   zam-plugins lsp-plugins-vst dpf-plugins-vst
   locales
-  libx11-dev libxfixes-dev
+  libx11-dev libxfixes-dev libxdamage-dev
   libxres-dev
   zip unzip dpkg-dev lintian
 )

@@ -3,24 +3,33 @@
 // a second while it serves this connection's events and, with --stdin, the
 // commands of a test script. The plug-in draws into its own child windows on
 // its own connection; the pictures here are of what the top-level window shows.
+// A frames run counts what the editor presents through the DAMAGE extension:
+// the server reports every drawing into our window or the editor's inside it.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XRes.h>
+#include <X11/extensions/Xdamage.h>
 #include <dirent.h>
 #include <malloc.h>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include "host/EditWindow.h"
 #include "host/EditorEventLog.h"
@@ -35,6 +44,13 @@ constexpr int kFallbackWidth = 640;
 constexpr int kFallbackHeight = 480;
 // Idle calls each open/close cycle gives the editor: enough to draw a frame.
 constexpr int kCycleIdles = 3;
+// A frames run starts its idle calls at least this far apart: longer than an
+// editor's frame interval at 60 frames a second (16.7 ms) and than the 20 ms
+// timers that plug-ins commonly hand host parameter changes to their editor
+// on, with room for jitter, so that every call finds a frame due.
+constexpr auto kFramePeriod = std::chrono::milliseconds(25);
+// The two values a frames run sets its parameter to, in turn.
+constexpr float kKnobValues[2] = {0.3f, 0.7f};
 
 // Xlib's default handler ends the process on any error, including one that a
 // plug-in provokes; a host survives it and says what happened.
@@ -195,6 +211,51 @@ bool ShowsAnything(Display* display, Window window) {
   return any;
 }
 
+// CPU time of this process, every thread (the plug-in's and its GL driver's), ms.
+double OwnCpuMs() {
+  rusage usage{};
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return std::nan("");
+  const auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3; };
+  return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
+// The X server's process, from the peer of a local connection; 0 when the
+// display is not on this machine.
+pid_t ServerPid(Display* display) {
+  ucred peer{};
+  socklen_t size = sizeof peer;
+  if (getsockopt(ConnectionNumber(display), SOL_SOCKET, SO_PEERCRED, &peer, &size) != 0 || peer.pid <= 0) return 0;
+  return peer.pid;
+}
+
+// utime + stime of a process, every thread, ms (clock ticks); NaN when unknown.
+double ProcessCpuMs(pid_t pid) {
+  if (pid <= 0) return std::nan("");
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat;
+  std::getline(file, stat);
+  // The fields after the command name, which is in parentheses and may hold spaces.
+  const std::size_t close = stat.rfind(')');
+  if (close == std::string::npos) return std::nan("");
+  std::istringstream fields(stat.substr(close + 1));
+  std::string field;
+  double utime = 0.0;
+  double stime = 0.0;
+  // Field 3 (state) is the first after the name; utime and stime are fields 14 and 15.
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) utime = std::atof(field.c_str());
+    if (i == 15) stime = std::atof(field.c_str());
+  }
+  if (!fields) return std::nan("");
+  return (utime + stime) * 1e3 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+// Drawing the server reported in a window: events and the sum of their rectangles.
+struct DrawingSeen {
+  long events = 0;
+  long long pixels = 0;
+};
+
 // When the host started, for the first-frame lines.
 const Clock::time_point kHostStart = Clock::now();
 
@@ -271,6 +332,7 @@ class HostWindow {
 
   void Close(bool report) {
     if (!IsOpen()) return;
+    StopWatchingDamage();
     plugin_.Dispatch(vst2::effEditClose);
     plugin_.SetEditorListener(nullptr);
     if (!destroyed_) XDestroyWindow(display_, window_);
@@ -282,6 +344,29 @@ class HostWindow {
 
   void Idle() {
     if (IsOpen()) plugin_.Dispatch(vst2::effEditIdle);
+  }
+
+  PluginInstance& Plugin() { return plugin_; }
+
+  // Starts counting the drawing in this window and the editor's windows
+  // inside it (damageEventBase: the extension's first event number).
+  void WatchDamage(int damageEventBase) {
+    if (!IsOpen() || damage_ != 0) return;
+    damageEventBase_ = damageEventBase;
+    damage_ = XDamageCreate(display_, window_, XDamageReportRawRectangles);
+    damageSeen_ = {};
+  }
+  void StopWatchingDamage() {
+    if (damage_ != 0 && !destroyed_) XDamageDestroy(display_, damage_);
+    damage_ = 0;
+  }
+  // The drawing reported since the last call.
+  DrawingSeen TakeDamage() { return std::exchange(damageSeen_, DrawingSeen{}); }
+
+  // Every window of the editor's loses its picture: the server sends each
+  // an Expose of the whole, which any editor answers by drawing it all again.
+  void ExposeEditor() {
+    if (IsOpen()) ExposeChildren(window_);
   }
 
   // Once per open, after an idle call: "first-frame I after-start-ms N
@@ -308,6 +393,12 @@ class HostWindow {
   // This window's events; false when the event is not for it.
   bool Handle(const XEvent& event) {
     if (!IsOpen() || event.xany.window != window_) return false;
+    if (damage_ != 0 && event.type == damageEventBase_ + XDamageNotify) {
+      const auto& d = reinterpret_cast<const XDamageNotifyEvent&>(event);
+      ++damageSeen_.events;
+      damageSeen_.pixels += static_cast<long long>(d.area.width) * d.area.height;
+      return true;
+    }
     switch (event.type) {
       case ConfigureNotify:
         width_ = event.xconfigure.width;
@@ -321,8 +412,10 @@ class HostWindow {
         break;
       }
       case DestroyNotify:
-        // Someone else destroyed it: the editor still has to be closed.
+        // Someone else destroyed it (and the damage object with it): the
+        // editor still has to be closed.
         destroyed_ = true;
+        damage_ = 0;
         Close(true);
         break;
       default: break;
@@ -379,6 +472,19 @@ class HostWindow {
     }
   }
 
+  void ExposeChildren(Window parent) {
+    Window root = 0;
+    Window up = 0;
+    Window* children = nullptr;
+    unsigned int n = 0;
+    if (XQueryTree(display_, parent, &root, &up, &children, &n) == 0) return;
+    std::unique_ptr<Window, XFreeDeleter<Window>> owned(children);
+    for (unsigned int i = 0; i < n; ++i) {
+      XClearArea(display_, children[i], 0, 0, 0, 0, True);
+      ExposeChildren(children[i]);
+    }
+  }
+
   unsigned Children() {
     Window root = 0;
     Window parent = 0;
@@ -400,6 +506,9 @@ class HostWindow {
   bool framed_ = true;  // the first frame of this open was reported
   int width_ = 0;
   int height_ = 0;
+  Damage damage_ = 0;
+  int damageEventBase_ = 0;
+  DrawingSeen damageSeen_;
 };
 
 class EditLoop {
@@ -408,6 +517,8 @@ class EditLoop {
       : display_(display), out_(out) {
     for (std::size_t i = 0; i < plugins.size(); ++i)
       windows_.push_back(std::make_unique<HostWindow>(display, *plugins[i], static_cast<int>(i), plugins.size() > 1, out));
+    int error = 0;
+    if (!XDamageQueryExtension(display_, &damageEventBase_, &error)) damageEventBase_ = -1;
   }
 
   bool OpenAll(std::string& error) {
@@ -443,6 +554,86 @@ class EditLoop {
       window.Close(false);
     }
     out_ << "cycles " << count << std::endl;
+    return true;
+  }
+
+  // COUNT idle calls of one editor, at least kFramePeriod apart, each after
+  // the mode's change, and what they cost: "frames MODE ticks N presented K
+  // damaged-px P host-cpu-ms H x-cpu-ms X wall-ms W". A tick presented a
+  // frame when the server reported drawing in the window after its idle
+  // call; damaged-px sums the reported rectangles. Host CPU is this
+  // process's (every thread), X CPU the local X server's (NaN without one).
+  bool Frames(const EditCommand& command, std::string& error) {
+    HostWindow& window = At(command.instance);
+    if (!window.IsOpen()) {
+      error = "editor " + std::to_string(command.instance) + " is not open";
+      return false;
+    }
+    if (damageEventBase_ < 0) {
+      error = "the X server has no DAMAGE extension: frames cannot be counted";
+      return false;
+    }
+    PluginInstance& plugin = window.Plugin();
+    if (command.frameMode == EditCommand::FrameMode::Knob && command.param >= plugin.NumParams()) {
+      error = "frames: the plug-in has no parameter " + std::to_string(command.param);
+      return false;
+    }
+    // The first value set is the one farther from the parameter's own, so the first tick changes it too.
+    int turn = 0;
+    if (command.frameMode == EditCommand::FrameMode::Knob) {
+      const float now = plugin.GetParameter(command.param);
+      turn = std::fabs(now - kKnobValues[0]) >= std::fabs(now - kKnobValues[1]) ? 0 : 1;
+    }
+    window.WatchDamage(damageEventBase_);
+    Settle();
+    window.TakeDamage();
+    long presented = 0;
+    long long pixels = 0;
+    const auto tally = [&]() {
+      Settle();
+      const DrawingSeen d = window.TakeDamage();
+      if (d.events > 0) ++presented;
+      pixels += d.pixels;
+    };
+    const pid_t server = ServerPid(display_);
+    const double host0 = OwnCpuMs();
+    const double x0 = ProcessCpuMs(server);
+    const auto start = Clock::now();
+    // The loop's last idle call may be less than a period ago.
+    auto next = start + kFramePeriod;
+    for (int i = 0; i < command.count && window.IsOpen(); ++i) {
+      Serve(next, nullptr);
+      // The drawing of the tick before is in by now.
+      if (i > 0) tally();
+      switch (command.frameMode) {
+        case EditCommand::FrameMode::Idle: break;
+        case EditCommand::FrameMode::ExposeAll:
+          window.ExposeEditor();
+          // A window with a background is cleared by the server itself: not the editor's drawing.
+          Settle();
+          window.TakeDamage();
+          break;
+        case EditCommand::FrameMode::Knob: plugin.SetParameter(command.param, kKnobValues[(turn + i) % 2]); break;
+      }
+      const auto began = Clock::now();
+      window.Idle();
+      next = began + kFramePeriod;
+    }
+    Serve(next, nullptr);
+    tally();
+    const auto wall = Clock::now() - start;
+    const double host1 = OwnCpuMs();
+    const double x1 = ProcessCpuMs(server);
+    window.StopWatchingDamage();
+    const char* mode = command.frameMode == EditCommand::FrameMode::Idle     ? "idle"
+                       : command.frameMode == EditCommand::FrameMode::ExposeAll ? "expose"
+                                                                             : "knob";
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "frames %s ticks %d presented %ld damaged-px %lld host-cpu-ms %.1f x-cpu-ms %.1f wall-ms %lld", mode,
+                  command.count, presented, pixels, host1 - host0, x1 - x0,
+                  static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(wall).count()));
+    out_ << line << std::endl;
     return true;
   }
 
@@ -497,6 +688,12 @@ class EditLoop {
     }
   }
 
+  // Our requests done, and the events they brought handled.
+  void Settle() {
+    XSync(display_, False);
+    Serve(Clock::now(), nullptr);
+  }
+
   bool StdinClosed() const { return stdinClosed_; }
   HostWindow& At(int index) { return *windows_[static_cast<std::size_t>(index)]; }
   int Size() const { return static_cast<int>(windows_.size()); }
@@ -505,6 +702,7 @@ class EditLoop {
   Display* display_;
   std::ostream& out_;
   std::vector<std::unique_ptr<HostWindow>> windows_;
+  int damageEventBase_ = -1;  // -1: the server has no DAMAGE extension
   bool stdinClosed_ = false;
   std::string pending_;
 };
@@ -534,6 +732,9 @@ bool RunCommand(EditLoop& loop, const std::string& line, std::ostream& out) {
       break;
     case EditCommand::Kind::Screenshot:
       if (!window.Screenshot(command.file, error)) out << "error " << error << std::endl;
+      break;
+    case EditCommand::Kind::Frames:
+      if (!loop.Frames(command, error)) out << "error " << error << std::endl;
       break;
     case EditCommand::Kind::Quit: out << "bye" << std::endl; return false;
   }

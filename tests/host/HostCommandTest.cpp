@@ -278,9 +278,29 @@ TEST(EditCommand, ParsesScriptLinesAndNamesTheInstance) {
   EXPECT_EQ(c.kind, EditCommand::Kind::Count);
   ASSERT_TRUE(ParseEditCommand("quit", 1, c, error)) << error;
   EXPECT_EQ(c.kind, EditCommand::Kind::Quit);
+  ASSERT_TRUE(ParseEditCommand("frames idle 100", 1, c, error)) << error;
+  EXPECT_EQ(c.kind, EditCommand::Kind::Frames);
+  EXPECT_EQ(c.frameMode, EditCommand::FrameMode::Idle);
+  EXPECT_EQ(c.count, 100);
+  EXPECT_EQ(c.instance, 0);
+  ASSERT_TRUE(ParseEditCommand("frames expose 5 1", 2, c, error)) << error;
+  EXPECT_EQ(c.frameMode, EditCommand::FrameMode::ExposeAll);
+  EXPECT_EQ(c.count, 5);
+  EXPECT_EQ(c.instance, 1);
+  ASSERT_TRUE(ParseEditCommand("frames knob 7", 1, c, error)) << error;
+  EXPECT_EQ(c.frameMode, EditCommand::FrameMode::Knob);
+  EXPECT_EQ(c.param, 0);
+  ASSERT_TRUE(ParseEditCommand("frames knob:3 7 1", 2, c, error)) << error;
+  EXPECT_EQ(c.frameMode, EditCommand::FrameMode::Knob);
+  EXPECT_EQ(c.param, 3);
+  EXPECT_EQ(c.count, 7);
+  EXPECT_EQ(c.instance, 1);
 
   for (const char* line : {"", "   ", "dance", "open 2", "open -1", "close x", "cycles", "cycles 0", "cycles many",
-                           "screenshot", "count 0", "quit now", "where 0 0", "open 0 1"}) {
+                           "screenshot", "count 0", "quit now", "where 0 0", "open 0 1", "frames", "frames idle",
+                           "frames 100", "frames spin 100", "frames idle 0", "frames idle 100001", "frames knob: 5",
+                           "frames knob:-1 5", "frames knob:x 5", "frames knob:10000 5", "frames expose 5 2",
+                           "frames idle 5 0 0"}) {
     error.clear();
     EXPECT_FALSE(ParseEditCommand(line, 2, c, error)) << '"' << line << '"';
     EXPECT_FALSE(error.empty()) << line;
