@@ -219,7 +219,30 @@ std::vector<IGraphicsVector::PixelRect> IGraphicsWindow::PixelRectsOf(const std:
     const auto bottom = static_cast<std::int32_t>(std::clamp(std::ceil(a.bottom * s), 0.0f, static_cast<float>(ph)));
     if (right > left && bottom > top) rects.push_back({left, top, right - left, bottom - top});
   }
+  MergeForPresent(rects);
   return rects;
+}
+
+void IGraphicsWindow::MergeForPresent(std::vector<PixelRect>& rects) {
+  const auto area = [](const PixelRect& r) { return static_cast<std::int64_t>(r.w) * r.h; };
+  const auto bounding = [](const PixelRect& a, const PixelRect& b) {
+    const std::int32_t left = std::min(a.x, b.x), top = std::min(a.y, b.y);
+    const std::int32_t right = std::max(a.x + a.w, b.x + b.w), bottom = std::max(a.y + a.h, b.y + b.h);
+    return PixelRect{left, top, right - left, bottom - top};
+  };
+  for (bool merged = true; merged;) {
+    merged = false;
+    for (std::size_t i = 0; i < rects.size() && !merged; ++i) {
+      for (std::size_t j = i + 1; j < rects.size(); ++j) {
+        const PixelRect box = bounding(rects[i], rects[j]);
+        if (area(box) > area(rects[i]) + area(rects[j])) continue;
+        rects[i] = box;
+        rects.erase(rects.begin() + static_cast<std::ptrdiff_t>(j));
+        merged = true;
+        break;
+      }
+    }
+  }
 }
 
 bool IGraphicsWindow::CollectFrameAreas(std::vector<IBounds>& areas, bool& wholePage) {

@@ -92,6 +92,13 @@ class IGraphicsWindow : public IGraphicsVector, protected GlContextSwitch {
   // Frame ticks that painted, for tests and diagnostics.
   std::int32_t NPaints() const { return nPaints_; }
 
+  // Window rectangles to present: two that overlap or touch become their
+  // bounding box where it holds no more pixels than the two together, until
+  // no pair does. A control drawn in layers (shadow, body, highlight) is
+  // then presented as one rectangle, each pixel once, rather than one per
+  // layer. The result covers every pixel of the rectangles given.
+  static void MergeForPresent(std::vector<PixelRect>& rects);
+
  protected:
   // ---- Hooks a window system implements with OS calls ----
   virtual bool HasOpenWindow() const = 0;
@@ -123,7 +130,8 @@ class IGraphicsWindow : public IGraphicsVector, protected GlContextSwitch {
   // The caller presents what it gets (an expose is then consumed).
   // wholePage: the areas are the whole page (after an expose or a resize).
   bool CollectFrameAreas(std::vector<IBounds>& areas, bool& wholePage);
-  // The window pixels the areas cover, in whole pixels inside the page.
+  // The window pixels the areas cover, in whole pixels inside the page,
+  // merged for presenting (MergeForPresent).
   std::vector<PixelRect> PixelRectsOf(const std::vector<IBounds>& areas) const;
   // The window's pixels were lost (exposed, resized): the next frame
   // repaints the whole page.

@@ -169,9 +169,15 @@ void IGraphicsVector::BeginFrame() {
   if (!mainFrameBuffer_ || mainFrameBuffer_->width() != w || mainFrameBuffer_->height() != h) DrawResize();
   g.Viewport(0, 0, w, h);
   g.ClearColor(0, 0, 0, 0);
-  // A partial present keeps the window's pixels outside its rectangles.
-  const bool keepWindow = partialPresent_ && mainFrameBuffer_;
-  g.Clear((keepWindow ? 0u : gl::kColorBufferBit) | gl::kDepthBufferBit | gl::kStencilBufferBit);
+  // With a main frame buffer the window's frame buffer only receives the
+  // page (rectangle fills, no stencil): its depth and stencil are never
+  // used, and a partial present keeps its pixels outside the rectangles.
+  // Clearing nothing there lets a software rasteriser leave the rest of
+  // the window untouched.
+  if (!mainFrameBuffer_)
+    g.Clear(gl::kColorBufferBit | gl::kDepthBufferBit | gl::kStencilBufferBit);
+  else if (!partialPresent_)
+    g.Clear(gl::kColorBufferBit);
   fx::vg::GLint window = 0;
   g.GetIntegerv(gl::kFramebufferBinding, &window);
   windowFramebuffer_ = static_cast<std::uint32_t>(window);

@@ -366,6 +366,78 @@ TEST(EditorWindowX11Idle, AFrameOfOneControlPresentsOnlyItsPixelsWhereTheServerC
   EXPECT_EQ(x->copies.size(), 1u);
 }
 
+TEST(EditorWindowX11Idle, AControlDrawnInLayersIsPresentedAsOneRectangle) {
+  Delegate delegate;
+  auto fake = std::make_unique<FakeX11Api>();
+  FakeX11Api* x = fake.get();
+  x->canCopySubBuffer = true;
+  IGraphicsLinux g(delegate, 1630, 1010, 60, 0.5f, std::move(fake));
+  g.AddControl(std::make_unique<Probe>(IBounds{0, 0, 1630, 1010}));
+  // A knob's shadow reaching below its body and highlight, the highlight
+  // holding the body, and a control far from them.
+  IControl* shadow = g.AddControl(std::make_unique<Probe>(IBounds{137, 286, 391, 536}, 0));
+  IControl* body = g.AddControl(std::make_unique<Probe>(IBounds{137, 206, 385, 456}, 0));
+  IControl* highlight = g.AddControl(std::make_unique<Probe>(IBounds{126, 192, 398, 490}, 0));
+  IControl* far = g.AddControl(std::make_unique<Probe>(IBounds{1300, 800, 1400, 900}, 1));
+  ASSERT_NE(g.OpenWindow(reinterpret_cast<void*>(std::uintptr_t{0x200001})), nullptr);
+  const auto idleUntil = [&](auto done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+      g.Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  idleUntil([&] { return x->swaps > 0; });
+  ASSERT_EQ(x->swaps, 1);
+  for (IControl* c : {shadow, body, highlight}) c->MarkDirty(false);
+  idleUntil([&] { return !x->copies.empty(); });
+  // 126..398 x 192..536, grown by 0.75 at 0.5 pixels a unit: 62..200 x 95..269.
+  ASSERT_EQ(x->copies.size(), 1u);
+  EXPECT_EQ(x->copies[0], (std::vector<std::int32_t>{62, 505 - 269, 138, 174}));
+  // Far apart, two rectangles stay two: their bounding box would copy more.
+  x->copies.clear();
+  body->MarkDirty(false);
+  far->MarkDirty(false);
+  idleUntil([&] { return !x->copies.empty(); });
+  EXPECT_EQ(x->copies.size(), 2u);
+}
+
+TEST(EditorWindowRules, PresentRectanglesMergeWhereTheirBoundingBoxCostsNoMorePixels) {
+  using Rect = IGraphicsVector::PixelRect;
+  const auto merged = [](std::vector<Rect> rects) {
+    IGraphicsWindow::MergeForPresent(rects);
+    return rects;
+  };
+  // Held by another: the larger stays.
+  EXPECT_EQ(merged({{10, 10, 50, 50}, {20, 20, 10, 10}}), (std::vector<Rect>{{10, 10, 50, 50}}));
+  EXPECT_EQ(merged({{20, 20, 10, 10}, {10, 10, 50, 50}}), (std::vector<Rect>{{10, 10, 50, 50}}));
+  // Touching along a whole edge: the box is exactly the two.
+  EXPECT_EQ(merged({{0, 0, 10, 10}, {10, 0, 10, 10}}), (std::vector<Rect>{{0, 0, 20, 10}}));
+  // Overlapping mostly: the box (12 x 10) holds fewer pixels than the two (200).
+  EXPECT_EQ(merged({{0, 0, 10, 10}, {2, 0, 10, 10}}), (std::vector<Rect>{{0, 0, 12, 10}}));
+  // Overlapping at a corner: the box (15 x 15 = 225) is more than the two (200).
+  EXPECT_EQ(merged({{0, 0, 10, 10}, {5, 5, 10, 10}}).size(), 2u);
+  // A pixel apart: not merged.
+  EXPECT_EQ(merged({{0, 0, 10, 10}, {11, 0, 10, 10}}).size(), 2u);
+  // Merging one pair can make a third mergeable: a row of three.
+  EXPECT_EQ(merged({{0, 0, 10, 10}, {20, 0, 10, 10}, {10, 0, 10, 10}}), (std::vector<Rect>{{0, 0, 30, 10}}));
+  EXPECT_TRUE(merged({}).empty());
+  // Every pixel of the input stays covered.
+  const std::vector<Rect> input = {{5, 5, 40, 30}, {30, 20, 40, 40}, {0, 60, 10, 10}, {8, 8, 4, 4}, {60, 0, 5, 80}};
+  const std::vector<Rect> output = merged(input);
+  const auto covers = [](const std::vector<Rect>& rects, int px, int py) {
+    for (const Rect& r : rects)
+      if (px >= r.x && px < r.x + r.w && py >= r.y && py < r.y + r.h) return true;
+    return false;
+  };
+  for (int py = 0; py < 100; ++py) {
+    for (int px = 0; px < 100; ++px) {
+      if (covers(input, px, py)) {
+        ASSERT_TRUE(covers(output, px, py)) << px << ',' << py;
+      }
+    }
+  }
+}
+
 TEST(EditorWindowX11Close, AfterTheHostDestroyedItsWindowTheCloseUsesAStandIn) {
   Delegate delegate;
   auto fake = std::make_unique<FakeX11Api>();
