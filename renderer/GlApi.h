@@ -146,6 +146,7 @@ struct GlApi {
   X(void, LinkProgram, (GLuint))                                                               \
   X(void, PixelStorei, (GLenum, GLint))                                                        \
   X(void, ReadPixels, (GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, void*))                 \
+  X(void, Scissor, (GLint, GLint, GLsizei, GLsizei))                                          \
   X(void, ShaderSource, (GLuint, GLsizei, const GLchar* const*, const GLint*))                 \
   X(void, StencilFunc, (GLenum, GLint, GLuint))                                                \
   X(void, StencilMask, (GLuint))                                                               \

@@ -1,6 +1,7 @@
 #include "renderer/GlBackend.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstddef>
 #include <cstring>
 
@@ -228,6 +229,53 @@ void GlBackend::addStencilStroke(std::span<const Vertex> verts, const FragUnifor
   calls_.push_back(c);
 }
 
+bool GlBackend::scissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const {
+  // Under a zero source the destination stays only where its factor is one.
+  const auto keeps = [](BlendFactor f) {
+    return f == BlendFactor::One || f == BlendFactor::OneMinusSrcAlpha || f == BlendFactor::OneMinusSrcColor;
+  };
+  if (!keeps(blend.dstRgb) || !keeps(blend.dstAlpha)) return false;
+  // Rows of the inverse scissor transform (device to scissor space), then
+  // the half extent; no scissor is an all-zero inverse.
+  const float a = u.v[0], c = u.v[1], e = u.v[2];
+  const float b = u.v[4], d = u.v[5], f = u.v[6];
+  const float ex = u.v[8], ey = u.v[9];
+  const float det = a * d - b * c;
+  if (det == 0.0f || !std::isfinite(det) || !(ex >= 0.0f) || !(ey >= 0.0f)) return false;
+  // The scissor's centre and half size in device pixels.
+  const float fa = d / det, fc = -c / det, fb = -b / det, fd = a / det;
+  const float cx = -(fa * e + fc * f), cy = -(fb * e + fd * f);
+  const float hx = std::fabs(fa) * ex + std::fabs(fc) * ey, hy = std::fabs(fb) * ex + std::fabs(fd) * ey;
+  if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(hx) || !std::isfinite(hy)) return false;
+  // The mask reaches half a pixel past its edge: a whole pixel to spare.
+  const double width = std::max(1.0, std::round(static_cast<double>(viewWidth_)));
+  const double height = std::max(1.0, std::round(static_cast<double>(viewHeight_)));
+  const double left = std::clamp(std::floor(static_cast<double>(cx - hx)) - 1.0, 0.0, width);
+  const double right = std::clamp(std::ceil(static_cast<double>(cx + hx)) + 1.0, left, width);
+  const double top = std::clamp(std::floor(static_cast<double>(cy - hy)) - 1.0, 0.0, height);
+  const double bottom = std::clamp(std::ceil(static_cast<double>(cy + hy)) + 1.0, top, height);
+  // Device rows run down from the top; GL's from the bottom.
+  box = {static_cast<GLint>(left), static_cast<GLint>(height - bottom), static_cast<GLsizei>(right - left),
+         static_cast<GLsizei>(bottom - top)};
+  return true;
+}
+
+void GlBackend::setScissor(bool clip, const std::array<GLint, 4>& box) {
+  if (clip != scissorOn_) {
+    if (clip)
+      gl_.Enable(gl::kScissorTest);
+    else
+      gl_.Disable(gl::kScissorTest);
+    scissorOn_ = clip;
+    ++stats_.stateChanges;
+  }
+  if (clip && box != boundScissor_) {
+    gl_.Scissor(box[0], box[1], box[2], box[3]);
+    boundScissor_ = box;
+    ++stats_.stateChanges;
+  }
+}
+
 void GlBackend::setBlend(const CompositeState& s) {
   if (blendKnown_ && boundBlend_ == s) return;
   gl_.BlendFuncSeparate(glBlendFactor(s.srcRgb), glBlendFactor(s.dstRgb), glBlendFactor(s.srcAlpha),
@@ -312,10 +360,15 @@ void GlBackend::endFrame(int atlas) {
   programViewSet_.fill(false);
   boundTexture_ = static_cast<GLuint>(-1);
   blendKnown_ = false;
+  scissorOn_ = false;
+  boundScissor_ = {-1, -1, -1, -1};
   stats_.stateChanges = changes;
 
   for (const Call& c : calls_) {
     if (c.count == 0) continue;
+    std::array<GLint, 4> box{};
+    const bool clip = scissorBox(uniforms_[static_cast<std::size_t>(c.uniform)], c.blend, box);
+    setScissor(clip, box);
     setBlend(c.blend);
     setTexture(c.image);
     switch (c.kind) {
@@ -373,6 +426,8 @@ void GlBackend::endFrame(int atlas) {
     }
   }
 
+  // Clears after the frame must reach the whole buffer.
+  setScissor(false, boundScissor_);
   for (GLuint a = 0; a < 4; ++a) gl_.DisableVertexAttribArray(a);
   gl_.BindBuffer(gl::kArrayBuffer, 0);
   gl_.BindTexture(gl::kTexture2D, 0);

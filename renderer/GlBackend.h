@@ -2,6 +2,15 @@
 // Collects a frame's draws, batching consecutive triangle draws that share
 // paint uniforms, texture and blend state, and replays them through GL at
 // the end of the frame from one vertex buffer. Also owns the textures.
+//
+// The scissor is a mask in the fragment shader (soft at its edges, any
+// transform). A draw whose blending leaves the destination as it is under a
+// fully transparent source also gets the GL scissor test, set to the mask's
+// bounding box in whole pixels with a pixel to spare: the pixels it keeps
+// the rasteriser from shading are exactly those the mask would have left
+// unchanged, so a small clip costs a software rasteriser only its own
+// pixels. Other blendings (copy, source-in, ...) change the destination
+// where the mask is zero and are replayed unclipped.
 #include <array>
 #include <cstdint>
 #include <map>
@@ -81,6 +90,10 @@ class GlBackend {
   bool setUniform(int index, int atlas);
   void setTexture(int image);
   void draw(int first, int count);
+  // The GL scissor box for a draw (x, y from the bottom left, width,
+  // height); false where the draw is replayed unclipped.
+  bool scissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const;
+  void setScissor(bool clip, const std::array<GLint, 4>& box);
 
   const GlApi& gl_;
   std::array<std::unique_ptr<ShaderProgram>, ShaderProgram::kVariantCount> programs_;
@@ -102,6 +115,8 @@ class GlBackend {
   std::array<int, ShaderProgram::kVariantCount> programUniform_{};  // uniform block last sent to each
   std::array<bool, ShaderProgram::kVariantCount> programViewSet_{};
   GLuint boundTexture_ = 0;
+  bool scissorOn_ = false;
+  std::array<GLint, 4> boundScissor_{};
   bool blendKnown_ = false;
   CompositeState boundBlend_;
 };

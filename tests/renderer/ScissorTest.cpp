@@ -88,6 +88,48 @@ TEST_F(ScissorTest, RotatedScissorClipsToADiamond) {
   EXPECT_EQ(canvas->alpha(41, 41), 0);    // the axis-aligned corner is cut off
 }
 
+TEST_F(ScissorTest, SoftEdgesOfAFractionalScissorAreKept) {
+  // Pixel centres a quarter pixel inside the edges are three quarters covered.
+  canvas->begin();
+  renderer->scissor(10.25f, 12.5f, 20.5f, 30.0f);
+  fillCanvas();
+  canvas->end();
+  EXPECT_NEAR(canvas->alpha(10, 20), 191, 1);
+  EXPECT_NEAR(canvas->alpha(30, 20), 191, 1);
+  EXPECT_EQ(canvas->alpha(9, 20), 0);
+  EXPECT_EQ(canvas->alpha(31, 20), 0);
+  EXPECT_NEAR(canvas->alpha(20, 12), 128, 1);  // a centre on the edge: half
+  EXPECT_EQ(canvas->alpha(20, 13), 255);
+  EXPECT_EQ(canvas->alpha(20, 11), 0);
+  // The same at one and a half device pixels per unit.
+  canvas->begin(1.5f);
+  renderer->scissor(7.0f, 8.0f, 13.5f, 20.0f);  // device 10.5 .. 30.75
+  fillCanvas();
+  canvas->end();
+  EXPECT_NEAR(canvas->alpha(10, 20), 128, 1);
+  EXPECT_NEAR(canvas->alpha(30, 20), 191, 1);
+  EXPECT_EQ(canvas->alpha(9, 20), 0);
+  EXPECT_EQ(canvas->alpha(31, 20), 0);
+}
+
+TEST_F(ScissorTest, ACopyStillClearsWhatTheScissorMasksOut) {
+  // A masked-out source is transparent black: copied, it clears the
+  // destination outside the scissor too, as every blending that does not
+  // keep the destination under a transparent source.
+  canvas->begin();
+  fillCanvas();
+  renderer->scissor(16, 16, 32, 32);
+  renderer->globalCompositeOperation(CompositeOperation::Copy);
+  renderer->fillColor(Color::rgba(1, 0, 0, 1));
+  renderer->beginPath();
+  renderer->rect(0, 0, 64, 32);
+  renderer->fill();
+  canvas->end();
+  EXPECT_EQ(canvas->pixel(20, 20), (Rgba{255, 0, 0, 255}));
+  EXPECT_EQ(canvas->alpha(4, 4), 0);     // in the shape, outside the scissor
+  EXPECT_EQ(canvas->alpha(4, 40), 255);  // outside the shape
+}
+
 TEST_F(ScissorTest, ClipsImagesAndStrokesToo) {
   const std::vector<std::uint8_t> px(4 * 4 * 4, 255);
   const int image = renderer->createImageRGBA(4, 4, 0, px);
