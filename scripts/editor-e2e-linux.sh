@@ -91,6 +91,23 @@ if [ -n "$render" ]; then
   check "the window matches the headless render of the page (mean difference $similar)" 'float_check "$similar < 1.0"'
 fi
 
+# Frames as the host counts them (the server's damage reports after each
+# idle call): none when nothing changed, one per change of Input Gain, each
+# only the knob's part of the window, and the whole window after an expose.
+frames_field() { awk -v k="$1" '{ for (i = 1; i < NF; ++i) if ($i == k) print $(i + 1) }' <<<"$reply"; }
+cmd "frames idle 10" "^(frames|error) "
+check "idle calls with nothing changed present nothing ($reply)" '[ "$(frames_field presented)" = 0 ]'
+cmd "frames knob 10" "^(frames|error) "
+check "each change of Input Gain from the host presents a frame ($reply)" '[ "$(frames_field presented)" = 10 ]'
+knob_px=$(frames_field damaged-px)
+check "each of them only the knob's part of the window (${knob_px:-?} pixels in 10 frames)" \
+  '[ -n "$knob_px" ] && [ "$knob_px" -gt 0 ] && [ "$knob_px" -lt $((10 * 815 * 505 / 10)) ]'
+cmd "frames expose 4" "^(frames|error) "
+check "an expose repaints the whole window ($reply)" \
+  '[ "$(frames_field presented)" = 4 ] && [ "$(frames_field damaged-px)" = $((4 * 815 * 505)) ]'
+cmd "frames knob:99 4" "^(frames|error) "
+check "a parameter the plug-in does not have is an error ($reply)" '[[ "$reply" == error* ]]'
+
 # Input Gain (parameter 0): drag its highlight upward with the real mouse.
 kx=$((wx + 96)); ky=$((wy + 132))
 m=$(mark)
