@@ -223,6 +223,8 @@ rows = {name: per_round(name) for name in order}
 def cell(name, key, fmt):
     if key.endswith("_presented"):
         return ", ".join(r[key] for r in rows[name]) or "—"
+    if key.endswith("_rounds"):
+        return ", ".join(fmt.format(r[key[:-len("_rounds")]]) for r in rows[name]) or "—"
     v = [r[key] for r in rows[name] if not math.isnan(r[key])]
     return fmt.format(statistics.median(v)) if v else "—"
 metrics = [
@@ -237,6 +239,7 @@ metrics = [
     ("X server CPU per frame, full repaint (ms)", "expose_x", "{:.2f}"),
     ("knob / full repaint, host", "ratio_host", "{:.3f}"),
     ("knob / full repaint, host + X server", "ratio_all", "{:.3f}"),
+    ("knob / full repaint, host + X server (each round)", "ratio_all_rounds", "{:.3f}"),
 ]
 print(f"medians of {rounds} round(s), {frames} idle calls per mode; per-frame figures less the idle calls' own cost")
 print("| | " + " | ".join(order) + " |")
