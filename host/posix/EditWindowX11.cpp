@@ -578,7 +578,8 @@ class EditLoop {
       error = "frames: the plug-in has no parameter " + std::to_string(command.param);
       return false;
     }
-    // The first value set is the one farther from the parameter's own, so the first tick changes it too.
+    // The first value set is the one farther from the parameter's own, so
+    // that the first tick changes it too.
     int turn = 0;
     if (command.frameMode == EditCommand::FrameMode::Knob) {
       const float now = plugin.GetParameter(command.param);
@@ -601,6 +602,7 @@ class EditLoop {
     const auto start = Clock::now();
     // The loop's last idle call may be less than a period ago.
     auto next = start + kFramePeriod;
+    int ticks = 0;
     for (int i = 0; i < command.count && window.IsOpen(); ++i) {
       Serve(next, nullptr);
       // The drawing of the tick before is in by now.
@@ -609,7 +611,8 @@ class EditLoop {
         case EditCommand::FrameMode::Idle: break;
         case EditCommand::FrameMode::ExposeAll:
           window.ExposeEditor();
-          // A window with a background is cleared by the server itself: not the editor's drawing.
+          // A window with a background is cleared by the server itself:
+          // that is not the editor's drawing.
           Settle();
           window.TakeDamage();
           break;
@@ -617,6 +620,7 @@ class EditLoop {
       }
       const auto began = Clock::now();
       window.Idle();
+      ++ticks;
       next = began + kFramePeriod;
     }
     Serve(next, nullptr);
@@ -631,7 +635,7 @@ class EditLoop {
     char line[256];
     std::snprintf(line, sizeof line,
                   "frames %s ticks %d presented %ld damaged-px %lld host-cpu-ms %.1f x-cpu-ms %.1f wall-ms %lld", mode,
-                  command.count, presented, pixels, host1 - host0, x1 - x0,
+                  ticks, presented, pixels, host1 - host0, x1 - x0,
                   static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(wall).count()));
     out_ << line << std::endl;
     return true;
