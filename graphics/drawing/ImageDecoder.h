@@ -1,7 +1,7 @@
 #pragma once
-// PNG and JPEG bytes decoded to RGBA rows (top first, straight alpha) with
-// stb_image. Anything undecodable, or larger than 16384 pixels a side, gives
-// an empty image.
+// PNG and JPEG bytes decoded to RGBA rows (top first) with stb_image.
+// Anything undecodable, or larger than 16384 pixels a side, gives an empty
+// image.
 
 #include <cstdint>
 #include <span>
@@ -16,12 +16,14 @@ struct DecodedImage {
   bool premultiplied = false;  // colour already multiplied by alpha
 };
 
-DecodedImage DecodeImage(std::span<const std::uint8_t> bytes);
+// Straight: the colours as stored. Upload: colours multiplied by alpha,
+// rounded as the renderer rounds when it does it at upload
+// ((c * a + 127) / 255), so the texture is the same either way and the
+// pixels can go to any number of contexts as they are. An image without
+// alpha in its file is the same both ways and comes back marked
+// premultiplied.
+enum class ImageUse { Straight, Upload };
 
-// Multiplies each colour by its alpha, rounded as the renderer rounds when
-// it does it at upload ((c * a + 127) / 255), so that the texture is the
-// same either way; done once, the pixels can be uploaded to any number of
-// contexts as they are.
-void PremultiplyAlpha(DecodedImage& image);
+DecodedImage DecodeImage(std::span<const std::uint8_t> bytes, ImageUse use = ImageUse::Straight);
 
 }  // namespace fx::igraphics
