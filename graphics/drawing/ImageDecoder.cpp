@@ -8,6 +8,10 @@
 #define STBI_ONLY_PNG
 #define STBI_ONLY_JPEG
 #define STBI_NO_STDIO
+// Its buffers as large as the pixels are: see LargeBlock.h.
+#define STBI_MALLOC(size) fx::igraphics::AllocateBlock(size)
+#define STBI_REALLOC(block, size) fx::igraphics::ReallocateBlock(block, size)
+#define STBI_FREE(block) fx::igraphics::FreeBlock(block)
 #include <stb_image.h>
 
 namespace fx::igraphics {

@@ -7,12 +7,14 @@
 #include <span>
 #include <vector>
 
+#include "graphics/drawing/LargeBlock.h"
+
 namespace fx::igraphics {
 
 struct DecodedImage {
   std::int32_t width = 0;
   std::int32_t height = 0;
-  std::vector<std::uint8_t> pixels;
+  PixelBytes pixels;  // large ones mapped: see LargeBlock.h
   bool premultiplied = false;  // colour already multiplied by alpha
 };
 

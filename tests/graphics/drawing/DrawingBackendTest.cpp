@@ -3,6 +3,7 @@
 // and decoded artwork with the lifetime they share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -262,7 +263,7 @@ TEST(ImageDecoder, UploadPixelsArePremultipliedAsTheRendererRoundsAndOpaqueFiles
   const std::vector<std::uint8_t> png = test::EncodePng(256, 256, rgba);
   const DecodedImage straight = DecodeImage(png);
   EXPECT_FALSE(straight.premultiplied);
-  EXPECT_EQ(straight.pixels, rgba);
+  EXPECT_TRUE(std::equal(straight.pixels.begin(), straight.pixels.end(), rgba.begin(), rgba.end()));
   const DecodedImage upload = DecodeImage(png, ImageUse::Upload);
   ASSERT_TRUE(upload.premultiplied);
   ASSERT_EQ(upload.pixels.size(), rgba.size());
@@ -277,8 +278,37 @@ TEST(ImageDecoder, UploadPixelsArePremultipliedAsTheRendererRoundsAndOpaqueFiles
   const std::vector<std::uint8_t> rgb = {10, 20, 30, 40, 50, 60};
   const DecodedImage opaque = DecodeImage(test::EncodePng(2, 1, rgb, 3), ImageUse::Upload);
   EXPECT_TRUE(opaque.premultiplied);
-  EXPECT_EQ(opaque.pixels, (std::vector<std::uint8_t>{10, 20, 30, 255, 40, 50, 60, 255}));
+  EXPECT_EQ(opaque.pixels, (PixelBytes{10, 20, 30, 255, 40, 50, 60, 255}));
   EXPECT_TRUE(DecodeImage({}, ImageUse::Upload).pixels.empty());
+}
+
+// Decoding's blocks, small (from malloc) and large (mapped): aligned,
+// resized with their contents, freed from any thread.
+TEST(ImageDecoder, LargeBlocksKeepTheirContentsAcrossResizesAndThreads) {
+  for (const std::size_t size : {std::size_t{1}, std::size_t{1000}, std::size_t{300000}, std::size_t{5000000}}) {
+    auto* block = static_cast<std::uint8_t*>(AllocateBlock(size));
+    ASSERT_NE(block, nullptr) << size;
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 16, 0u);
+    for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<std::uint8_t>(i * 7);
+    for (const std::size_t to : {size * 3, size / 2 + 1, std::size_t{200}}) {
+      auto* moved = static_cast<std::uint8_t*>(ReallocateBlock(block, to));
+      ASSERT_NE(moved, nullptr) << size << " to " << to;
+      const std::size_t kept = std::min({size, to, std::size_t{200}});
+      for (std::size_t i = 0; i < kept; ++i) ASSERT_EQ(moved[i], static_cast<std::uint8_t>(i * 7)) << i;
+      block = moved;
+      for (std::size_t i = 0; i < to; ++i) block[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    std::thread([block] { FreeBlock(block); }).join();
+  }
+  FreeBlock(nullptr);
+  void* empty = AllocateBlock(0);
+  EXPECT_NE(empty, nullptr) << "as malloc may answer 0";
+  FreeBlock(empty);
+  EXPECT_EQ(ReallocateBlock(AllocateBlock(10), 0), nullptr);
+  PixelBytes pixels(4000000, 3);
+  pixels.resize(10);
+  pixels.shrink_to_fit();
+  EXPECT_EQ(pixels, PixelBytes(10, 3));
 }
 
 // Artwork queued ahead of its use: decoded once, by the worker or by the
