@@ -42,10 +42,6 @@ std::string MakeVersionLabel(std::int32_t packedVersion, const char* apiName) {
   return label;
 }
 
-std::unique_ptr<fx::IGraphicsContext> CreateEditorGraphics(fx::IGEditorDelegate& delegate) {
-  return fx::platform::MakePlatformGraphics(delegate, kEditorWidth, kEditorHeight, kEditorFps, kEditorInitialScale);
-}
-
 namespace {
 
 struct StripEntry {
@@ -120,7 +116,23 @@ ig::IValueReadoutControl::Look ReadoutLook() {
   return look;
 }
 
+constexpr const char* kBackground = "Ombriskbackground.jpg";
+constexpr std::int32_t kStripScale = 2;  // the strips are drawn for twice the layout size
+
 }  // namespace
+
+std::unique_ptr<fx::IGraphicsContext> CreateEditorGraphics(fx::IGEditorDelegate& delegate) {
+  auto graphics =
+      fx::platform::MakePlatformGraphics(delegate, kEditorWidth, kEditorHeight, kEditorFps, kEditorInitialScale);
+  // The artwork decodes while the window and its GL context are made.
+  if (graphics) {
+    ig::IGraphics::BitmapToLoad artwork[kNumStrips + 1];
+    for (int i = 0; i < kNumStrips; ++i) artwork[i] = {kStrips[i].name, kStripScale};
+    artwork[kNumStrips] = {kBackground, 0};
+    graphics->PrefetchBitmaps(artwork);
+  }
+  return graphics;
+}
 
 void LayoutEditor(fx::IGraphicsContext& context) {
   auto* g = dynamic_cast<ig::IGraphics*>(&context);
@@ -165,7 +177,7 @@ void LayoutEditor(fx::IGraphicsContext& context) {
 
   // 7: the strips, vertical, at target scale 2.
   ig::IBitmapStrip strips[kNumStrips];
-  for (int i = 0; i < kNumStrips; ++i) strips[i] = g->LoadBitmapStrip(kStrips[i].name, kStrips[i].frames, false, 2);
+  for (int i = 0; i < kNumStrips; ++i) strips[i] = g->LoadBitmapStrip(kStrips[i].name, kStrips[i].frames, false, kStripScale);
 
   // 8: the sixteen controls.
   for (const ControlEntry& c : kControls) {
@@ -185,7 +197,7 @@ void LayoutEditor(fx::IGraphicsContext& context) {
   }
 
   // 9: the background, at the front of the list so that it is drawn first.
-  const ig::IBitmapStrip background = g->LoadBitmapStrip("Ombriskbackground.jpg", 1, false, 0);
+  const ig::IBitmapStrip background = g->LoadBitmapStrip(kBackground, 1, false, 0);
   g->AddBackground(std::make_unique<ig::IBitmapControl>(0.0f, 0.0f, background, -1, ig::IBlendMode{}));
 
   // The value readout over everything: what the control under the pointer is set to.

@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -163,6 +164,17 @@ class IGraphics : public fx::IGraphicsContext {
   // Where strips are cached: the process-wide bitmap cache; a drawing
   // backend whose images belong to one GL context keeps its own.
   virtual BitmapCache& StripCache();
+  // An image a layout is about to load, found where LoadBitmapStrip would
+  // find it.
+  struct ImageSource {
+    const char* name = nullptr;
+    std::int32_t scale = 1;
+    ResourceLocation location = ResourceLocation::NotFound;
+    std::string locationText;
+  };
+  // Where the backend may read and decode those images ahead of their
+  // LoadBitmapStrip (while the window opens); the default does nothing.
+  virtual void PrefetchAPIBitmaps(std::span<const ImageSource> images);
   virtual void DrawFastDropShadow(const IBounds& inner, const IBounds& outer, float xyDrop, float roundness,
                                   float blur, const IBlendMode* blend);
   virtual void DrawDottedLine(const IArgb& colour, float x1, float y1, float x2, float y2, const IBlendMode* blend,
@@ -337,6 +349,15 @@ class IGraphics : public fx::IGraphicsContext {
                     std::vector<std::uint8_t>& out) const;
   bool LoadFontResource(const char* fontId, const char* fileName);
   bool LoadFontResource(const char* fontId, const char* fontName, std::int32_t style);
+  // Names the images (with LoadBitmapStrip's target scales) a layout is
+  // about to load, so that the backend can decode them while the window
+  // opens; a later LoadBitmapStrip finds them ready. Only a hint: an image
+  // it misses is loaded as ever. Call before OpenWindow.
+  struct BitmapToLoad {
+    const char* name;
+    std::int32_t targetScale;
+  };
+  void PrefetchBitmaps(std::span<const BitmapToLoad> bitmaps);
   ISvg LoadSvg(const char* name);
 
  protected:

@@ -65,6 +65,19 @@ bool LooksLikeFont(const std::vector<std::uint8_t>& data) {
          std::memcmp(d, "OTTO", 4) == 0 || std::memcmp(d, "ttcf", 4) == 0;
 }
 
+// A strip's target scale: 0 is the screen scale rounded up.
+std::int32_t TargetScale(std::int32_t asked, float screenScale) {
+  if (asked != 0) return asked;
+  const float up = std::ceil(screenScale);
+  return (std::isfinite(up) && up >= 1.0f && up <= 64.0f) ? static_cast<std::int32_t>(up) : 1;
+}
+
+std::string ExtensionOf(const char* name) {
+  const std::string text(name);
+  const std::size_t dot = text.rfind('.');
+  return dot == std::string::npos ? std::string() : text.substr(dot + 1);
+}
+
 }  // namespace
 
 ResourceLocation IGraphics::FindResourceLocation(const char* name, const char* type,
@@ -159,18 +172,13 @@ BitmapCache& IGraphics::StripCache() { return SharedBitmapCache(); }
 IBitmapStrip IGraphics::LoadBitmapStrip(const char* name, std::int32_t nFrames, bool framesAreHorizontal,
                                         std::int32_t targetScale) {
   if (!name || !*name) return {};
-  if (targetScale == 0) {
-    const float up = std::ceil(screenScale_);
-    targetScale = (std::isfinite(up) && up >= 1.0f && up <= 64.0f) ? static_cast<std::int32_t>(up) : 1;
-  }
+  targetScale = TargetScale(targetScale, screenScale_);
   if (targetScale < 1) return {};
   BitmapCache& cache = StripCache();
   std::lock_guard<std::mutex> lock(cache.Lock());
   APIBitmap* bitmap = cache.Find(name, targetScale);
   if (!bitmap) {
-    const std::string text(name);
-    const std::size_t dot = text.rfind('.');
-    const std::string ext = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+    const std::string ext = ExtensionOf(name);
     std::string locationText;
     std::int32_t foundScale = targetScale;
     const ResourceLocation location = SearchScaledImage(name, ext.c_str(), targetScale, locationText, foundScale);
@@ -194,6 +202,25 @@ IBitmapStrip IGraphics::LoadBitmapStrip(const char* name, std::int32_t nFrames, 
   strip.resourceName = name;
   return strip;
 }
+
+void IGraphics::PrefetchBitmaps(std::span<const BitmapToLoad> bitmaps) {
+  std::vector<ImageSource> sources;
+  sources.reserve(bitmaps.size());
+  for (const BitmapToLoad& b : bitmaps) {
+    if (!b.name || !*b.name || !BitmapExtSupported(b.name)) continue;
+    const std::int32_t targetScale = TargetScale(b.targetScale, screenScale_);
+    if (targetScale < 1) continue;
+    ImageSource source;
+    source.name = b.name;
+    source.scale = targetScale;
+    const std::string ext = ExtensionOf(b.name);
+    source.location = SearchScaledImage(b.name, ext.c_str(), targetScale, source.locationText, source.scale);
+    if (source.location != ResourceLocation::NotFound) sources.push_back(std::move(source));
+  }
+  if (!sources.empty()) PrefetchAPIBitmaps(sources);
+}
+
+void IGraphics::PrefetchAPIBitmaps(std::span<const ImageSource> /*images*/) {}
 
 std::unique_ptr<PlatformFont> IGraphics::LoadPlatformFont(const char* /*fontId*/, const char* fileName) {
   std::string locationText;

@@ -12,6 +12,10 @@
 #   - peak resident memory with one editor (VmHWM), MB;
 #   - resident memory each further editor adds (a second run with
 #     1 + FURTHER instances, each with its editor open), MB.
+#   - in that second run, the time from effEditOpen to the first frame of a
+#     second editor opened beside the first, and of a reopen with no other
+#     editor open, against the first open's, ms (what the process keeps of
+#     an editor, such as decoded artwork, shows here).
 # Each figure is the median of the rounds; the plug-ins' order turns by one
 # each round, so none always runs first or last. Drag CPU is not measured
 # here (it needs a control's place in each plug-in's window).
@@ -107,7 +111,11 @@ measure() {
   coproc HOST { exec "$host" edit "$plugin" --stdin 2>>"$work/host.err"; }
   local pid=$HOST_PID
   first="nan"
-  if wait_for "^(first-frame 0|error)" 60 && [[ "$reply" == first-frame* ]]; then first=$(( $(now_ms) - start )); fi
+  local first_open="nan" open_re='after-open-ms ([0-9]+)'
+  if wait_for "^(first-frame 0|error)" 60 && [[ "$reply" == first-frame* ]]; then
+    first=$(( $(now_ms) - start ))
+    [[ "$reply" =~ $open_re ]] && first_open=${BASH_REMATCH[1]}
+  fi
   sleep 1
   idle_open=$(sample "$pid")
   peak=$(status_kb "$pid" VmHWM); rss_one=$(status_kb "$pid" VmRSS)
@@ -127,10 +135,23 @@ measure() {
     seen=$((seen + 1))
   done
   if [ $seen -gt "$further" ]; then sleep 1; rss_more=$(status_kb "$pid" VmRSS); fi
+  # Open times once the process has shown an editor: a second editor beside
+  # the first (closed and opened again while the first stays), then a reopen
+  # with no other editor open.
+  local beside="nan" alone="nan" ms_re='after-open-ms ([0-9]+)'
+  if [ $seen -gt "$further" ] && [ "$further" -ge 1 ]; then
+    echo "close 1" >&"${HOST[1]}"
+    wait_for "^editor 1 closed" 30 && echo "open 1" >&"${HOST[1]}" &&
+      wait_for "^first-frame 1 |^error" 60 && [[ "$reply" =~ $ms_re ]] && beside=${BASH_REMATCH[1]}
+    for ((k = 0; k <= further; k++)); do echo "close $k" >&"${HOST[1]}"; wait_for "^editor $k closed" 30; done
+    sleep 1
+    echo "open 0" >&"${HOST[1]}"
+    wait_for "^first-frame 0 |^error" 60 && [[ "$reply" =~ $ms_re ]] && alone=${BASH_REMATCH[1]}
+  fi
   echo "quit" >&"${HOST[1]}"
   wait_for "^bye" 30
   wait "$pid" 2>/dev/null
-  echo -e "$name\t$first\t$idle_open\t$idle_closed\t${peak:-nan}\t${rss_one:-nan}\t$rss_more" >>"$results"
+  echo -e "$name\t$first\t$idle_open\t$idle_closed\t${peak:-nan}\t${rss_one:-nan}\t$rss_more\t$first_open\t$beside\t$alone" >>"$results"
 }
 
 # One plug-in, one round of --frames: a line of results.tsv per mode,
@@ -276,9 +297,12 @@ for line in open(path):
     open_cpu, open_x, open_w = (num(t) for t in f[2].split())
     closed_cpu, closed_x, closed_w = (num(t) for t in f[3].split())
     peak, one, more = num(f[4]), num(f[5]), num(f[6])
+    first_open, beside, alone = num(f[7]), num(f[8]), num(f[9])
     rows[name].append({
         "idle": open_cpu - closed_cpu, "xidle": open_x - closed_x, "wake": open_w, "hostwake": closed_w,
         "first": first, "peak": peak / 1024, "further": (more - one) / 1024 / further if further else math.nan,
+        "open1": first_open, "beside": beside, "alone": alone,
+        "besideratio": beside / first_open, "aloneratio": alone / first_open,
     })
 def med(name, key):
     v = [r[key] for r in rows[name] if not math.isnan(r[key])]
@@ -291,6 +315,11 @@ metrics = [
     ("launch to first frame (ms)", "first", "{:.0f}"),
     ("peak RSS, one editor (MB)", "peak", "{:.0f}"),
     ("each further editor (MB)", "further", "{:.1f}"),
+    ("first open, effEditOpen to first frame (ms)", "open1", "{:.0f}"),
+    ("second editor beside the first (ms)", "beside", "{:.0f}"),
+    ("second editor / first open", "besideratio", "{:.2f}"),
+    ("reopen, no other editor open (ms)", "alone", "{:.0f}"),
+    ("reopen / first open", "aloneratio", "{:.2f}"),
 ]
 print(f"medians of {rounds} round(s), {seconds} s per CPU sample, {further} further editor(s)")
 print("| | " + " | ".join(order) + " |")

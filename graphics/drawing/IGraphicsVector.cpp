@@ -87,7 +87,10 @@ IGraphicsVector::IGraphicsVector(fx::IGEditorDelegate& delegate, std::int32_t wi
                                  std::int32_t fps, float scale)
     : IGraphics(delegate, width, height, fps, scale) {}
 
-IGraphicsVector::~IGraphicsVector() { ReleaseGlResources(); }
+IGraphicsVector::~IGraphicsVector() {
+  StopPrefetch();
+  ReleaseGlResources();
+}
 
 bool IGraphicsVector::IsSupportedBitmapName(const char* name) {
   if (!name) return false;
@@ -361,25 +364,50 @@ std::size_t IGraphicsVector::NCachedBitmaps() const {
   return bitmapCache_.Size();
 }
 
-std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std::int32_t scale,
-                                                          ResourceLocation location, const std::string& locationText) {
-  if (!name || location == ResourceLocation::NotFound || scale <= 0) return nullptr;
+std::string IGraphicsVector::ImageKey(ResourceLocation location, const std::string& locationText) const {
   // Where the bytes come from names the image for every context of the
   // process: the store and module it is read from, the kind of location and
   // its text (which carries the resolution variant's file name).
   char origin[64];
   std::snprintf(origin, sizeof origin, "%p|%p|%d|", static_cast<const void*>(&GetResourceStore()),
                 GetModuleInstance(), static_cast<int>(location));
+  return origin + locationText;
+}
+
+std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std::int32_t scale,
+                                                          ResourceLocation location, const std::string& locationText) {
+  if (!name || location == ResourceLocation::NotFound || scale <= 0) return nullptr;
   const std::string ext = Extension(name);
-  DecodedImageCache::Pixels pixels = decodedImages_->FindOrDecode(origin + locationText, [&] {
+  DecodedImageCache::Pixels pixels = decodedImages_->FindOrDecode(ImageKey(location, locationText), [&] {
     std::vector<std::uint8_t> bytes;
     if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
-    DecodedImage image = DecodeImage(bytes);
-    PremultiplyAlpha(image);  // once for every context that uploads it
-    return image;
+    // Premultiplied once for every context that uploads it.
+    return DecodeImage(bytes, ImageUse::Upload);
   });
   if (!pixels) return nullptr;
   return std::make_unique<Bitmap>(*this, std::move(pixels), scale, 1.0f);
+}
+
+void IGraphicsVector::PrefetchAPIBitmaps(std::span<const ImageSource> images) {
+  StopPrefetch();
+  bool queued = false;
+  for (const ImageSource& image : images) {
+    // Read here, on the caller's thread: the worker touches nothing of this
+    // context's but the process-wide cache.
+    std::vector<std::uint8_t> bytes;
+    if (image.name && ReadResource(image.location, Extension(image.name).c_str(), image.locationText, bytes))
+      queued |= decodedImages_->Queue(ImageKey(image.location, image.locationText), std::move(bytes));
+  }
+  if (!queued) return;
+  prefetchStop_.store(false, std::memory_order_release);
+  DecodedImageCache* cache = &*decodedImages_;
+  prefetch_ = std::thread([cache, this] { cache->DecodeQueued(prefetchStop_); });
+}
+
+void IGraphicsVector::StopPrefetch() {
+  if (!prefetch_.joinable()) return;
+  prefetchStop_.store(true, std::memory_order_release);
+  prefetch_.join();
 }
 
 // ---- paths

@@ -18,10 +18,13 @@
 // through the draw scale; the canvas maps to pixels through the screen
 // scale. Editor thread, with the view's GL context current.
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "graphics/IGraphics.h"
@@ -99,6 +102,10 @@ class IGraphicsVector : public IGraphics {
   bool LoadAPIFont(const char* fontId, const PlatformFont& font) override;
   std::unique_ptr<APIBitmap> LoadAPIBitmap(const char* name, std::int32_t scale, ResourceLocation location,
                                            const std::string& locationText) override;
+  // Reads the images' bytes, queues them in the process-wide cache and
+  // starts a worker thread decoding them; the worker is joined by the next
+  // prefetch or the destructor (it stops between images).
+  void PrefetchAPIBitmaps(std::span<const ImageSource> images) override;
   // width x height pixels; scale and drawScale as for loaded bitmaps. Null without a renderer.
   std::unique_ptr<APIBitmap> CreateAPIBitmap(std::int32_t width, std::int32_t height, std::int32_t scale,
                                              float drawScale) override;
@@ -151,6 +158,9 @@ class IGraphicsVector : public IGraphics {
     IBounds area;
   };
 
+  // The decoded-image cache's key for a location.
+  std::string ImageKey(ResourceLocation location, const std::string& locationText) const;
+  void StopPrefetch();
   void CreateRendererFonts();
   void UploadCachedBitmaps();
   void ReleaseGlResources();
@@ -172,6 +182,9 @@ class IGraphicsVector : public IGraphics {
   std::vector<std::pair<std::string, FontDataCache::Bytes>> fonts_;
   // The strips' images of this context (its own lock inside).
   mutable BitmapCache bitmapCache_;
+  // Decodes prefetched artwork while the window opens.
+  std::atomic<bool> prefetchStop_{false};
+  std::thread prefetch_;
   // The part of an axis-aligned destination that can show through the clip;
   // the destination itself under rotation or without a clip.
   IBounds VisiblePart(const IBounds& dest) const;

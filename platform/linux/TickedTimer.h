@@ -33,7 +33,10 @@ class TickedTimer final : public Timer {
   static std::size_t NLiveTimers();
 
  private:
+  template <class Due>
+  static std::int32_t FireDue(Due due);
   bool running_ = false;
+  std::uint64_t serial_ = 0;  // unique among the timers a process ever made
   Callback callback_;
   std::uint32_t periodMs_;
   std::uint64_t elapsedMs_ = 0;

@@ -49,6 +49,30 @@ TEST(TickedTimer, CallbackMayStopItselfAndOthers) {
   TickedTimer::Advance(10);
   EXPECT_EQ(selfFired, 1);
   EXPECT_EQ(otherFired, 0);
+
+  // More timers than the dispatch copies on the stack: a callback stopping a
+  // later one and creating another still fires exactly those listed.
+  std::vector<std::unique_ptr<fx::Timer>> many;
+  std::vector<int> fires(40, 0);
+  std::unique_ptr<fx::Timer> created;
+  int createdFired = 0;
+  for (int i = 0; i < 40; ++i) {
+    many.push_back(fx::Timer::Create(
+        [&, i](fx::Timer&) {
+          ++fires[i];
+          if (i == 3 && !created) {
+            many[30].reset();
+            created = fx::Timer::Create([&](fx::Timer&) { ++createdFired; }, 10);
+          }
+        },
+        10));
+  }
+  EXPECT_EQ(TickedTimer::Advance(10), 39);
+  EXPECT_EQ(fires[30], 0);
+  EXPECT_EQ(fires[39], 1);
+  EXPECT_EQ(createdFired, 0) << "a timer made during the dispatch waits for the next";
+  EXPECT_EQ(TickedTimer::Advance(10), 40);
+  EXPECT_EQ(createdFired, 1);
 }
 
 TEST(TickedTimer, EditorTimerTicksThePlugin) {

@@ -3,6 +3,7 @@
 // and decoded artwork with the lifetime they share.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -246,6 +247,172 @@ TEST(DecodedImageCache, ASecondContextSharesThePixelsAndTheLastFreesThem) {
   }
   EXPECT_EQ(DecodedImageCache::Shared::Current(), nullptr);
   EXPECT_TRUE(pixels.expired()) << "the pixels went with the last context";
+}
+
+// Premultiplying at decode gives what the renderer's upload would: every
+// colour and alpha pair, against (c * a + 127) / 255. An image whose file
+// has no alpha comes back as it is, marked premultiplied.
+TEST(ImageDecoder, UploadPixelsArePremultipliedAsTheRendererRoundsAndOpaqueFilesPassAsTheyAre) {
+  std::vector<std::uint8_t> rgba(256 * 256 * 4);
+  for (int a = 0; a < 256; ++a)
+    for (int c = 0; c < 256; ++c) {
+      std::uint8_t* p = &rgba[(static_cast<std::size_t>(a) * 256 + c) * 4];
+      p[0] = static_cast<std::uint8_t>(c), p[1] = static_cast<std::uint8_t>(255 - c), p[2] = 7;
+      p[3] = static_cast<std::uint8_t>(a);
+    }
+  const std::vector<std::uint8_t> png = test::EncodePng(256, 256, rgba);
+  const DecodedImage straight = DecodeImage(png);
+  EXPECT_FALSE(straight.premultiplied);
+  EXPECT_TRUE(std::equal(straight.pixels.begin(), straight.pixels.end(), rgba.begin(), rgba.end()));
+  const DecodedImage upload = DecodeImage(png, ImageUse::Upload);
+  ASSERT_TRUE(upload.premultiplied);
+  ASSERT_EQ(upload.pixels.size(), rgba.size());
+  int wrong = 0;
+  for (std::size_t i = 0; i < rgba.size(); i += 4) {
+    const unsigned a = rgba[i + 3];
+    for (int k = 0; k < 3; ++k) wrong += upload.pixels[i + k] != (rgba[i + k] * a + 127) / 255;
+    wrong += upload.pixels[i + 3] != a;
+  }
+  EXPECT_EQ(wrong, 0);
+
+  const std::vector<std::uint8_t> rgb = {10, 20, 30, 40, 50, 60};
+  const DecodedImage opaque = DecodeImage(test::EncodePng(2, 1, rgb, 3), ImageUse::Upload);
+  EXPECT_TRUE(opaque.premultiplied);
+  EXPECT_EQ(opaque.pixels, (PixelBytes{10, 20, 30, 255, 40, 50, 60, 255}));
+  EXPECT_TRUE(DecodeImage({}, ImageUse::Upload).pixels.empty());
+}
+
+// Decoding's blocks, small (from malloc) and large (mapped): aligned,
+// resized with their contents, freed from any thread.
+TEST(ImageDecoder, LargeBlocksKeepTheirContentsAcrossResizesAndThreads) {
+  for (const std::size_t size : {std::size_t{1}, std::size_t{1000}, std::size_t{300000}, std::size_t{5000000}}) {
+    auto* block = static_cast<std::uint8_t*>(AllocateBlock(size));
+    ASSERT_NE(block, nullptr) << size;
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(block) % 16, 0u);
+    for (std::size_t i = 0; i < size; ++i) block[i] = static_cast<std::uint8_t>(i * 7);
+    for (const std::size_t to : {size * 3, size / 2 + 1, std::size_t{200}}) {
+      auto* moved = static_cast<std::uint8_t*>(ReallocateBlock(block, to));
+      ASSERT_NE(moved, nullptr) << size << " to " << to;
+      const std::size_t kept = std::min({size, to, std::size_t{200}});
+      for (std::size_t i = 0; i < kept; ++i) ASSERT_EQ(moved[i], static_cast<std::uint8_t>(i * 7)) << i;
+      block = moved;
+      for (std::size_t i = 0; i < to; ++i) block[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    std::thread([block] { FreeBlock(block); }).join();
+  }
+  FreeBlock(nullptr);
+  void* empty = AllocateBlock(0);
+  EXPECT_NE(empty, nullptr) << "as malloc may answer 0";
+  FreeBlock(empty);
+  EXPECT_EQ(ReallocateBlock(AllocateBlock(10), 0), nullptr);
+  PixelBytes pixels(4000000, 3);
+  pixels.resize(10);
+  pixels.shrink_to_fit();
+  EXPECT_EQ(pixels, PixelBytes(10, 3));
+}
+
+// Artwork queued ahead of its use: decoded once, by the worker or by the
+// first thread to ask for it, whichever comes first; a failed decode is not
+// kept, and the asker's own source gets a try.
+TEST(DecodedImageCache, QueuedImagesDecodeOnceOnTheWorkerOrOnTheFirstThreadToAsk) {
+  DecodedImageCache cache;
+  std::atomic<bool> stop{false};
+  const std::vector<std::uint8_t> red = test::EncodePng(3, 2, std::vector<std::uint8_t>(3 * 2 * 4, 255));
+  ASSERT_TRUE(cache.Queue("red", red));
+  EXPECT_FALSE(cache.Queue("red", red)) << "queued once";
+  EXPECT_FALSE(cache.Queue("empty", {}));
+  ASSERT_TRUE(cache.Queue("broken", {0x89, 'P', 'N', 'G', 1, 2, 3}));
+  int ownDecodes = 0;
+  auto own = [&] {
+    ++ownDecodes;
+    return DecodeImage(red, ImageUse::Upload);
+  };
+  // Asked before the worker ran: decoded here from the queued bytes.
+  const DecodedImageCache::Pixels first = cache.FindOrDecode("red", own);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(first->width, 3);
+  EXPECT_TRUE(first->premultiplied);
+  EXPECT_EQ(ownDecodes, 0);
+  EXPECT_EQ(cache.FindOrDecode("red", own), first);
+  // The worker finds only the broken one left; it is dropped, not kept.
+  EXPECT_EQ(cache.DecodeQueued(stop), 1u);
+  EXPECT_EQ(cache.Size(), 1u);
+  EXPECT_EQ(cache.FindOrDecode("broken", nullptr), nullptr);
+  EXPECT_NE(cache.FindOrDecode("broken", own), nullptr) << "the asker's own source is tried";
+  EXPECT_EQ(ownDecodes, 1);
+  // A stopped worker decodes nothing; what it left is decoded on demand.
+  ASSERT_TRUE(cache.Queue("later", red));
+  stop = true;
+  EXPECT_EQ(cache.DecodeQueued(stop), 0u);
+  EXPECT_NE(cache.FindOrDecode("later", nullptr), nullptr);
+
+  // A worker and two askers racing over many images: each decoded once,
+  // everyone gets the same pixels.
+  DecodedImageCache raced;
+  constexpr int kImages = 24;
+  for (int i = 0; i < kImages; ++i)
+    ASSERT_TRUE(raced.Queue("image" + std::to_string(i),
+                            test::EncodePng(40 + i, 30, std::vector<std::uint8_t>((40 + i) * 30 * 4, 100))));
+  std::atomic<bool> go{false};
+  std::atomic<int> askerDecodes{0};
+  std::size_t workerDecodes = 0;
+  std::vector<DecodedImageCache::Pixels> got[2];
+  std::thread worker([&] {
+    while (!go) std::this_thread::yield();
+    std::atomic<bool> never{false};
+    workerDecodes = raced.DecodeQueued(never);
+  });
+  auto ask = [&](int who) {
+    while (!go) std::this_thread::yield();
+    for (int k = 0; k < kImages; ++k) {
+      const int i = who == 0 ? kImages - 1 - k : k;
+      got[who].push_back(raced.FindOrDecode("image" + std::to_string(i), [&] {
+        ++askerDecodes;
+        return DecodedImage{};
+      }));
+    }
+  };
+  std::thread second(ask, 1);
+  go = true;
+  ask(0);
+  second.join();
+  worker.join();
+  EXPECT_EQ(askerDecodes.load(), 0) << "every image came from its queued bytes";
+  EXPECT_EQ(raced.Size(), static_cast<std::size_t>(kImages));
+  EXPECT_LE(workerDecodes, static_cast<std::size_t>(kImages));
+  for (int k = 0; k < kImages; ++k) {
+    ASSERT_NE(got[0][kImages - 1 - k], nullptr);
+    EXPECT_EQ(got[0][kImages - 1 - k], got[1][k]);
+    EXPECT_EQ(got[1][k]->width, 40 + k);
+  }
+}
+
+// A context names its artwork before its window opens: the worker decodes
+// it, the layout's loads find it; a context closed at once stops its worker.
+TEST(DecodedImageCache, PrefetchedArtworkIsWhatTheLayoutLoads) {
+  test::TestDelegate delegate;
+  test::MemoryStore store;
+  store.Add("Ahead.png", test::EncodePng(5, 4, std::vector<std::uint8_t>(5 * 4 * 4, 90)));
+  store.Add("Later.png", test::EncodePng(2, 2, std::vector<std::uint8_t>(2 * 2 * 4, 90)));
+  {
+    IGraphicsVector g(delegate, 10, 10, 60, 1.0f);
+    g.SetResourceStore(&store);
+    const IGraphics::BitmapToLoad ahead[] = {{"Ahead.png", 1}, {"Missing.png", 1}, {"Notes.txt", 1}, {nullptr, 1}};
+    g.PrefetchBitmaps(ahead);
+    const IBitmapStrip strip = g.LoadBitmapStrip("Ahead.png", 1, false, 1);
+    ASSERT_TRUE(strip.IsValid());
+    EXPECT_EQ(strip.bitmap->width, 5);
+    EXPECT_EQ(g.GetDecodedImageCache().Size(), 1u);
+    EXPECT_TRUE(g.LoadBitmapStrip("Later.png", 1, false, 1).IsValid()) << "not named ahead, loaded as ever";
+  }
+  EXPECT_EQ(DecodedImageCache::Shared::Current(), nullptr);
+  for (int i = 0; i < 20; ++i) {
+    IGraphicsVector g(delegate, 10, 10, 60, 1.0f);
+    g.SetResourceStore(&store);
+    const IGraphics::BitmapToLoad ahead[] = {{"Ahead.png", 1}, {"Later.png", 1}};
+    g.PrefetchBitmaps(ahead);
+  }
+  EXPECT_EQ(DecodedImageCache::Shared::Current(), nullptr);
 }
 
 }  // namespace

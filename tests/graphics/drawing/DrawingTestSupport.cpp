@@ -39,14 +39,14 @@ std::span<const std::uint8_t> MemoryStore::Data(void*, const char* type, const c
   return found->second;
 }
 
-std::vector<std::uint8_t> EncodePng(std::int32_t w, std::int32_t h, const std::vector<std::uint8_t>& rgba) {
+std::vector<std::uint8_t> EncodePng(std::int32_t w, std::int32_t h, const std::vector<std::uint8_t>& rgba, int channels) {
   std::vector<std::uint8_t> out;
   stbi_write_png_to_func(
       [](void* context, void* data, int size) {
         auto* bytes = static_cast<std::vector<std::uint8_t>*>(context);
         bytes->insert(bytes->end(), static_cast<std::uint8_t*>(data), static_cast<std::uint8_t*>(data) + size);
       },
-      &out, w, h, 4, rgba.data(), w * 4);
+      &out, w, h, channels, rgba.data(), w * channels);
   return out;
 }
 

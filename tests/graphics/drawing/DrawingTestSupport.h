@@ -36,7 +36,9 @@ class MemoryStore : public IResourceStore {
 };
 
 // w x h RGBA pixels (rows top first) as PNG bytes.
-std::vector<std::uint8_t> EncodePng(std::int32_t w, std::int32_t h, const std::vector<std::uint8_t>& rgba);
+// PNG bytes of w x h pixels of `channels` bytes each (4: RGBA, 3: RGB).
+std::vector<std::uint8_t> EncodePng(std::int32_t w, std::int32_t h, const std::vector<std::uint8_t>& rgba,
+                                    int channels = 4);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
 
 // The program's GL context (made once); null when none can be made.
