@@ -64,8 +64,10 @@ std::size_t DecodedImageCache::DecodeQueued(const std::atomic<bool>& stop) {
   std::size_t decoded = 0;
   std::unique_lock held(lock_);
   while (!queued_.empty() && !stop.load(std::memory_order_acquire)) {
-    const std::string key = std::move(queued_.front());
-    queued_.pop_front();
+    // From the back: a layout loading in the order it queued meets the
+    // worker halfway instead of waiting behind it.
+    const std::string key = std::move(queued_.back());
+    queued_.pop_back();
     auto it = slots_.find(key);
     // Already taken by a thread that needed it first.
     if (it == slots_.end() || it->second->state != Slot::State::Queued) continue;

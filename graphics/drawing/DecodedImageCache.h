@@ -15,7 +15,8 @@
 // image's encoded bytes ahead of its use; DecodeQueued() (a context's
 // prefetch worker) decodes what is queued and nobody has started, while a
 // FindOrDecode() of a queued image decodes it on the asking thread at once
-// rather than waiting its turn.
+// rather than waiting its turn; the worker starts from the end of the queue,
+// so a thread loading in the queue's order meets it halfway.
 
 #include <atomic>
 #include <condition_variable>
@@ -46,7 +47,7 @@ class DecodedImageCache {
   // Keeps `bytes` (PNG or JPEG) to be decoded for upload under key; false
   // where key is already cached, queued or being decoded.
   bool Queue(const std::string& key, std::vector<std::uint8_t> bytes);
-  // Decodes queued images one by one, in the order queued, until none is left or `stop` is set
+  // Decodes queued images one by one, the last queued first, until none is left or `stop` is set
   // (checked between images); the number decoded here.
   std::size_t DecodeQueued(const std::atomic<bool>& stop);
   // Images with pixels.
