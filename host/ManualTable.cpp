@@ -11,7 +11,7 @@
 namespace ombrisk::host {
 namespace {
 
-std::string Trim(const std::string& text) {
+std::string TrimLine(const std::string& text) {
   const std::size_t first = text.find_first_not_of(" \t\r");
   if (first == std::string::npos) return {};
   const std::size_t last = text.find_last_not_of(" \t\r");
@@ -28,7 +28,7 @@ std::string Cell(const std::string& text) {
   return out;
 }
 
-int Fail(const std::string& message, int code) {
+int FailTable(const std::string& message, int code) {
   std::cerr << "ombrisk-host: manual-table: " << message << '\n';
   return code;
 }
@@ -42,11 +42,11 @@ bool ParseParameterNotes(const std::string& text, std::map<std::string, std::str
   notes.clear();
   while (std::getline(in, line)) {
     ++number;
-    const std::string trimmed = Trim(line);
+    const std::string trimmed = TrimLine(line);
     if (trimmed.empty() || trimmed[0] == '#') continue;
     const std::size_t colon = trimmed.find(':');
-    const std::string name = colon == std::string::npos ? std::string() : Trim(trimmed.substr(0, colon));
-    const std::string note = colon == std::string::npos ? std::string() : Trim(trimmed.substr(colon + 1));
+    const std::string name = colon == std::string::npos ? std::string() : TrimLine(trimmed.substr(0, colon));
+    const std::string note = colon == std::string::npos ? std::string() : TrimLine(trimmed.substr(colon + 1));
     if (name.empty() || note.empty()) {
       error = "line " + std::to_string(number) + " is not \"Name: what it does\"";
       return false;
@@ -61,17 +61,17 @@ bool ParseParameterNotes(const std::string& text, std::map<std::string, std::str
 
 int CommandManualTable(const Args& args) {
   const std::string* notesPath = args.Value("notes");
-  if (args.positional.size() != 1 || notesPath == nullptr) return Fail("needs PLUGIN --notes FILE", 2);
+  if (args.positional.size() != 1 || notesPath == nullptr) return FailTable("needs PLUGIN --notes FILE", 2);
   std::ifstream file(*notesPath);
-  if (!file) return Fail("cannot open " + *notesPath, 1);
+  if (!file) return FailTable("cannot open " + *notesPath, 1);
   std::stringstream text;
   text << file.rdbuf();
   std::map<std::string, std::string> notes;
   std::string error;
-  if (!ParseParameterNotes(text.str(), notes, error)) return Fail(*notesPath + ": " + error, 1);
+  if (!ParseParameterNotes(text.str(), notes, error)) return FailTable(*notesPath + ": " + error, 1);
 
   auto plugin = PluginInstance::Open(args.positional[0], error);
-  if (!plugin) return Fail(error, 1);
+  if (!plugin) return FailTable(error, 1);
   std::ostringstream table;
   table << "| Parameter | Range | Default | Unit | What it does |\n"
         << "|---|---|---|---|---|\n";
@@ -79,7 +79,7 @@ int CommandManualTable(const Args& args) {
   for (std::int32_t i = 0; i < plugin->NumParams(); ++i) {
     const std::string name = plugin->ParamName(i);
     const auto note = notes.find(name);
-    if (note == notes.end()) return Fail(*notesPath + " has no line for the parameter \"" + name + "\"", 1);
+    if (note == notes.end()) return FailTable(*notesPath + " has no line for the parameter \"" + name + "\"", 1);
     described.insert(name);
     // The fresh instance's value is the default; the ends of the range are
     // what the plug-in displays at 0 and 1.
@@ -96,7 +96,7 @@ int CommandManualTable(const Args& args) {
   }
   for (const auto& [name, note] : notes) {
     if (described.count(name) == 0)
-      return Fail(*notesPath + " describes \"" + name + "\", which the plug-in does not have", 1);
+      return FailTable(*notesPath + " describes \"" + name + "\", which the plug-in does not have", 1);
   }
   std::cout << table.str();
   return 0;

@@ -30,7 +30,7 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string Trim(const std::string& text) {
+std::string TrimBlanks(const std::string& text) {
   const auto first = text.find_first_not_of(" \t");
   if (first == std::string::npos) return {};
   const auto last = text.find_last_not_of(" \t");
@@ -126,10 +126,10 @@ float PluginInstance::GetParameter(std::int32_t index) { return effect_->getPara
 void PluginInstance::SetParameter(std::int32_t index, float value) { effect_->setParameter(effect_, index, value); }
 
 std::int32_t PluginInstance::FindParameter(const std::string& nameOrIndex) {
-  const std::string wanted = Lower(Trim(nameOrIndex));
+  const std::string wanted = Lower(TrimBlanks(nameOrIndex));
   if (wanted.empty()) return -1;
   for (std::int32_t i = 0; i < NumParams(); ++i) {
-    if (Lower(Trim(ParamName(i))) == wanted) return i;
+    if (Lower(TrimBlanks(ParamName(i))) == wanted) return i;
   }
   std::int32_t index = -1;
   const auto [end, ec] = std::from_chars(wanted.data(), wanted.data() + wanted.size(), index);

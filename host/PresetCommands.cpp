@@ -16,10 +16,10 @@
 namespace ombrisk::host {
 namespace {
 
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
+constexpr int kPresetFailure = 1;
+constexpr int kPresetUsage = 2;
 
-int Fail(const std::string& message, int code = kExitFailure) {
+int FailPreset(const std::string& message, int code = kPresetFailure) {
   std::cerr << "ombrisk-host: preset: " << message << '\n';
   return code;
 }
@@ -44,34 +44,34 @@ int Save(const Args& args) {
     if (*form == "chunk")
       program.form = FxpProgram::Form::Chunk;
     else if (*form != "params")
-      return Fail("--form must be params or chunk", kExitUsage);
+      return FailPreset("--form must be params or chunk", kPresetUsage);
   }
   program.name = args.Value("name") ? *args.Value("name") : Stem(outPath);
-  if (program.name.empty()) return Fail("the preset needs a name (--name)", kExitUsage);
+  if (program.name.empty()) return FailPreset("the preset needs a name (--name)", kPresetUsage);
   if (program.name.size() > FxpProgram::kNameSize - 1)
-    return Fail("the name \"" + program.name + "\" is longer than 27 characters, which is all a preset file holds",
-                kExitUsage);
+    return FailPreset("the name \"" + program.name + "\" is longer than 27 characters, which is all a preset file holds",
+                kPresetUsage);
 
   std::string error;
   auto plugin = PluginInstance::Open(pluginPath, error);
-  if (!plugin) return Fail(error);
-  if (!ApplyParameters(*plugin, args, error)) return Fail(error);
+  if (!plugin) return FailPreset(error);
+  if (!ApplyParameters(*plugin, args, error)) return FailPreset(error);
   program.pluginId = plugin->Effect().uniqueID;
   program.pluginVersion = plugin->Effect().version;
   if (program.form == FxpProgram::Form::Chunk) {
     // Hosts hand chunk presets only to plug-ins that declare chunks.
     if (!plugin->HasFlag(vst2::effFlagsProgramChunks))
-      return Fail("the plug-in does not exchange state chunks: save with --form params");
+      return FailPreset("the plug-in does not exchange state chunks: save with --form params");
     void* data = nullptr;
     const std::intptr_t size = plugin->Dispatch(vst2::effGetChunk, 1, 0, &data);
-    if (size <= 0 || data == nullptr) return Fail("the plug-in returned no program chunk");
+    if (size <= 0 || data == nullptr) return FailPreset("the plug-in returned no program chunk");
     const auto* first = static_cast<const std::uint8_t*>(data);
     program.chunk.assign(first, first + size);
     program.chunkParamCount = plugin->NumParams();
   } else {
     for (std::int32_t i = 0; i < plugin->NumParams(); ++i) program.params.push_back(plugin->GetParameter(i));
   }
-  if (!WriteFileBytes(outPath, WriteFxp(program), error)) return Fail(error);
+  if (!WriteFileBytes(outPath, WriteFxp(program), error)) return FailPreset(error);
   std::cout << "wrote " << outPath << ": \"" << program.name << "\" for " << FourCharText(program.pluginId) << ", "
             << (program.form == FxpProgram::Form::Chunk ? "program chunk of " + std::to_string(program.chunk.size()) +
                                                               " bytes"
@@ -86,24 +86,24 @@ int Load(const Args& args) {
   std::vector<std::uint8_t> bytes;
   FxpProgram program;
   std::string error;
-  if (!ReadFileBytes(inPath, bytes, error, kMaxPresetFile)) return Fail(error);
-  if (!ReadFxp(bytes, program, error)) return Fail(inPath + ": " + error);
+  if (!ReadFileBytes(inPath, bytes, error, kMaxPresetFile)) return FailPreset(error);
+  if (!ReadFxp(bytes, program, error)) return FailPreset(inPath + ": " + error);
 
   auto plugin = PluginInstance::Open(pluginPath, error);
-  if (!plugin) return Fail(error);
+  if (!plugin) return FailPreset(error);
   const std::int32_t id = plugin->Effect().uniqueID;
   if (program.pluginId != id)
-    return Fail(inPath + " is a preset for the plug-in " + FourCharText(program.pluginId) + ", not for " +
+    return FailPreset(inPath + " is a preset for the plug-in " + FourCharText(program.pluginId) + ", not for " +
                 FourCharText(id));
   if (program.form == FxpProgram::Form::Chunk) {
     if (!plugin->HasFlag(vst2::effFlagsProgramChunks))
-      return Fail(inPath + " holds a program chunk, and the plug-in does not exchange state chunks");
+      return FailPreset(inPath + " holds a program chunk, and the plug-in does not exchange state chunks");
     if (plugin->Dispatch(vst2::effSetChunk, 1, static_cast<std::intptr_t>(program.chunk.size()),
                          program.chunk.data()) == 0)
-      return Fail("the plug-in rejected the program chunk in " + inPath);
+      return FailPreset("the plug-in rejected the program chunk in " + inPath);
   } else {
     if (static_cast<std::int32_t>(program.params.size()) != plugin->NumParams())
-      return Fail(inPath + " holds " + std::to_string(program.params.size()) + " parameter values, the plug-in has " +
+      return FailPreset(inPath + " holds " + std::to_string(program.params.size()) + " parameter values, the plug-in has " +
                   std::to_string(plugin->NumParams()));
     for (std::size_t i = 0; i < program.params.size(); ++i)
       plugin->SetParameter(static_cast<std::int32_t>(i), program.params[i]);
@@ -125,11 +125,11 @@ int Load(const Args& args) {
 int CommandPreset(const Args& args) {
   if (args.positional.size() == 3 && args.positional[0] == "save") return Save(args);
   if (args.positional.size() == 3 && args.positional[0] == "load") {
-    if (!args.values.empty()) return Fail("load takes no options", kExitUsage);
+    if (!args.values.empty()) return FailPreset("load takes no options", kPresetUsage);
     return Load(args);
   }
-  return Fail("use: preset save PLUGIN OUT.fxp [--param NAME=VALUE]... [--name NAME] | preset load PLUGIN IN.fxp",
-              kExitUsage);
+  return FailPreset("use: preset save PLUGIN OUT.fxp [--param NAME=VALUE]... [--name NAME] | preset load PLUGIN IN.fxp",
+              kPresetUsage);
 }
 
 }  // namespace ombrisk::host

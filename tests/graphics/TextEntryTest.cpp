@@ -25,7 +25,7 @@ class Field : public IControl {
   std::string entered = "(none)";
 };
 
-fx::IKeyPress Key(int vk, const char* text = "", bool shift = false, bool ctrl = false) {
+fx::IKeyPress TextKey(int vk, const char* text = "", bool shift = false, bool ctrl = false) {
   fx::IKeyPress k;
   k.vk = vk;
   std::snprintf(k.utf8, sizeof k.utf8, "%s", text);
@@ -70,12 +70,12 @@ TEST_F(TextEntry, OpensOverThePromptWithTheValueSelected) {
 
 TEST_F(TextEntry, EnterSendsTheParsedValueAndCloses) {
   Open(*field);
-  EXPECT_TRUE(Type(Key('0', "0")));  // replaces the selection
-  EXPECT_TRUE(Type(Key(0xBE, ".")));
-  EXPECT_TRUE(Type(Key('5', "5")));
+  EXPECT_TRUE(Type(TextKey('0', "0")));  // replaces the selection
+  EXPECT_TRUE(Type(TextKey(0xBE, ".")));
+  EXPECT_TRUE(Type(TextKey('5', "5")));
   EXPECT_EQ(entry->GetText(), "0.5");
   delegate.events.clear();
-  EXPECT_TRUE(Type(Key(13)));
+  EXPECT_TRUE(Type(TextKey(13)));
   EXPECT_FALSE(entry->EditInProgress());
   EXPECT_EQ(entry->GetBounds(), IBounds{});
   EXPECT_EQ(field->GetValue(), 0.5);
@@ -87,101 +87,101 @@ TEST_F(TextEntry, EnterSendsTheParsedValueAndCloses) {
 
 TEST_F(TextEntry, EscapeSendsNothing) {
   Open(*field);
-  Type(Key('9', "9"));
+  Type(TextKey('9', "9"));
   delegate.events.clear();
   free->MarkClean();
-  EXPECT_TRUE(Type(Key(27)));
+  EXPECT_TRUE(Type(TextKey(27)));
   EXPECT_FALSE(entry->EditInProgress());
   EXPECT_EQ(entry->GetBounds(), IBounds{});
   EXPECT_EQ(graphics.GetControlBeingEdited(), nullptr);
   EXPECT_EQ(field->GetValue(), 0.0);
   EXPECT_TRUE(delegate.events.empty());
   EXPECT_TRUE(free->IsDirty());
-  EXPECT_FALSE(Type(Key('5', "5"))) << "closed: keys are no longer its";
+  EXPECT_FALSE(Type(TextKey('5', "5"))) << "closed: keys are no longer its";
 }
 
 TEST_F(TextEntry, RealParametersAcceptDigitsSignsAndThePointOnly) {
   Open(*field);
-  Type(Key(46));  // Delete the selected text
+  Type(TextKey(46));  // Delete the selected text
   EXPECT_EQ(entry->GetText(), "");
-  EXPECT_TRUE(Type(Key('A', "a"))) << "a rejected character is swallowed";
-  Type(Key('5', "%", true));   // shift on the main row: not a digit
-  Type(Key('5', "5", true));   // nor with a layout that gives the digit under shift
-  Type(Key(103, "7", true));   // the keypad always counts
-  Type(Key(0xBB, "+"));
-  Type(Key(0xBD, "-"));
-  Type(Key(0xBE, "."));
-  Type(Key(0, "3"));           // a character with no key behind it
-  Type(Key(32, " "));
-  Type(Key(0, "\xC3\xA9"));    // é
+  EXPECT_TRUE(Type(TextKey('A', "a"))) << "a rejected character is swallowed";
+  Type(TextKey('5', "%", true));   // shift on the main row: not a digit
+  Type(TextKey('5', "5", true));   // nor with a layout that gives the digit under shift
+  Type(TextKey(103, "7", true));   // the keypad always counts
+  Type(TextKey(0xBB, "+"));
+  Type(TextKey(0xBD, "-"));
+  Type(TextKey(0xBE, "."));
+  Type(TextKey(0, "3"));           // a character with no key behind it
+  Type(TextKey(32, " "));
+  Type(TextKey(0, "\xC3\xA9"));    // é
   EXPECT_EQ(entry->GetText(), "7+-.3");
   // With no parameter every character goes in, UTF-8 included.
-  Type(Key(27));
+  Type(TextKey(27));
   graphics.PromptForValue(*free, free->GetBounds(), 0);
   EXPECT_FALSE(entry->EditInProgress()) << "a control without a parameter has no prompt";
   entry->CreateTextEntry(-1, ITextStyle{}, IBounds{0, 0, 50, 20}, 7, "");
-  EXPECT_TRUE(entry->CharacterAllowed(U'x', Key('X', "x")));
-  Type(Key('X', "x"));
-  Type(Key(0, "\xC3\xA9"));
+  EXPECT_TRUE(entry->CharacterAllowed(U'x', TextKey('X', "x")));
+  Type(TextKey('X', "x"));
+  Type(TextKey(0, "\xC3\xA9"));
   EXPECT_EQ(entry->GetText(), "x\xC3\xA9");
-  Type(Key(27));
+  Type(TextKey(27));
 }
 
 TEST_F(TextEntry, EditKeysMoveDeleteAndTabIsNotTheirs) {
   Open(*field);
-  Type(Key(46));
-  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
-  Type(Key(37));  // left
-  Type(Key(37));
-  Type(Key(8));   // backspace removes the 2
+  Type(TextKey(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(TextKey(c[0], c));
+  Type(TextKey(37));  // left
+  Type(TextKey(37));
+  Type(TextKey(8));   // backspace removes the 2
   EXPECT_EQ(entry->GetText(), "134");
-  Type(Key(36));  // home
-  Type(Key(46));  // delete
+  Type(TextKey(36));  // home
+  Type(TextKey(46));  // delete
   EXPECT_EQ(entry->GetText(), "34");
-  Type(Key(35, "", true));  // shift+end selects to the end
+  Type(TextKey(35, "", true));  // shift+end selects to the end
   EXPECT_EQ(entry->GetSelectionEnd() - entry->GetSelectionStart(), 2);
   // With no parameter spaces go in, and control moves by word.
-  Type(Key(27));
+  Type(TextKey(27));
   entry->CreateTextEntry(-1, ITextStyle{}, IBounds{0, 0, 50, 20}, 7, "ab cd ef");
-  Type(Key(36));
-  Type(Key(39, "", false, true));
+  Type(TextKey(36));
+  Type(TextKey(39, "", false, true));
   EXPECT_EQ(entry->GetCursor(), 3);
-  Type(Key(39, "", true, true));
+  Type(TextKey(39, "", true, true));
   EXPECT_EQ(entry->GetSelectionStart(), 3);
   EXPECT_EQ(entry->GetSelectionEnd(), 6);
-  Type(Key(37, "", false, true));
-  Type(Key(37, "", false, true));
+  Type(TextKey(37, "", false, true));
+  Type(TextKey(37, "", false, true));
   EXPECT_EQ(entry->GetCursor(), 0);
   bool keyFunctionSawTab = false;
   graphics.SetKeyFunction([&](const fx::IKeyPress& k, bool) { return keyFunctionSawTab = k.vk == 9; });
-  EXPECT_TRUE(Type(Key(9)));
+  EXPECT_TRUE(Type(TextKey(9)));
   EXPECT_TRUE(keyFunctionSawTab);
   EXPECT_TRUE(entry->EditInProgress());
 }
 
 TEST_F(TextEntry, ControlLettersUseTheClipboardAndUndo) {
   Open(*field);
-  Type(Key(46));
-  for (const char* c : {"1", "2", "5"}) Type(Key(c[0], c));
-  EXPECT_TRUE(Type(Key('A', "", false, true)));
-  EXPECT_TRUE(Type(Key('C', "", false, true)));
+  Type(TextKey(46));
+  for (const char* c : {"1", "2", "5"}) Type(TextKey(c[0], c));
+  EXPECT_TRUE(Type(TextKey('A', "", false, true)));
+  EXPECT_TRUE(Type(TextKey('C', "", false, true)));
   EXPECT_EQ(graphics.clipboard, "125");
-  EXPECT_TRUE(Type(Key('X', "", false, true)));
+  EXPECT_TRUE(Type(TextKey('X', "", false, true)));
   EXPECT_EQ(entry->GetText(), "");
   graphics.clipboard = "9a.8";
-  EXPECT_TRUE(Type(Key('V', "", false, true)));
+  EXPECT_TRUE(Type(TextKey('V', "", false, true)));
   EXPECT_EQ(entry->GetText(), "9.8") << "pasted text is filtered too";
-  EXPECT_TRUE(Type(Key('Z', "", false, true)));
+  EXPECT_TRUE(Type(TextKey('Z', "", false, true)));
   EXPECT_EQ(entry->GetText(), "");
-  EXPECT_TRUE(Type(Key('Z', "", true, true)));
+  EXPECT_TRUE(Type(TextKey('Z', "", true, true)));
   EXPECT_EQ(entry->GetText(), "9.8");
-  EXPECT_FALSE(Type(Key('Q', "", false, true))) << "other control letters are not handled";
+  EXPECT_FALSE(Type(TextKey('Q', "", false, true))) << "other control letters are not handled";
 }
 
 TEST_F(TextEntry, APressOutsideCommitsAndTheMouseSelects) {
   Open(*field);
-  Type(Key(46));
-  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
+  Type(TextKey(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(TextKey(c[0], c));
   // Size 14 at 0.5 x size per character: 7 units each, 28 in all, centred
   // at 150, so the text starts at 136.
   IMouseInfo p;
@@ -208,8 +208,8 @@ TEST_F(TextEntry, APressOutsideCommitsAndTheMouseSelects) {
 
 TEST_F(TextEntry, ALeftButtonUpWithoutFlagsEndsTheSelection) {
   Open(*field);
-  Type(Key(46));
-  for (const char* c : {"1", "2", "3", "4"}) Type(Key(c[0], c));
+  Type(TextKey(46));
+  for (const char* c : {"1", "2", "3", "4"}) Type(TextKey(c[0], c));
   IMouseInfo p;
   p.x = 145, p.y = 120, p.ms.L = true;
   graphics.DispatchMouseDown({p});
@@ -233,7 +233,7 @@ TEST_F(TextEntry, TheRightButtonOffersCutCopyPaste) {
   graphics.menuChoice = 1;  // Copy
   IMouseInfo p;
   p.x = 150, p.y = 120, p.ms.R = true;
-  graphics.OnKeyDown(0, 0, Key(0, ""));
+  graphics.OnKeyDown(0, 0, TextKey(0, ""));
   entry->OnMousePress(p.x, p.y, p.ms);
   EXPECT_EQ(graphics.Calls("CreatePlatformPopupMenu"), (std::vector<std::string>{"CreatePlatformPopupMenu(3,150,120,150,120)"}));
   EXPECT_EQ(graphics.clipboard, entry->GetText());
@@ -248,7 +248,7 @@ TEST_F(TextEntry, PaintDrawsBackgroundSelectionAndText) {
   EXPECT_EQ(fills[0], "PathFillWith(0,255,255,255,255,0,1)");
   EXPECT_EQ(fills[1], "PathFillWith(0,255,0,0,0,0,0.2)") << "the selection at a fifth";
   EXPECT_EQ(graphics.Calls("DrawString").size(), 1u);
-  Type(Key(35));  // end: no selection, the caret shows
+  Type(TextKey(35));  // end: no selection, the caret shows
   graphics.ClearLog();
   entry->Paint(graphics);
   EXPECT_EQ(graphics.Calls("PathFillWith").size(), 2u);
@@ -265,7 +265,7 @@ TEST_F(TextEntry, TheCaretBlinksOffAfterHalfASecondAndTheAnimationEnds) {
   graphics.CollectDirtyAreas(areas);
   EXPECT_FALSE(entry->CaretVisible());
   EXPECT_FALSE(entry->NeedsRedraw());
-  Type(Key(36));  // a key restarts it
+  Type(TextKey(36));  // a key restarts it
   EXPECT_TRUE(entry->CaretVisible());
   EXPECT_TRUE(entry->NeedsRedraw());
 }

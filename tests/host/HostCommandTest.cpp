@@ -16,16 +16,10 @@
 #include "host/EditOptions.h"
 #include "host/EditorEventLog.h"
 #include "host/PngFile.h"
+#include "TestFiles.h"
 
 namespace ombrisk::host {
 namespace {
-
-std::string Temp(const char* name) { return ::testing::TempDir() + name; }
-
-std::vector<std::uint8_t> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 TEST(Commands, ProcessWritesTheFileWithTheParametersGiven) {
   const std::string in = Temp("cmd_in.wav");

@@ -20,16 +20,10 @@
 #include "host/FxpFile.h"
 #include "host/ManualTable.h"
 #include "host/PluginHost.h"
+#include "TestFiles.h"
 
 namespace ombrisk::host {
 namespace {
-
-std::string Temp(const char* name) { return ::testing::TempDir() + name; }
-
-std::vector<std::uint8_t> Bytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void WriteBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)

@@ -9,7 +9,6 @@ namespace fx::vg::test {
 namespace {
 
 constexpr Rgba kRed{255, 0, 0, 255};
-constexpr Rgba kClear{0, 0, 0, 0};
 constexpr double kPi = std::numbers::pi;
 
 class FillTest : public RendererFixture {};

@@ -8,7 +8,6 @@ namespace fx::vg::test {
 namespace {
 
 constexpr Rgba kWhite{255, 255, 255, 255};
-constexpr Rgba kClear{0, 0, 0, 0};
 
 class StrokeTest : public RendererFixture {
  protected:

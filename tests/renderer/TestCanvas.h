@@ -11,6 +11,8 @@
 namespace fx::vg::test {
 
 using Rgba = std::array<int, 4>;
+// What begin() clears to: transparent black.
+inline constexpr Rgba kClear{0, 0, 0, 0};
 
 class TestCanvas {
  public:

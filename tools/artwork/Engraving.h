@@ -26,6 +26,8 @@ void EngravedText(vg::Renderer& r, const TextLook& look, float cx, float cy, std
 void Groove(vg::Renderer& r, float x0, float y0, float x1, float y1, float width);
 // The same along a rounded rectangle.
 void GrooveRoundedRect(vg::Renderer& r, float x, float y, float w, float h, float radius, float width);
+// A grey of level v (0 to 255), opacity a.
+inline vg::Color Grey(int v, int a = 255) { return vg::Color::rgba8(v, v, v, a); }
 // A rounded rectangle path (the renderer has circles and rectangles only).
 void RoundedRectPath(vg::Renderer& r, float x, float y, float w, float h, float radius);
 

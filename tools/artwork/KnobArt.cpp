@@ -16,8 +16,6 @@ namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
 
-vg::Color Grey(int v, int a = 255) { return vg::Color::rgba8(v, v, v, a); }
-
 // Concentric turning marks of a machined face: thin rings of varied
 // brightness, the same at any rotation.
 void TurnedFace(vg::Renderer& r, float cx, float cy, float radius, float step) {

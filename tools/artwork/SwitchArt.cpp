@@ -10,8 +10,6 @@ namespace fx::artwork {
 
 namespace {
 
-vg::Color Grey(int v, int a = 255) { return vg::Color::rgba8(v, v, v, a); }
-
 void SlideFrame(vg::Renderer& r, float top, bool on) {
   // Mounting plate.
   const float px = 4.0f, py = top + 30.0f, pw = 246.0f, ph = 94.0f;
