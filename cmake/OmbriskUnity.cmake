@@ -38,7 +38,8 @@ function(ombrisk_unity_target target)
         set(eligible ON)
         foreach(prop SKIP_UNITY_BUILD_INCLUDE COMPILE_OPTIONS COMPILE_DEFINITIONS COMPILE_FLAGS
                      INCLUDE_DIRECTORIES GENERATED)
-          get_source_file_property(value "${src}" DIRECTORY "${source_dir}" ${prop})
+          # By absolute path: a relative one would be read against this folder.
+          get_source_file_property(value "${abs}" DIRECTORY "${source_dir}" ${prop})
           if(value)
             set(eligible OFF)
           endif()
