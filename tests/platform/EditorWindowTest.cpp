@@ -331,6 +331,16 @@ TEST(EditorWindowX11Idle, AnIdleEditorMakesNoRequestAndNoGlSwitch) {
   EXPECT_EQ(x->current, "host");
 }
 
+// Idle calls, a millisecond apart, until `done` holds (or 200 have gone by):
+// the frame clock lets a frame through once its interval has passed.
+template <class Done>
+void IdleUntil(IGraphicsLinux& g, Done done) {
+  for (int i = 0; i < 200 && !done(); ++i) {
+    g.Idle();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 TEST(EditorWindowX11Idle, AFrameOfOneControlPresentsOnlyItsPixelsWhereTheServerCanCopyPartOfTheBuffer) {
   Delegate delegate;
   auto fake = std::make_unique<FakeX11Api>();
@@ -340,12 +350,7 @@ TEST(EditorWindowX11Idle, AFrameOfOneControlPresentsOnlyItsPixelsWhereTheServerC
   g.AddControl(std::make_unique<Probe>(IBounds{0, 0, 1630, 1010}));
   IControl* probe = g.AddControl(std::make_unique<Probe>(IBounds{400, 200, 600, 400}, 0));
   ASSERT_NE(g.OpenWindow(reinterpret_cast<void*>(std::uintptr_t{0x200001})), nullptr);
-  const auto idleUntil = [&](auto done) {
-    for (int i = 0; i < 200 && !done(); ++i) {
-      g.Idle();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  };
+  const auto idleUntil = [&](auto done) { IdleUntil(g, done); };
   // The first frame is the whole page: swapped.
   idleUntil([&] { return x->swaps > 0; });
   ASSERT_EQ(x->swaps, 1);
@@ -380,12 +385,7 @@ TEST(EditorWindowX11Idle, AControlDrawnInLayersIsPresentedAsOneRectangle) {
   IControl* highlight = g.AddControl(std::make_unique<Probe>(IBounds{126, 192, 398, 490}, 0));
   IControl* far = g.AddControl(std::make_unique<Probe>(IBounds{1300, 800, 1400, 900}, 1));
   ASSERT_NE(g.OpenWindow(reinterpret_cast<void*>(std::uintptr_t{0x200001})), nullptr);
-  const auto idleUntil = [&](auto done) {
-    for (int i = 0; i < 200 && !done(); ++i) {
-      g.Idle();
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  };
+  const auto idleUntil = [&](auto done) { IdleUntil(g, done); };
   idleUntil([&] { return x->swaps > 0; });
   ASSERT_EQ(x->swaps, 1);
   for (IControl* c : {shadow, body, highlight}) c->MarkDirty(false);
