@@ -441,10 +441,12 @@ void IGraphics::RecordFrameTime() {
 bool IGraphics::CollectDirtyAreas(std::vector<IBounds>& areas) {
   RecordFrameTime();
   if (frameFunction_) frameFunction_();
-  ForEachControl([](IControl& c) {
-    // A copy: the animation may end itself and clear the stored function.
-    if (IControl::ActionFunction animation = c.GetAnimationFunction()) animation(c);
-  });
+  if (redrawNoted_ || animating_) {
+    ForEachControl([](IControl& c) {
+      // A copy: the animation may end itself and clear the stored function.
+      if (IControl::ActionFunction animation = c.GetAnimationFunction()) animation(c);
+    });
+  }
   bool any = false;
   // The readout follows the pointer first; the place it leaves is repainted too.
   if (valueReadout_) {
@@ -454,7 +456,13 @@ bool IGraphics::CollectDirtyAreas(std::vector<IBounds>& areas) {
       any = true;
     }
   }
+  // Nothing marked and nothing animating (the readout above notes its own
+  // change): no control can need redrawing.
+  if (!redrawNoted_ && !animating_) return any;
+  redrawNoted_ = false;
+  animating_ = false;
   ForEachControl([&](IControl& c) {
+    if (c.GetAnimationFunction()) animating_ = true;
     if (!c.NeedsRedraw()) return;
     const IBounds& b = c.GetBounds();
     // A control that covers nothing has nothing to repaint.

@@ -277,8 +277,13 @@ class IGraphics : public fx::IGraphicsContext {
   // ---- Frame cycle ----
   // Runs the frame function and animations, then adds every control that
   // needs redrawing, its bounds grown by 0.75 units; when any was found all
-  // controls are marked clean. True when areas were added.
+  // controls are marked clean. True when areas were added. The controls
+  // are walked only when one was marked dirty or given an animation since
+  // the last walk, or an animation ran in it: an idle editor's check costs
+  // no walk.
   bool CollectDirtyAreas(std::vector<IBounds>& areas);
+  // A control was marked dirty, animated or added (IControl calls this).
+  void NoteRedrawNeeded() { redrawNoted_ = true; }
   void PaintAreas(const std::vector<IBounds>& areas);
   // Reduces dirty areas to ones that do not overlap, cover the same pixels
   // and are pixel-aligned at scale pixels per unit.
@@ -435,6 +440,10 @@ class IGraphics : public fx::IGraphicsContext {
   std::chrono::steady_clock::time_point lastFrameTime_{};
   KeyFunction keyFunction_;
   FrameFunction frameFunction_;
+  // Since the last walk of CollectDirtyAreas: a control was noted (a new
+  // context walks once), or the walk found an animation.
+  bool redrawNoted_ = true;
+  bool animating_ = false;
   bool cursorHidden_ = false;
   float cursorX_ = -1.0f;
   float cursorY_ = -1.0f;

@@ -175,6 +175,7 @@ void IControl::MarkDirty(bool triggerAction, std::int32_t valueIndex) {
   for (std::int32_t j = 0; j < NValues(); ++j)
     if (valueIndex == -1 || j == valueIndex) StoreValue(Clamp01(GetValue(j)), j);
   dirty_ = true;
+  NoteRedraw();
   if (!triggerAction) return;
   if (graphics_) graphics_->NoteUserValueChange(*this);
   for (std::int32_t j = 0; j < NValues(); ++j) {
@@ -197,6 +198,10 @@ void IControl::MarkDirty(bool triggerAction, std::int32_t valueIndex) {
     }
   }
   if (actionFunction_) actionFunction_(*this);
+}
+
+void IControl::NoteRedraw() {
+  if (graphics_) graphics_->NoteRedrawNeeded();
 }
 
 bool IControl::NeedsRedraw() const { return animationFunction_ ? true : dirty_; }

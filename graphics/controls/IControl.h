@@ -89,6 +89,8 @@ class IControl {
   virtual bool ContainsPoint(float x, float y) const;
   virtual void MarkDirty(bool triggerAction = true, std::int32_t valueIndex = -1);
   virtual void MarkClean() { dirty_ = false; }
+  // True only after MarkDirty or while animating: the context looks at it
+  // only once one of those was noted (NoteRedraw).
   virtual bool NeedsRedraw() const;
   virtual void OnRedrawChecked() {}
   virtual void ValueFromPoint(float x, float y, bool horizontal, const IBounds& area, std::int32_t valueIndex,
@@ -150,15 +152,23 @@ class IControl {
   // Wiring, done by the graphics context when the control is added.
   void SetDelegate(fx::IGEditorDelegate* delegate) { delegate_ = delegate; }
   fx::IGEditorDelegate* GetDelegate() const { return delegate_; }
-  void SetGraphics(IGraphics* graphics) { graphics_ = graphics; }
+  // A control joining a context starts dirty: the context hears of it.
+  void SetGraphics(IGraphics* graphics) {
+    graphics_ = graphics;
+    NoteRedraw();
+  }
   IGraphics* GetUI() const { return graphics_; }
 
   // Functions.
   void SetActionFunction(ActionFunction f) { actionFunction_ = std::move(f); }
   void SetAnimationEndFunction(ActionFunction f) { animationEndFunction_ = std::move(f); }
-  void SetAnimation(ActionFunction f) { animationFunction_ = std::move(f); }
+  void SetAnimation(ActionFunction f) {
+    animationFunction_ = std::move(f);
+    NoteRedraw();
+  }
   void SetAnimation(ActionFunction f, double durationMs) {
     animationFunction_ = std::move(f);
+    NoteRedraw();
     BeginAnimation(durationMs);
   }
   const ActionFunction& GetAnimationFunction() const { return animationFunction_; }
@@ -190,6 +200,10 @@ class IControl {
   // The monotonic clock in milliseconds.
   static double NowMs();
   bool ValidIndex(std::int32_t valueIndex) const { return valueIndex >= 0 && valueIndex < NValues(); }
+  // Tells the context a redraw may be needed (IGraphics::CollectDirtyAreas
+  // walks the controls only then): every way to dirty_ = true or an
+  // animation goes through here.
+  void NoteRedraw();
 
   IBounds bounds_;
   IBounds targetBounds_;

@@ -225,6 +225,68 @@ TEST_F(FrameCycle, AnimationsRunAndKeepTheirControlDirtyUntilFinished) {
   EXPECT_EQ(ends, 1);
 }
 
+// A box that counts how often a frame asks whether it needs redrawing.
+class CountedBox : public BoxControl {
+ public:
+  using BoxControl::BoxControl;
+  bool NeedsRedraw() const override {
+    ++asked;
+    return BoxControl::NeedsRedraw();
+  }
+  mutable int asked = 0;
+};
+
+TEST_F(FrameCycle, ChecksWithNothingMarkedLookAtNoControlAndAnyMarkOrAnimationIsStillSeen) {
+  auto* a = static_cast<CountedBox*>(graphics.AddControl(std::make_unique<CountedBox>(IBounds{0, 0, 10, 10}, 0)));
+  auto* b = static_cast<CountedBox*>(graphics.AddControl(std::make_unique<CountedBox>(IBounds{50, 50, 60, 60})));
+  std::vector<IBounds> areas;
+  ASSERT_TRUE(graphics.CollectDirtyAreas(areas));
+  EXPECT_EQ(areas.size(), 2u);
+  const auto idleChecks = [&](int n) {
+    a->asked = b->asked = 0;
+    int found = 0;
+    for (int i = 0; i < n; ++i) {
+      areas.clear();
+      found += graphics.CollectDirtyAreas(areas) ? 1 : 0;
+    }
+    return found;
+  };
+  EXPECT_EQ(idleChecks(20), 0);
+  EXPECT_EQ(a->asked + b->asked, 0) << "an idle check walks no control";
+
+  // A host value, a user mark, hiding: each is found at the next check, alone.
+  a->ApplyHostValue(0.5, 0);
+  areas.clear();
+  ASSERT_TRUE(graphics.CollectDirtyAreas(areas));
+  ASSERT_EQ(areas.size(), 1u);
+  EXPECT_EQ(areas[0], (IBounds{-0.75f, -0.75f, 10.75f, 10.75f}));
+  EXPECT_EQ(idleChecks(5), 0);
+  EXPECT_EQ(a->asked + b->asked, 0);
+  b->SetHidden(true);
+  areas.clear();
+  ASSERT_TRUE(graphics.CollectDirtyAreas(areas));
+  ASSERT_EQ(areas.size(), 1u);
+  EXPECT_EQ(areas[0], (IBounds{49.25f, 49.25f, 60.75f, 60.75f}));
+
+  // An animation keeps every check walking until it ends, then none does.
+  int runs = 0;
+  a->SetAnimation([&](IControl& c) {
+    if (++runs == 3) c.FinishAnimation();
+  });
+  EXPECT_EQ(idleChecks(3), 3);
+  EXPECT_EQ(runs, 3);
+  EXPECT_EQ(idleChecks(5), 0);
+  EXPECT_EQ(runs, 3);
+  EXPECT_EQ(a->asked + b->asked, 0);
+
+  // A control added later starts dirty and is found.
+  graphics.AddControl(std::make_unique<BoxControl>(IBounds{100, 0, 110, 10}));
+  areas.clear();
+  ASSERT_TRUE(graphics.CollectDirtyAreas(areas));
+  ASSERT_EQ(areas.size(), 1u);
+  EXPECT_EQ(areas[0], (IBounds{99.25f, -0.75f, 110.75f, 10.75f}));
+}
+
 TEST_F(FrameCycle, FrameTimesFillARingOfAHundred) {
   EXPECT_EQ(graphics.GetFrameTimes(), nullptr);
   graphics.ShowFrameRateDisplay(true);
