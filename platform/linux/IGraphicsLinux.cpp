@@ -120,6 +120,13 @@ void* IGraphicsLinux::OpenWindow(void* parent) {
   // Serviced on every effEditIdle of the process's editors.
   idleTimer_ = fx::Timer::Create([this](fx::Timer&) { Idle(); }, 1);
   FinishOpening();
+  // A window the server already exposed (mapped in a viewable parent)
+  // shows its first frame now, not a host idle call later; the expose is
+  // consumed with it. Elsewhere the frame waits for the expose.
+  exposedOnce_ = false;
+  Event event;
+  while (x_->WindowId() && x_->NextEvent(event)) HandleEvent(event);
+  if (exposedOnce_ && HasOpenWindow()) FrameTick();
   return reinterpret_cast<void*>(static_cast<std::uintptr_t>(x_->WindowId()));
 }
 
@@ -199,6 +206,7 @@ void IGraphicsLinux::HandleEvent(const Event& e) {
   p.timeMs = e.time;
   switch (e.type) {
     case Type::Exposed:
+      exposedOnce_ = true;
       if (e.lastExpose) MarkExposed();
       break;
     case Type::Reconfigured:

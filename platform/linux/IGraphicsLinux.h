@@ -4,7 +4,8 @@
 // a GLX context the drawing backend draws into. The host's idle calls drive
 // it: each one (through a ticked timer, serviced on effEditIdle) handles
 // the connection's pending events and paints a frame when the frame clock
-// says one is due. Nothing waits on the vertical blank (swap interval 0
+// says one is due. A window already viewable at the end of the open (the
+// server exposed it) paints its first frame there. Nothing waits on the vertical blank (swap interval 0
 // where the driver lets us set it).
 //
 // X events become the graphics context's mouse (buttons 1-3, motion and
@@ -114,6 +115,7 @@ class IGraphicsLinux : public IGraphicsWindow {
   bool gone_ = false;
   bool closing_ = false;
   bool counted_ = false;
+  bool exposedOnce_ = false;  // an Expose arrived since the open began
   float screenScale_ = 1.0f;
   std::string clipboardText_;
 };

@@ -8,7 +8,8 @@
 // The real layer catches the X errors of its own requests with a handler
 // installed only around them (and checked with a round trip only after
 // requests that can fail), so no handler of ours stays installed. Reading
-// events makes no request: an idle editor costs the server nothing.
+// events makes no request: an idle editor costs the server nothing, and
+// itself a poll.
 // One object per editor window; the thread that opened it only.
 
 #include <cstdint>
@@ -90,7 +91,8 @@ class X11Api {
 
   // ---- Events and input ----
   // The next pending event (runs of motion folded into their last); false
-  // when none is pending. Makes no request.
+  // when none is pending. Makes no request; on a connection with nothing to
+  // read since the last look, it costs one poll of the socket.
   virtual bool NextEvent(Event& event) = 0;
   virtual void FocusWindow(std::uint32_t time) = 0;
   virtual void PassKeyToParent(const Event& key) = 0;

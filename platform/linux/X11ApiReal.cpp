@@ -104,6 +104,7 @@ class RealX11Api final : public X11Api {
 
   bool OpenDisplay() override {
     if (!display_) display_ = XOpenDisplay(nullptr);
+    mustRead_ = true;
     return display_ != nullptr;
   }
   bool DisplayOpen() const override { return display_ != nullptr; }
@@ -204,6 +205,7 @@ class RealX11Api final : public X11Api {
   fx::vg::GlProcLoader GlLoader() override { return &LoadGlProc; }
 
   void SaveCurrentContext() override {
+    mustRead_ = true;
     savedDisplay_ = glXGetCurrentDisplay();
     savedDrawable_ = glXGetCurrentDrawable();
     savedContext_ = glXGetCurrentContext();
@@ -279,7 +281,12 @@ class RealX11Api final : public X11Api {
   // ---- events and input
 
   bool NextEvent(Event& out) override {
-    if (!display_ || XPending(display_) <= 0) return false;
+    if (!display_ || !EventsMayWait()) return false;
+    if (XPending(display_) <= 0) {
+      readAt_ = XNextRequest(display_);
+      mustRead_ = false;
+      return false;
+    }
     // Errors that arrive with the events are ours to swallow, without a round trip.
     ErrorTrap trap(display_, false);
     XEvent& event = *reinterpret_cast<XEvent*>(out.raw);
@@ -481,6 +488,19 @@ class RealX11Api final : public X11Api {
   }
 
  private:
+  // Whether reading could find an event, at no cost to the server and, on
+  // an idle connection, one poll: events Xlib holds, or bytes on the socket.
+  // Xlib may also have read events into the connection's own buffer while
+  // it waited for a reply (our requests since the last read, or the GL
+  // driver's, which talks to the server on this connection too); those are
+  // looked for by Xlib after any such traffic.
+  bool EventsMayWait() {
+    if (XEventsQueued(display_, QueuedAlready) > 0) return true;
+    if (mustRead_ || XNextRequest(display_) != readAt_) return true;
+    pollfd fd{ConnectionNumber(display_), POLLIN, 0};
+    return poll(&fd, 1, 0) > 0;
+  }
+
   bool MakeCurrentOn(::Window drawable) {
     if (!display_ || !context_ || !drawable) return false;
     if (glXGetCurrentContext() == context_ && glXGetCurrentDrawable() == drawable) return true;
@@ -547,6 +567,10 @@ class RealX11Api final : public X11Api {
   }
 
   Display* display_ = nullptr;
+  // The request number when Xlib last read and found no event, and whether
+  // Xlib must read anyway (a new connection, a GL block since; EventsMayWait).
+  unsigned long readAt_ = 0;
+  bool mustRead_ = true;
   int screen_ = 0;
   ::Window parent_ = 0;
   ::Window window_ = 0;

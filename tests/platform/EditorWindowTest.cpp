@@ -341,6 +341,39 @@ void IdleUntil(IGraphicsLinux& g, Done done) {
   }
 }
 
+TEST(EditorWindowX11Idle, AWindowExposedAtOpenShowsItsFirstFrameThereAndOneHiddenWaitsForItsExpose) {
+  for (const bool viewable : {true, false}) {
+    SCOPED_TRACE(viewable ? "viewable parent" : "parent not viewable");
+    Delegate delegate;
+    auto fake = std::make_unique<FakeX11Api>();
+    FakeX11Api* x = fake.get();
+    x->parentViewable = viewable;
+    IGraphicsLinux g(delegate, 1630, 1010, 60, 0.5f, std::move(fake));
+    g.AddControl(std::make_unique<Probe>(IBounds{0, 0, 1630, 1010}));
+    ASSERT_NE(g.OpenWindow(reinterpret_cast<void*>(std::uintptr_t{0x200001})), nullptr);
+    EXPECT_EQ(x->swaps, viewable ? 1 : 0) << "before any idle call";
+    EXPECT_EQ(g.NPaints(), viewable ? 1 : 0);
+    EXPECT_EQ(x->current, "host");
+    if (!viewable) {
+      Event expose;
+      expose.type = Event::Type::Exposed;
+      x->events.push_back(expose);
+    }
+    IdleUntil(g, [&] { return x->swaps > 0; });
+    ASSERT_EQ(x->swaps, 1);
+    // The expose that came with the map was answered by that frame: idle
+    // calls after it present nothing more.
+    const int requests = x->requests;
+    for (int i = 0; i < 40; ++i) {
+      g.Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    EXPECT_EQ(x->swaps, 1);
+    EXPECT_EQ(x->requests, requests);
+    EXPECT_TRUE(x->events.empty());
+  }
+}
+
 TEST(EditorWindowX11Idle, AFrameOfOneControlPresentsOnlyItsPixelsWhereTheServerCanCopyPartOfTheBuffer) {
   Delegate delegate;
   auto fake = std::make_unique<FakeX11Api>();

@@ -26,6 +26,8 @@ class FakeX11Api : public X11Api {
   fx::igraphics::PixelSize parentSize{1000, 700};
   bool parentTakesResize = true;
   std::string clipboardOfOthers;
+  // The server exposes our window as it maps it (the parent is viewable).
+  bool parentViewable = false;
 
   // ---- what happened
   bool displayOpen = false;
@@ -69,6 +71,11 @@ class FakeX11Api : public X11Api {
     parent = parentId;
     window = 0x400001 + static_cast<std::uint64_t>(windowsCreated++);
     windowSize = {width, height};
+    if (parentViewable) {
+      Event expose;
+      expose.type = Event::Type::Exposed;
+      events.push_back(expose);
+    }
     return true;
   }
   std::uint64_t WindowId() const override { return window; }

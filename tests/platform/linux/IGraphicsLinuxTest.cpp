@@ -1,7 +1,8 @@
 // The X11 editor window class itself in a private X server (xvfb-run): the
 // clipboard against another client, the screen scale of the resource
-// database, the services X11 does not offer, the owner thread rule and the
-// error handler it must not leave behind.
+// database, the services X11 does not offer, the owner thread rule, events
+// reaching an editor that idles quietly, and the error handler it must not
+// leave behind.
 
 #include <gtest/gtest.h>
 
@@ -262,10 +263,20 @@ TEST_F(IGraphicsLinuxX, ServicesWithoutAnX11FormAnswerTheirFailureValues) {
   EXPECT_FALSE(g.TooltipsEnabled());
 }
 
+// Another client clears the window with exposures: the server sends the
+// editor an Expose, as when a window above it goes away.
+void ExposeFromOutside(Display* display, unsigned long window) {
+  XClearArea(display, window, 0, 0, 0, 0, True);
+  XSync(display, False);
+}
+
 TEST_F(IGraphicsLinuxX, IdleWorksOnlyOnTheThreadThatOpened) {
   FakeEditorDelegate delegate;
   ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
   ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+  // The parent is viewable: the open itself presented the first frame.
+  EXPECT_EQ(g.NPaints(), 1);
+  ExposeFromOutside(display_, g.GetWindowId());
   std::thread other([&] {
     for (int i = 0; i < 10; ++i) {
       g.Idle();
@@ -273,12 +284,37 @@ TEST_F(IGraphicsLinuxX, IdleWorksOnlyOnTheThreadThatOpened) {
     }
   });
   other.join();
-  EXPECT_EQ(g.NPaints(), 0);
+  EXPECT_EQ(g.NPaints(), 1);
   for (int i = 0; i < 10; ++i) {
     g.Idle();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  EXPECT_GE(g.NPaints(), 1);  // the first frame presents the page
+  EXPECT_EQ(g.NPaints(), 2) << "the owner's idle calls answer the expose";
+}
+
+TEST_F(IGraphicsLinuxX, AQuietEditorStillHearsTheServerAndAnswersEachExposeOnce) {
+  FakeEditorDelegate delegate;
+  ig::IGraphicsLinux g(delegate, 400, 300, 60, 1.0f);
+  ASSERT_NE(g.OpenWindow(Parent()), nullptr);
+  const auto idle = [&](int n) {
+    for (int i = 0; i < n; ++i) {
+      g.Idle();
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    }
+  };
+  // Long enough that the editor has read everything and idles on the socket alone.
+  idle(30);
+  const int quiet = g.NPaints();
+  EXPECT_EQ(quiet, 1);
+  idle(30);
+  EXPECT_EQ(g.NPaints(), quiet) << "nothing changed, nothing painted";
+  for (int k = 1; k <= 3; ++k) {
+    ExposeFromOutside(display_, g.GetWindowId());
+    for (int i = 0; i < 100 && g.NPaints() < quiet + k; ++i) idle(1);
+    EXPECT_EQ(g.NPaints(), quiet + k) << "expose " << k;
+    idle(30);
+    EXPECT_EQ(g.NPaints(), quiet + k) << "after expose " << k;
+  }
 }
 
 TEST_F(IGraphicsLinuxX, KeysReachThePageAndTheOnesItLeavesGoToTheParent) {
