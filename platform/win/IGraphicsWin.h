@@ -108,6 +108,10 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
   bool IsVblankMode() const { return vblankMode_; }
   bool HasPacingThread() const { return pacing_.Running(); }
   bool HasRenderer() const { return GetRenderer() != nullptr; }
+  // The pixel format set swaps by copying (PFD_SWAP_COPY, or
+  // WGL_SWAP_COPY_ARB as WGL_ARB_pixel_format tells from the first paint
+  // on): frames that changed part of the page draw and present only that part.
+  bool SwapsByCopying() const { return copySwap_; }
   bool TouchFlag() const { return IsTouchInput(); }
   fx::win::FramePacer& GetPacer() { return pacing_.Pacer(); }
   // Framework surface the page does not use: touch input and the class
@@ -135,6 +139,9 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
  private:
   void FrameTick(std::uint32_t serial);
   void Paint();
+  // Sets the DC's pixel format, a copying swap where one like the system's
+  // choice exists; false when none could be set.
+  bool SetPresentingPixelFormat();
   void StartPacing();
   void StopPacing();
   void CloseTextEntry(bool apply);
@@ -155,6 +162,18 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
   Handle window_ = nullptr;
   Handle dc_ = nullptr;
   Handle glContext_ = nullptr;
+  // Presenting: whether the swap copies (the back buffer is kept), whether
+  // the back buffer holds the whole page as last presented, and whether the
+  // next paint must present the whole page (opened, exposed, resized).
+  bool copySwap_ = false;
+  bool backKept_ = false;
+  bool wholeNext_ = true;
+  // The format set, and what the first present looked up with the context
+  // current: its swap method by WGL_ARB_pixel_format, GL_WIN_swap_hint's function.
+  std::int32_t pixelFormat_ = 0;
+  bool swapNamed_ = false;  // the description names a swap method (copy or exchange)
+  void* swapHint_ = nullptr;
+  bool presentLooked_ = false;
   Handle savedDC_ = nullptr;
   Handle savedContext_ = nullptr;
   Handle tooltip_ = nullptr;
