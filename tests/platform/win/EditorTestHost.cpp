@@ -264,10 +264,32 @@ std::string EditorPixelFormat(const Instance& in) {
   const int index = GetPixelFormat(dc);
   PIXELFORMATDESCRIPTOR pfd{};
   const bool described = index > 0 && DescribePixelFormat(dc, index, sizeof pfd, &pfd) != 0;
+  // WGL_ARB_pixel_format's swap method of it, asked with a context of a window of our own.
+  int method = 0;
+  HWND w = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  HDC wdc = GetDC(w);
+  PIXELFORMATDESCRIPTOR own{};
+  own.nSize = sizeof own;
+  own.nVersion = 1;
+  own.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  own.cColorBits = 32;
+  SetPixelFormat(wdc, ChoosePixelFormat(wdc, &own), &own);
+  HGLRC previous = wglGetCurrentContext();
+  HDC previousDC = wglGetCurrentDC();
+  HGLRC context = wglCreateContext(wdc);
+  if (context && wglMakeCurrent(wdc, context)) {
+    const auto attrib = GlProc<PFNWGLGETPIXELFORMATATTRIBIVARBPROC>("wglGetPixelFormatAttribivARB");
+    const int which = WGL_SWAP_METHOD_ARB;
+    if (attrib && index > 0 && !attrib(dc, index, 0, 1, &which, &method)) method = 0;
+    wglMakeCurrent(previousDC, previous);
+  }
+  if (context) wglDeleteContext(context);
+  ReleaseDC(w, wdc);
+  DestroyWindow(w);
   ReleaseDC(child, dc);
   std::ostringstream s;
   s << "PIXELFORMAT " << index << " copy " << (described && (pfd.dwFlags & PFD_SWAP_COPY) ? 1 : 0) << " exchange "
-    << (described && (pfd.dwFlags & PFD_SWAP_EXCHANGE) ? 1 : 0);
+    << (described && (pfd.dwFlags & PFD_SWAP_EXCHANGE) ? 1 : 0) << " arbmethod 0x" << std::hex << method;
   return s.str();
 }
 
@@ -452,6 +474,35 @@ std::string Run(const std::string& line) {
     HWND child = i ? EditorChild(*i) : nullptr;
     if (!child) return "ERR";
     out << "EXPOSE " << k << " " << (InvalidateRect(child, nullptr, FALSE) ? 1 : 0);
+  } else if (cmd == "frames") {
+    // frames K MODE N: N rounds 25 ms apart; before each the host sets
+    // parameter 0 to 0.3 and 0.7 in turn (knob), invalidates the editor's
+    // whole window (expose) or does nothing (idle). The process's CPU
+    // (user + kernel, every thread) over the rounds and the paints seen.
+    Instance* i = instance();
+    std::string mode;
+    int n = 0;
+    in >> mode >> n;
+    HWND child = i ? EditorChild(*i) : nullptr;
+    if (!child || n <= 0) return "ERR";
+    const auto cpu = []() {
+      FILETIME created, exited, kernel, user;
+      GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+      const auto value = [](const FILETIME& f) {
+        return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+      };
+      return value(kernel) + value(user);  // 100 ns units
+    };
+    Pump(100);
+    gPaints = 0;
+    const unsigned long long start = cpu();
+    for (int r = 0; r < n; ++r) {
+      if (mode == "knob") i->effect->setParameter(i->effect, 0, (r % 2) ? 0.7f : 0.3f);
+      else if (mode == "expose") InvalidateRect(child, nullptr, FALSE);
+      Pump(25);
+    }
+    const unsigned long long used = cpu() - start;
+    out << "FRAMES " << mode << " " << n << " cpu_us " << used / 10 << " paints " << gPaints.exchange(0);
   } else if (cmd == "pump") {
     DWORD ms = 0;
     in >> ms;
