@@ -13,14 +13,28 @@ if [ -z "${OMBRISK_FRAMES_INNER:-}" ]; then
 fi
 prefix="$(realpath -m "$1")"; hostexe="$2"; module="$(realpath -m "$3")"; n="${4:-200}"; rounds="${5:-3}"
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-{
-  echo new; echo "open 0"; echo "pump 1500"; echo "pixelformat 0"
-  for _ in $(seq "$rounds"); do
-    for mode in idle knob expose; do echo "frames 0 $mode $n"; done
+# One command at a time, each after the answer to the last: a queued
+# command would keep the editor's paints (the lowest of messages) waiting.
+coproc HOST { /usr/lib/wine/wine64 "$hostexe" "Z:$module" 2>/dev/null; }
+host_pid=$HOST_PID
+trap 'kill $host_pid 2>/dev/null; /usr/lib/wine/wineserver -k 2>/dev/null' EXIT
+ask() {
+  echo "$1" >&"${HOST[1]}"
+  local line
+  while IFS= read -r -t 120 line <&"${HOST[0]}"; do
+    line="${line%$'\r'}"
+    case "$line" in CB\ * | READY) ;; *) echo "$line"; return 0 ;; esac
   done
-  echo quit
-} | /usr/lib/wine/wine64 "$hostexe" "Z:$module" 2>/dev/null | tr -d '\r' | grep -v '^CB ' | tee /dev/stderr |
-  python3 -c '
+  return 1
+}
+answers="$(mktemp)"
+ask new >>"$answers"; ask "open 0" >>"$answers"; ask "pump 1500" >>"$answers"; ask "pixelformat 0" >>"$answers"
+for _ in $(seq "$rounds"); do
+  for mode in idle knob expose; do ask "frames 0 $mode $n" >>"$answers"; done
+done
+ask quit >>"$answers"
+cat "$answers"
+python3 -c '
 import statistics, sys
 runs = {}
 for line in sys.stdin:
@@ -36,4 +50,5 @@ for mode in ("knob", "expose"):
         print("%s: %.0f us of host CPU per paint (idle %.0f us per round taken out)" % (mode, cost[mode], idle))
 if "knob" in cost and "expose" in cost and cost["expose"] > 0:
     print("knob / expose: %.2f" % (cost["knob"] / cost["expose"]))
-'
+' <"$answers"
+rm -f "$answers"
