@@ -16,6 +16,13 @@
 // touch input, the vertical-blank pacing thread (PacingThread), tooltips,
 // the native text entry and menus, dialogs, clipboard and GDI fonts.
 //
+// Presenting: the pixel format is one whose swap copies the back buffer
+// where the system offers one like its choice (PFD_SWAP_COPY, or
+// WGL_SWAP_COPY_ARB where the description names no swap method); then a
+// paint of part of the page draws and presents only that part, and the
+// first paint, a resize and a whole-page region are presented whole.
+// Without one every paint is presented whole.
+//
 // Editor thread only; the pacing thread talks to the window only through
 // posted frame messages.
 
