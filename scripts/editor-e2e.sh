@@ -139,6 +139,32 @@ capture hostset "$gl"
 moved=$(region_diff dragged hostset 60 95 75 75)
 check "a host setParameter redrew the knob ($moved % changed)" 'python3 -c "import sys; sys.exit(0 if $moved > 0.3 else 1)"'
 
+# Presenting part of the page: what the system grants (kept in
+# swapformats.txt), and a frame of one knob gives exactly the pixels a
+# whole present of the same state gives (an expose: the whole window to paint).
+cmd "swapformats"
+echo "$reply" >"$out/swapformats.txt"
+cmd "pixelformat 0"
+pf="$reply"
+echo "$pf" >>"$out/swapformats.txt"
+check "the editor's window has a pixel format ($pf)" '[[ "$pf" =~ ^PIXELFORMAT\ [1-9] ]]'
+capture beforeknob "$gl"
+cmd "set 0 5 0.1"
+cmd "pump 300"
+capture knobframe "$gl"
+cmd "expose 0"
+cmd "pump 300"
+capture knobwhole "$gl"
+knob=$(python3 "$here/xwd2png.py" --differing "$out/beforeknob.xwd" "$out/knobwhole.xwd")
+differing=$(python3 "$here/xwd2png.py" --differing "$out/knobframe.xwd" "$out/knobwhole.xwd")
+check "the knob's frame changed pixels ($knob)" '[ "$knob" -gt 100 ]'
+check "a frame of one knob ($pf) gives the pixels of a whole present ($differing differ)" '[ "$differing" = 0 ]'
+# Where WGL_ARB_pixel_format offers a copying format like the system's
+# choice (Wine does), the editor's window has one, so that frame was partial.
+if grep -q " arbmethods .* copy [1-9]" "$out/swapformats.txt"; then
+  check "the editor's pixel format copies by WGL_ARB_pixel_format ($pf)" '[[ "$pf" == *" arbmethod 0x2029" ]]'
+fi
+
 # The flip switch toggles Bypass (parameter 4) and the lamp.
 cmd "get 0 4"; bypass0=${reply##* }
 capture beforeflip "$gl"

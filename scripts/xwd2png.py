@@ -4,7 +4,8 @@ PNG, optionally cropped, and compares pictures:
   xwd2png.py IN.xwd OUT.png [X Y W H]
   xwd2png.py --mean IN.xwd                      mean channel value
   xwd2png.py --diff A.xwd B.xwd X Y W H          percentage of clearly changed pixels in a region
-  xwd2png.py --compare-png A.png B.png           mean absolute difference (same size)"""
+  xwd2png.py --compare-png A.png B.png           mean absolute difference (same size)
+  xwd2png.py --differing A.xwd B.xwd              pixels that differ at all (-1: sizes differ)"""
 import struct
 import sys
 import zlib
@@ -137,6 +138,14 @@ def main():
         a = crop(read_xwd(sys.argv[2])[2], x, y, w, h)
         b = crop(read_xwd(sys.argv[3])[2], x, y, w, h)
         print("%.3f" % changed_share(a, b))
+        return
+    if len(sys.argv) == 4 and sys.argv[1] == "--differing":
+        wa, ha, a = read_xwd(sys.argv[2])
+        wb, hb, b = read_xwd(sys.argv[3])
+        if (wa, ha) != (wb, hb):
+            print(-1)
+            return
+        print(sum(1 for ra, rb in zip(a, b) for x in range(0, len(ra), 3) if ra[x:x + 3] != rb[x:x + 3]))
         return
     if len(sys.argv) == 4 and sys.argv[1] == "--compare-png":
         wa, ha, a = read_png(sys.argv[2])

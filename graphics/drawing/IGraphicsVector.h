@@ -140,6 +140,8 @@ class IGraphicsVector : public IGraphics {
     partialPresent_ = true;
   }
   void PresentWhole() { partialPresent_ = false; }
+  // What the next frames present: the rectangles, or null for the whole window.
+  const std::vector<PixelRect>* PresentedPart() const { return partialPresent_ ? &presentRects_ : nullptr; }
 
   // ---- for the platform, headless rendering, tests and benchmarks
   fx::vg::Renderer* GetRenderer() const { return renderer_.get(); }

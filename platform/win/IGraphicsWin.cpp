@@ -181,7 +181,14 @@ void* IGraphicsWin::OpenWindow(void* parent) {
   }
 
   dc_ = api_.GetDC(window_);
-  if (dc_ && api_.ChoosePixelFormat(dc_, kPixelFormatFlags, 32, 24, 8)) glContext_ = api_.CreateGLContext(dc_);
+  copySwap_ = false;
+  backKept_ = false;
+  wholeNext_ = true;
+  pixelFormat_ = 0;
+  swapNamed_ = false;
+  swapHint_ = nullptr;
+  presentLooked_ = false;
+  if (dc_ && SetPresentingPixelFormat()) glContext_ = api_.CreateGLContext(dc_);
   // Without a context or GL 2 the editor opens blank rather than failing the host.
   GlViewContext view;
   const bool loader = glContext_ && api_.OpenGlLoader();
@@ -195,6 +202,46 @@ void* IGraphicsWin::OpenWindow(void* parent) {
   if (TooltipsEnabled() && !SetupTooltip()) SetTooltipsEnabled(false);
   FinishOpening();
   return window_;
+}
+
+bool IGraphicsWin::SetPresentingPixelFormat() {
+  PixelFormatInfo wanted;
+  wanted.flags = kPixelFormatFlags | kPfdSwapCopy;
+  wanted.colourBits = 32;
+  wanted.depthBits = 24;
+  wanted.stencilBits = 8;
+  const std::int32_t chosen = api_.ChoosePixelFormat(dc_, wanted);
+  if (chosen <= 0) return false;
+  // The system's choice may ignore the swap method asked for: a format
+  // like it that copies is looked for among those offered.
+  std::vector<PixelFormatInfo> formats;
+  PixelFormatInfo f;
+  const std::int32_t count = api_.DescribePixelFormat(dc_, 1, f);
+  for (std::int32_t i = 1; i <= count; ++i) {
+    if (i > 1) api_.DescribePixelFormat(dc_, i, f);
+    formats.push_back(f);
+  }
+  // Where the choice's description names no swap method (as under Wine),
+  // WGL_ARB_pixel_format may tell each format's.
+  const bool choiceNamesSwap = chosen <= count && (formats[static_cast<std::size_t>(chosen - 1)].flags &
+                                                   (kPfdSwapCopy | kPfdSwapExchange)) != 0;
+  std::vector<std::int32_t> methods;
+  if (!choiceNamesSwap && api_.SwapMethods(dc_, methods) && methods.size() == formats.size())
+    for (std::size_t i = 0; i < formats.size(); ++i) formats[i].swapMethod = methods[i];
+  std::int32_t format = PixelFormatToSet(formats, chosen);
+  if (!api_.SetPixelFormat(dc_, format)) {
+    if (format == chosen || !api_.SetPixelFormat(dc_, chosen)) return false;
+    format = chosen;
+  }
+  // What was granted, as the system describes the format now set; the
+  // first present asks WGL_ARB_pixel_format too where this says nothing.
+  PixelFormatInfo granted;
+  const bool described = api_.DescribePixelFormat(dc_, format, granted) >= format;
+  if (format <= count) granted.swapMethod = formats[static_cast<std::size_t>(format - 1)].swapMethod;
+  copySwap_ = described && fx::win::SwapsByCopying(granted);
+  swapNamed_ = described && (granted.flags & (kPfdSwapCopy | kPfdSwapExchange)) != 0;
+  pixelFormat_ = format;
+  return true;
 }
 
 bool IGraphicsWin::SetupTooltip() {
@@ -259,6 +306,7 @@ void IGraphicsWin::FrameTick(std::uint32_t serial) {
   std::vector<IBounds> areas;
   bool wholePage = false;
   if (CollectFrameAreas(areas, wholePage)) {
+    if (wholePage) wholeNext_ = true;
     ForEachControl([](IControl& c) { c.MarkClean(); });
     const float s = GetTotalScale();
     for (const IBounds& a : areas) {
@@ -297,8 +345,36 @@ void IGraphicsWin::Paint() {
     areas.push_back({static_cast<float>(r.left) / s, static_cast<float>(r.top) / s, static_cast<float>(r.right) / s,
                      static_cast<float>(r.bottom) / s});
   }
+  // Only what changed is drawn into the back buffer and presented where the
+  // swap keeps that buffer and it holds the page as last presented; a
+  // region that is the whole page is presented whole.
+  const std::vector<PixelRect> part = PixelRectsOf(areas);
+  const bool wholeRegion = part.size() == 1 && part[0] == PixelRect{0, 0, PagePixelWidth(), PagePixelHeight()};
+  const bool partial = copySwap_ && backKept_ && !wholeNext_ && !part.empty() && !wholeRegion;
+  if (partial)
+    PresentOnly(part);
+  else
+    PresentWhole();
   Handle token = api_.BeginPaint(window_);
-  PaintAndPresent(areas, [this]() { api_.Swap(dc_); });
+  const bool presented = PaintAndPresent(areas, [&]() {
+    if (!presentLooked_) {
+      // Our context is current here, as the WGL and GL queries need.
+      presentLooked_ = true;
+      if (!swapNamed_) copySwap_ = api_.SwapMethodOf(dc_, pixelFormat_) == kWglSwapCopyArb;
+      if (copySwap_) swapHint_ = api_.SwapHintFunction();
+    }
+    if (partial) {
+      Rect client;
+      const std::int32_t height = api_.GetClientRect(window_, client) ? client.H() : PagePixelHeight();
+      if (swapHint_)
+        for (const PixelRect& r : part) api_.AddSwapHint(swapHint_, r.x, height - r.y - r.h, r.w, r.h);
+    }
+    api_.Swap(dc_);
+  });
+  if (presented && !partial && !areas.empty()) {
+    backKept_ = copySwap_;
+    wholeNext_ = false;
+  }
   api_.EndPaint(window_, token);
   api_.ValidateRect(window_, nullptr);
   if (region) api_.DeleteObject(region);
@@ -360,6 +436,10 @@ std::intptr_t IGraphicsWin::WindowMessage(Handle window, std::uint32_t msg, std:
   }
 
   switch (msg) {
+    case kWmSize:
+      // A resized buffer holds nothing to build on.
+      backKept_ = false;
+      break;
     case kWmSetFocus:
     case kWmKillFocus:
     case kWmEraseBkgnd:

@@ -16,6 +16,13 @@
 // touch input, the vertical-blank pacing thread (PacingThread), tooltips,
 // the native text entry and menus, dialogs, clipboard and GDI fonts.
 //
+// Presenting: the pixel format is one whose swap copies the back buffer
+// where the system offers one like its choice (PFD_SWAP_COPY, or
+// WGL_SWAP_COPY_ARB where the description names no swap method); then a
+// paint of part of the page draws and presents only that part, and the
+// first paint, a resize and a whole-page region are presented whole.
+// Without one every paint is presented whole.
+//
 // Editor thread only; the pacing thread talks to the window only through
 // posted frame messages.
 
@@ -108,6 +115,10 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
   bool IsVblankMode() const { return vblankMode_; }
   bool HasPacingThread() const { return pacing_.Running(); }
   bool HasRenderer() const { return GetRenderer() != nullptr; }
+  // The pixel format set swaps by copying (PFD_SWAP_COPY, or
+  // WGL_SWAP_COPY_ARB as WGL_ARB_pixel_format tells from the first paint
+  // on): frames that changed part of the page draw and present only that part.
+  bool SwapsByCopying() const { return copySwap_; }
   bool TouchFlag() const { return IsTouchInput(); }
   fx::win::FramePacer& GetPacer() { return pacing_.Pacer(); }
   // Framework surface the page does not use: touch input and the class
@@ -135,6 +146,9 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
  private:
   void FrameTick(std::uint32_t serial);
   void Paint();
+  // Sets the DC's pixel format, a copying swap where one like the system's
+  // choice exists; false when none could be set.
+  bool SetPresentingPixelFormat();
   void StartPacing();
   void StopPacing();
   void CloseTextEntry(bool apply);
@@ -155,6 +169,18 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
   Handle window_ = nullptr;
   Handle dc_ = nullptr;
   Handle glContext_ = nullptr;
+  // Presenting: whether the swap copies (the back buffer is kept), whether
+  // the back buffer holds the whole page as last presented, and whether the
+  // next paint must present the whole page (opened, exposed, resized).
+  bool copySwap_ = false;
+  bool backKept_ = false;
+  bool wholeNext_ = true;
+  // The format set, and what the first present looked up with the context
+  // current: its swap method by WGL_ARB_pixel_format, GL_WIN_swap_hint's function.
+  std::int32_t pixelFormat_ = 0;
+  bool swapNamed_ = false;  // the description names a swap method (copy or exchange)
+  void* swapHint_ = nullptr;
+  bool presentLooked_ = false;
   Handle savedDC_ = nullptr;
   Handle savedContext_ = nullptr;
   Handle tooltip_ = nullptr;

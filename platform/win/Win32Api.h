@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win/WindowRules.h"
 #include "renderer/GlApi.h"
 
 namespace fx::win {
@@ -131,14 +132,35 @@ class Win32Api {
   virtual void EndPaint(Handle window, Handle token) = 0;
 
   // ---- WGL ----
-  virtual bool ChoosePixelFormat(Handle dc, std::uint32_t flags, std::int32_t colourBits, std::int32_t depthBits,
-                              std::int32_t stencilBits) = 0;
+  // The system's closest format to `wanted` (1-based index), 0 when none.
+  virtual std::int32_t ChoosePixelFormat(Handle dc, const PixelFormatInfo& wanted) = 0;
+  // The number of formats the DC offers (0 on failure); `format` describes
+  // the one at index when there is one.
+  virtual std::int32_t DescribePixelFormat(Handle dc, std::int32_t index, PixelFormatInfo& format) = 0;
+  // Once per window: later calls fail.
+  virtual bool SetPixelFormat(Handle dc, std::int32_t index) = 0;
+  // Each format's WGL_SWAP_METHOD_ARB (methods[i] for format i + 1, 0 where
+  // the query fails), asked with a context of a hidden window of the
+  // layer's own current; the thread's current context is restored. False
+  // where WGL_ARB_pixel_format is not offered.
+  virtual bool SwapMethods(Handle dc, std::vector<std::int32_t>& methods) = 0;
+  // With a context current: the format's WGL_SWAP_METHOD_ARB as
+  // wglGetPixelFormatAttribivARB gives it (a WGL_SWAP_*_ARB value), 0
+  // where WGL_ARB_pixel_format is not offered or the query fails.
+  virtual std::int32_t SwapMethodOf(Handle dc, std::int32_t index) = 0;
   virtual Handle CreateGLContext(Handle dc) = 0;
   virtual bool DeleteGLContext(Handle context) = 0;
   virtual bool MakeCurrent(Handle dc, Handle context) = 0;
   virtual Handle GetCurrentDC() = 0;
   virtual Handle GetCurrentContext() = 0;
   virtual bool Swap(Handle dc) = 0;
+  // GL_WIN_swap_hint, with the context current: glAddSwapHintRectWIN where
+  // the context offers it, else null.
+  virtual void* SwapHintFunction() = 0;
+  // Limits the next swap's copy to one more rectangle (GL window pixels,
+  // x and y from the bottom left); the hints gather until that swap.
+  virtual void AddSwapHint(void* function, std::int32_t x, std::int32_t y, std::int32_t width,
+                           std::int32_t height) = 0;
   // Opens opengl32 and wglGetProcAddress for LoadGlEntryPoint; false when missing.
   virtual bool OpenGlLoader() = 0;
   virtual void CloseGlLoader() = 0;

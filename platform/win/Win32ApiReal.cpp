@@ -9,11 +9,15 @@
 #include <shellapi.h>
 #include <shlobj.h>
 #include <wininet.h>
+#include <GL/gl.h>
+
+#include <cstring>
 
 #include <map>
 #include <mutex>
 
 #include "platform/win/Win32Api.h"
+#include "platform/win/WinConstants.h"
 
 namespace fx::win {
 
@@ -64,6 +68,40 @@ fx::vg::GlProc LoadGlProc(const char* name, void*) {
     p = gOpenGl ? GetProcAddress(gOpenGl, name) : nullptr;
   }
   return reinterpret_cast<fx::vg::GlProc>(p);
+}
+
+// wglGetProcAddress of the current context; null for the failure values
+// some drivers give instead of null.
+void* WglProc(const char* name) {
+  PROC p = wglGetProcAddress(name);
+  const auto value = reinterpret_cast<INT_PTR>(p);
+  if (value == 0 || value == 1 || value == 2 || value == 3 || value == -1) return nullptr;
+  return reinterpret_cast<void*>(p);
+}
+
+// Whether a space-separated extension list holds the name as a whole word.
+bool HasWord(const char* list, const char* name) {
+  if (!list) return false;
+  const std::size_t length = std::strlen(name);
+  for (const char* at = std::strstr(list, name); at; at = std::strstr(at + 1, name))
+    if ((at == list || at[-1] == ' ') && (at[length] == ' ' || at[length] == '\0')) return true;
+  return false;
+}
+
+// WGL_ARB_pixel_format's wglGetPixelFormatAttribivARB for the current
+// context, null where the extension is not offered for the DC.
+using PixelFormatAttribs = BOOL(WINAPI*)(HDC, int, int, UINT, const int*, int*);
+PixelFormatAttribs PixelFormatAttribsFor(HDC dc) {
+  using ExtensionsString = const char*(WINAPI*)(HDC);
+  const auto extensions = reinterpret_cast<ExtensionsString>(WglProc("wglGetExtensionsStringARB"));
+  if (!extensions || !HasWord(extensions(dc), "WGL_ARB_pixel_format")) return nullptr;
+  return reinterpret_cast<PixelFormatAttribs>(WglProc("wglGetPixelFormatAttribivARB"));
+}
+
+std::int32_t SwapMethodBy(PixelFormatAttribs attribs, HDC dc, int index) {
+  const int which = kWglSwapMethodArb;
+  int method = 0;
+  return attribs(dc, index, 0, 1, &which, &method) ? method : 0;
 }
 
 // The display driver's vertical-blank interface (published layouts).
@@ -308,19 +346,36 @@ class RealApi final : public Win32Api {
     delete ps;
   }
 
-  bool ChoosePixelFormat(Handle dc, std::uint32_t flags, std::int32_t colourBits, std::int32_t depthBits,
-                         std::int32_t stencilBits) override {
+  std::int32_t ChoosePixelFormat(Handle dc, const PixelFormatInfo& wanted) override {
     PIXELFORMATDESCRIPTOR pfd{};
     pfd.nSize = sizeof pfd;
     pfd.nVersion = 1;
-    pfd.dwFlags = flags;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = static_cast<BYTE>(colourBits);
-    pfd.cDepthBits = static_cast<BYTE>(depthBits);
-    pfd.cStencilBits = static_cast<BYTE>(stencilBits);
+    pfd.dwFlags = wanted.flags;
+    pfd.iPixelType = static_cast<BYTE>(wanted.pixelType);
+    pfd.cColorBits = static_cast<BYTE>(wanted.colourBits);
+    pfd.cAlphaBits = static_cast<BYTE>(wanted.alphaBits);
+    pfd.cDepthBits = static_cast<BYTE>(wanted.depthBits);
+    pfd.cStencilBits = static_cast<BYTE>(wanted.stencilBits);
     pfd.iLayerType = PFD_MAIN_PLANE;
-    const int format = ::ChoosePixelFormat(D(dc), &pfd);
-    return format != 0 && ::SetPixelFormat(D(dc), format, &pfd) != 0;
+    return ::ChoosePixelFormat(D(dc), &pfd);
+  }
+  std::int32_t DescribePixelFormat(Handle dc, std::int32_t index, PixelFormatInfo& format) override {
+    PIXELFORMATDESCRIPTOR pfd{};
+    const int count = ::DescribePixelFormat(D(dc), index, sizeof pfd, &pfd);
+    if (count > 0 && index >= 1 && index <= count) {
+      format.flags = pfd.dwFlags;
+      format.pixelType = pfd.iPixelType;
+      format.colourBits = pfd.cColorBits;
+      format.alphaBits = pfd.cAlphaBits;
+      format.depthBits = pfd.cDepthBits;
+      format.stencilBits = pfd.cStencilBits;
+    }
+    return count;
+  }
+  bool SetPixelFormat(Handle dc, std::int32_t index) override {
+    PIXELFORMATDESCRIPTOR pfd{};
+    if (::DescribePixelFormat(D(dc), index, sizeof pfd, &pfd) == 0) return false;
+    return ::SetPixelFormat(D(dc), index, &pfd) != 0;
   }
   Handle CreateGLContext(Handle dc) override { return wglCreateContext(D(dc)); }
   bool DeleteGLContext(Handle context) override { return wglDeleteContext(static_cast<HGLRC>(context)) != 0; }
@@ -330,6 +385,50 @@ class RealApi final : public Win32Api {
   Handle GetCurrentDC() override { return wglGetCurrentDC(); }
   Handle GetCurrentContext() override { return wglGetCurrentContext(); }
   bool Swap(Handle dc) override { return ::SwapBuffers(D(dc)) != 0; }
+  void* SwapHintFunction() override {
+    if (!HasWord(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_WIN_swap_hint")) return nullptr;
+    return WglProc("glAddSwapHintRectWIN");
+  }
+  bool SwapMethods(Handle dc, std::vector<std::int32_t>& methods) override {
+    methods.clear();
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (!window) return false;
+    HDC windowDC = ::GetDC(window);
+    PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 32;
+    HGLRC previous = wglGetCurrentContext();
+    HDC previousDC = wglGetCurrentDC();
+    HGLRC context = nullptr;
+    bool asked = false;
+    const int format = windowDC ? ::ChoosePixelFormat(windowDC, &pfd) : 0;
+    if (format && ::SetPixelFormat(windowDC, format, &pfd) && (context = wglCreateContext(windowDC)) &&
+        wglMakeCurrent(windowDC, context)) {
+      const int count = ::DescribePixelFormat(D(dc), 1, sizeof pfd, &pfd);
+      if (const PixelFormatAttribs attribs = count > 0 ? PixelFormatAttribsFor(D(dc)) : nullptr) {
+        asked = true;
+        for (int i = 1; i <= count; ++i) methods.push_back(SwapMethodBy(attribs, D(dc), i));
+      }
+    }
+    wglMakeCurrent(previousDC, previous);
+    if (context) wglDeleteContext(context);
+    if (windowDC) ::ReleaseDC(window, windowDC);
+    ::DestroyWindow(window);
+    return asked;
+  }
+  std::int32_t SwapMethodOf(Handle dc, std::int32_t index) override {
+    const PixelFormatAttribs attribs = PixelFormatAttribsFor(D(dc));
+    return attribs ? SwapMethodBy(attribs, D(dc), index) : 0;
+  }
+
+  void AddSwapHint(void* function, std::int32_t x, std::int32_t y, std::int32_t width,
+                   std::int32_t height) override {
+    using AddSwapHintRect = void(APIENTRY*)(GLint, GLint, GLsizei, GLsizei);
+    if (function) reinterpret_cast<AddSwapHintRect>(function)(x, y, width, height);
+  }
   bool OpenGlLoader() override {
     gOpenGl = LoadLibraryW(L"opengl32.dll");
     gWglGetProc = gOpenGl ? Proc<WglGetProc>(gOpenGl, "wglGetProcAddress") : nullptr;

@@ -7,6 +7,7 @@
 namespace fx::win {
 
 inline constexpr std::uint32_t kWmCreate = 0x0001;
+inline constexpr std::uint32_t kWmSize = 0x0005;
 inline constexpr std::uint32_t kWmSetFocus = 0x0007;
 inline constexpr std::uint32_t kWmKillFocus = 0x0008;
 inline constexpr std::uint32_t kWmPaint = 0x000F;
@@ -67,6 +68,13 @@ inline constexpr std::uint32_t kWsExMdiChild = 0x40;
 inline constexpr std::uint32_t kEditorWindowStyle = 0x56000000;  // child, visible, clip siblings and children
 inline constexpr std::uint32_t kEditorClassStyle = 0x28;         // CS_DBLCLKS | CS_OWNDC
 inline constexpr std::uint32_t kPixelFormatFlags = 0x25;         // draw to window, OpenGL, double buffer
+inline constexpr std::uint32_t kPfdSwapExchange = 0x200;
+inline constexpr std::uint32_t kPfdSwapCopy = 0x400;
+// WGL_ARB_pixel_format's swap method attribute and its values.
+inline constexpr std::int32_t kWglSwapMethodArb = 0x2007;
+inline constexpr std::int32_t kWglSwapExchangeArb = 0x2028;
+inline constexpr std::int32_t kWglSwapCopyArb = 0x2029;
+inline constexpr std::int32_t kWglSwapUndefinedArb = 0x202A;
 inline constexpr std::uint32_t kSwpNoMove = 0x2;
 inline constexpr std::uint32_t kSwpNoZOrder = 0x4;
 inline constexpr std::uint32_t kSwpNoActivate = 0x10;

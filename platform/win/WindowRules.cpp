@@ -4,6 +4,8 @@
 #include <cmath>
 #include <iterator>
 
+#include "platform/win/WinConstants.h"
+
 namespace fx::win {
 
 float ScreenScaleForDpi(std::uint32_t dpi) {
@@ -38,6 +40,27 @@ std::uint32_t TextEntryStyle(std::int32_t hAlign) {
 std::uint32_t ColourRef(std::int32_t r, std::int32_t g, std::int32_t b) {
   const auto c = [](std::int32_t v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); };
   return c(r) | (c(g) << 8) | (c(b) << 16);
+}
+
+bool SwapsByCopying(const PixelFormatInfo& format) {
+  if ((format.flags & kPfdSwapCopy) != 0) return true;
+  return (format.flags & kPfdSwapExchange) == 0 && format.swapMethod == kWglSwapCopyArb;
+}
+
+std::int32_t PixelFormatToSet(const std::vector<PixelFormatInfo>& formats, std::int32_t chosen) {
+  const auto count = static_cast<std::int32_t>(formats.size());
+  if (chosen < 1 || chosen > count) return chosen;
+  const PixelFormatInfo& choice = formats[static_cast<std::size_t>(chosen - 1)];
+  if (SwapsByCopying(choice)) return chosen;
+  constexpr std::uint32_t kSwapMethod = kPfdSwapExchange | kPfdSwapCopy;
+  for (std::int32_t i = 1; i <= count; ++i) {
+    PixelFormatInfo f = formats[static_cast<std::size_t>(i - 1)];
+    if (!SwapsByCopying(f)) continue;
+    f.flags = (f.flags & ~kSwapMethod) | (choice.flags & kSwapMethod);
+    f.swapMethod = choice.swapMethod;
+    if (f == choice) return i;
+  }
+  return chosen;
 }
 
 }  // namespace fx::win

@@ -306,13 +306,51 @@ class FakeWin32Api : public Win32Api {
   void EndPaint(Handle, Handle) override {}
 
   // ---- WGL
-  bool ChoosePixelFormat(Handle dc, std::uint32_t flags, std::int32_t colour, std::int32_t depth,
-                         std::int32_t stencil) override {
-    pixelFormat = {flags, static_cast<std::uint32_t>(colour), static_cast<std::uint32_t>(depth),
-                   static_cast<std::uint32_t>(stencil)};
-    return !failPixelFormat && dcs.count(dc);
+  // The formats a DC offers (index i + 1 at i) and the system's choice
+  // among them; by default one double-buffered format that exchanges.
+  std::vector<PixelFormatInfo> pixelFormats{{kPixelFormatFlags | kPfdSwapExchange, 0, 32, 8, 24, 8}};
+  std::int32_t chosenFormat = 1;
+  PixelFormatInfo wantedFormat;
+  std::int32_t setFormat = 0;
+  std::int32_t ChoosePixelFormat(Handle dc, const PixelFormatInfo& wanted) override {
+    wantedFormat = wanted;
+    return !failPixelFormat && dcs.count(dc) ? chosenFormat : 0;
   }
-  std::vector<std::uint32_t> pixelFormat;
+  std::int32_t DescribePixelFormat(Handle dc, std::int32_t index, PixelFormatInfo& format) override {
+    if (!dcs.count(dc)) return 0;
+    ++formatDescriptions;
+    if (index >= 1 && index <= static_cast<std::int32_t>(pixelFormats.size()))
+      format = pixelFormats[static_cast<std::size_t>(index - 1)];
+    return static_cast<std::int32_t>(pixelFormats.size());
+  }
+  std::int32_t formatDescriptions = 0;
+  // WGL_ARB_pixel_format's swap method of each format (absent: the
+  // extension is not offered) and the contexts current at each query.
+  std::map<std::int32_t, std::int32_t> arbSwapMethods;
+  std::vector<Handle> swapMethodQueries;
+  // Each list asked for, by the context current after it (restored: the caller's).
+  std::vector<Handle> swapMethodLists;
+  bool SwapMethods(Handle dc, std::vector<std::int32_t>& methods) override {
+    methods.clear();
+    swapMethodLists.push_back(currentContext);
+    if (!dcs.count(dc) || arbSwapMethods.empty()) return false;
+    for (std::int32_t i = 1; i <= static_cast<std::int32_t>(pixelFormats.size()); ++i) {
+      const auto it = arbSwapMethods.find(i);
+      methods.push_back(it == arbSwapMethods.end() ? 0 : it->second);
+    }
+    return true;
+  }
+  std::int32_t SwapMethodOf(Handle dc, std::int32_t index) override {
+    swapMethodQueries.push_back(currentContext);
+    if (!dcs.count(dc)) return 0;
+    const auto it = arbSwapMethods.find(index);
+    return it == arbSwapMethods.end() ? 0 : it->second;
+  }
+  bool SetPixelFormat(Handle dc, std::int32_t index) override {
+    if (!dcs.count(dc) || index < 1 || index > static_cast<std::int32_t>(pixelFormats.size())) return false;
+    setFormat = index;
+    return true;
+  }
   Handle CreateGLContext(Handle) override {
     if (failGlContext) return nullptr;
     Handle c = NewHandle();
@@ -333,7 +371,22 @@ class FakeWin32Api : public Win32Api {
   Handle GetCurrentContext() override { return currentContext; }
   bool Swap(Handle) override {
     ++swaps;
+    hintsOfSwaps.push_back(hints);
+    hints.clear();
     return true;
+  }
+  // GL_WIN_swap_hint: offered or not; the hints of each swap, in order
+  // ({x, y, w, h} each), and the context current at each lookup.
+  bool swapHintOffered = false;
+  std::vector<std::vector<std::int32_t>> hints;
+  std::vector<std::vector<std::vector<std::int32_t>>> hintsOfSwaps;
+  std::vector<Handle> hintLookups;
+  void* SwapHintFunction() override {
+    hintLookups.push_back(currentContext);
+    return swapHintOffered ? reinterpret_cast<void*>(&hints) : nullptr;
+  }
+  void AddSwapHint(void* function, std::int32_t x, std::int32_t y, std::int32_t w, std::int32_t h) override {
+    if (function == &hints) hints.push_back({x, y, w, h});
   }
   bool OpenGlLoader() override { return !failGlLoader; }
   void CloseGlLoader() override {}

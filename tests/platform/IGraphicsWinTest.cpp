@@ -106,7 +106,10 @@ TEST_F(EditorWindow, OpensAChildWindowWithContextAndRestoresTheHostsContext) {
   EXPECT_EQ(api.GetUserData(window), g.get());
   EXPECT_EQ(api.focus, window);
   EXPECT_TRUE(api.acceptsFiles[window]);
-  EXPECT_EQ(api.pixelFormat, (std::vector<std::uint32_t>{0x25, 32, 24, 8}));
+  // Asked with a copying swap; the only format offered exchanges, so the frames present whole.
+  EXPECT_EQ(api.wantedFormat, (PixelFormatInfo{0x425, 0, 32, 0, 24, 8}));
+  EXPECT_EQ(api.setFormat, 1);
+  EXPECT_FALSE(g->SwapsByCopying());
   EXPECT_EQ(api.glContexts.size(), 1u);
   EXPECT_EQ(api.currentContext, api.hostContext);
   EXPECT_EQ(api.currentDC, reinterpret_cast<Handle>(0x99));
@@ -255,6 +258,205 @@ TEST_F(EditorWindow, TheTickInvalidatesDirtyAreasInPixelsAndPaintUsesTheUpdateRe
   EXPECT_EQ(Msg(*g, kWmPaint), 0);
   EXPECT_EQ(api.validated.back(), (Rect{-1, -1, -1, -1}));
   EXPECT_EQ(api.LiveRegions(), 0u);
+}
+
+// Where the swap copies, a paint of part of the page presents that part
+// (hinted to the swap where GL_WIN_swap_hint is offered); the first paint,
+// a region that is the whole page, a resized window and a resized page are
+// presented whole.
+TEST_F(EditorWindow, WhereTheSwapCopiesAPaintOfPartOfThePagePresentsOnlyThatPart) {
+  api.pixelFormats = {{kPixelFormatFlags | kPfdSwapCopy, 0, 32, 8, 24, 8}};
+  api.swapHintOffered = true;
+  auto g = Make();
+  Probe* probe = AddProbe(*g);
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_TRUE(g->SwapsByCopying());
+  const Handle ours = *api.glContexts.begin();
+  const auto paint = [&](std::vector<Rect> region) {
+    api.updateRegionKind = region.size() > 1 ? 3 : 2;
+    api.updateRects = std::move(region);
+    Msg(*g, kWmPaint);
+  };
+  using Part = std::vector<IGraphicsWin::PixelRect>;
+  using Hints = std::vector<std::vector<std::int32_t>>;
+  // Everything is dirty after open: whole, even where the region is smaller.
+  Msg(*g, kWmTimer, kFrameTimerId);
+  paint({{0, 0, 400, 300}});
+  EXPECT_EQ(g->PresentedPart(), nullptr);
+  ASSERT_EQ(api.swaps, 1);
+  EXPECT_TRUE(api.hintsOfSwaps[0].empty());
+
+  probe->MarkDirty(false);
+  api.invalidated.clear();
+  Msg(*g, kWmTimer, kFrameTimerId);
+  ASSERT_EQ(api.invalidated.size(), 1u);
+  paint({api.invalidated.back()});
+  ASSERT_NE(g->PresentedPart(), nullptr);
+  EXPECT_EQ(*g->PresentedPart(), (Part{{199, 99, 102, 102}}));
+  ASSERT_EQ(api.swaps, 2);
+  // From the bottom of the 505-pixel window; looked up once, with our context current.
+  EXPECT_EQ(api.hintsOfSwaps[1], (Hints{{199, 505 - 201, 102, 102}}));
+  EXPECT_EQ(api.hintLookups, (std::vector<Handle>{ours}));
+
+  // Two rectangles far apart stay two.
+  paint({{0, 0, 10, 10}, {700, 400, 720, 420}});
+  ASSERT_NE(g->PresentedPart(), nullptr);
+  EXPECT_EQ(*g->PresentedPart(), (Part{{0, 0, 10, 10}, {700, 400, 20, 20}}));
+  EXPECT_EQ(api.hintsOfSwaps[2], (Hints{{0, 495, 10, 10}, {700, 85, 20, 20}}));
+
+  // The whole window invalidated (an expose): whole, without hints.
+  paint({{0, 0, 815, 505}});
+  EXPECT_EQ(g->PresentedPart(), nullptr);
+  EXPECT_TRUE(api.hintsOfSwaps[3].empty());
+  paint({{0, 0, 10, 10}});
+  EXPECT_NE(g->PresentedPart(), nullptr);
+
+  // A resized window buffer keeps nothing: the next paint is whole, then parts again.
+  Msg(*g, kWmSize);
+  paint({{0, 0, 10, 10}});
+  EXPECT_EQ(g->PresentedPart(), nullptr);
+  paint({{0, 0, 10, 10}});
+  EXPECT_NE(g->PresentedPart(), nullptr);
+
+  // A resized page repaints whole.
+  g->ResizeEditor(1630, 1010, 0.6f);
+  Msg(*g, kWmTimer, kFrameTimerId);
+  paint({{0, 0, 10, 10}});
+  EXPECT_EQ(g->PresentedPart(), nullptr);
+  paint({{0, 0, 10, 10}});
+  EXPECT_NE(g->PresentedPart(), nullptr);
+  EXPECT_EQ(api.hintLookups.size(), 1u);
+  EXPECT_EQ(api.swaps, 9);
+
+  // Reopened: whole again first.
+  g->CloseWindow();
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  paint({{0, 0, 10, 10}});
+  EXPECT_EQ(g->PresentedPart(), nullptr);
+}
+
+// What was granted decides: the swap method the format's description names
+// (PFD_SWAP_COPY, PFD_SWAP_EXCHANGE) or, where it names none (as under Wine), by
+// WGL_ARB_pixel_format, asked with our context current at the first
+// present. Without GL_WIN_swap_hint a copying swap still presents part of
+// the page (the whole back buffer is copied, its other pixels those of the
+// last frame); any other swap presents every paint whole and never asks
+// for hints.
+TEST_F(EditorWindow, TheSwapMethodGrantedDecidesBetweenPartAndWholePresents) {
+  struct Case {
+    const char* name;
+    std::uint32_t swapFlags;
+    std::int32_t arbMethod;  // 0: WGL_ARB_pixel_format not offered
+    bool partial;
+  };
+  const Case cases[] = {{"described copying, no hints", kPfdSwapCopy, 0, true},
+                        {"undescribed, copying by the extension", 0, kWglSwapCopyArb, true},
+                        {"described exchanging", kPfdSwapExchange, kWglSwapCopyArb, false},
+                        {"undescribed, exchanging by the extension", 0, kWglSwapExchangeArb, false},
+                        {"undescribed, undefined by the extension", 0, kWglSwapUndefinedArb, false},
+                        {"undescribed, no extension", 0, 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeWin32Api fake;
+    const Handle parent = fake.MakeHostWindow({100, 50, 1100, 750});
+    fake.pixelFormats = {{kPixelFormatFlags | c.swapFlags, 0, 32, 8, 24, 8}};
+    if (c.arbMethod) fake.arbSwapMethods[1] = c.arbMethod;
+    fake.swapHintOffered = !c.partial;
+    IGraphicsWin g(delegate, 1630, 1010, 60, 0.5f, fake);
+    g.AddControl(std::make_unique<Probe>(IBounds{0, 0, 1630, 1010}));
+    ASSERT_NE(g.OpenWindow(parent), nullptr);
+    const Handle ours = *fake.glContexts.begin();
+    fake.updateRegionKind = 2;
+    fake.updateRects = {{0, 0, 815, 505}};
+    g.WindowMessage(g.GetEditorWindow(), kWmTimer, kFrameTimerId, 0);
+    g.WindowMessage(g.GetEditorWindow(), kWmPaint, 0, 0);
+    EXPECT_EQ(g.PresentedPart(), nullptr);
+    EXPECT_EQ(g.SwapsByCopying(), c.partial);
+    // Asked once, with our context current, only where the description names no swap method.
+    EXPECT_EQ(fake.swapMethodQueries, c.swapFlags ? std::vector<Handle>{} : std::vector<Handle>{ours});
+    for (int i = 0; i < 3; ++i) {
+      fake.updateRects = {{199, 99, 301, 201}};
+      g.WindowMessage(g.GetEditorWindow(), kWmPaint, 0, 0);
+      EXPECT_EQ(g.PresentedPart() != nullptr, c.partial);
+    }
+    EXPECT_EQ(fake.swaps, 4);
+    EXPECT_EQ(fake.swapMethodQueries.size(), c.swapFlags ? 0u : 1u);
+    EXPECT_EQ(fake.swapMethodLists.size(), c.swapFlags ? 0u : 1u);  // at open, for the choice
+    EXPECT_EQ(fake.hintLookups.size(), c.partial ? 1u : 0u);
+    for (const auto& h : fake.hintsOfSwaps) EXPECT_TRUE(h.empty());
+    g.CloseWindow();
+  }
+}
+
+// The system's choice may ignore the copying swap asked for: a format that
+// differs from it only in swapping by copy is set instead, and nothing
+// else is taken for it.
+TEST_F(EditorWindow, AChoiceThatExchangesGivesWayToItsCopyingTwinOnly) {
+  const std::uint32_t exchange = kPixelFormatFlags | kPfdSwapExchange, copy = kPixelFormatFlags | kPfdSwapCopy;
+  api.pixelFormats = {{exchange, 0, 32, 8, 24, 8},
+                      {copy, 0, 32, 8, 16, 0},          // another depth and stencil
+                      {copy | 0x40, 0, 32, 8, 24, 8},   // the generic software format
+                      {copy, 0, 32, 8, 24, 8}};
+  auto g = Make();
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.setFormat, 4);
+  EXPECT_TRUE(g->SwapsByCopying());
+  g->CloseWindow();
+
+  // No twin: the choice as it is.
+  api.pixelFormats.pop_back();
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.setFormat, 1);
+  EXPECT_FALSE(g->SwapsByCopying());
+  g->CloseWindow();
+
+  // A description that names no swap method, as under Wine: the formats'
+  // WGL_SWAP_METHOD_ARB, asked with the host's context given back, finds
+  // the twin; the first present asks again with our own context current.
+  const std::uint32_t unnamed = kPixelFormatFlags;
+  api.pixelFormats = {{unnamed, 0, 32, 8, 24, 8}, {unnamed, 0, 32, 8, 16, 8}, {unnamed, 0, 32, 8, 24, 8}};
+  api.arbSwapMethods = {{1, kWglSwapUndefinedArb}, {2, kWglSwapCopyArb}, {3, kWglSwapCopyArb}};
+  api.MakeCurrent(reinterpret_cast<Handle>(0x99), api.hostContext);
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.swapMethodLists, (std::vector<Handle>{api.hostContext}));
+  EXPECT_EQ(api.setFormat, 3);
+  EXPECT_TRUE(g->SwapsByCopying());
+  EXPECT_EQ(api.currentContext, api.hostContext);
+  api.updateRegionKind = 2;
+  api.updateRects = {{0, 0, 10, 10}};
+  Msg(*g, kWmTimer, kFrameTimerId);
+  Msg(*g, kWmPaint);
+  EXPECT_EQ(api.swapMethodQueries, (std::vector<Handle>{*api.glContexts.begin()}));
+  EXPECT_TRUE(g->SwapsByCopying());
+  Msg(*g, kWmPaint);
+  EXPECT_NE(g->PresentedPart(), nullptr);
+  g->CloseWindow();
+  // The own context's answer overrules: not copying after all, every paint whole.
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.setFormat, 3);
+  api.arbSwapMethods[3] = kWglSwapUndefinedArb;
+  Msg(*g, kWmTimer, kFrameTimerId);
+  Msg(*g, kWmPaint);
+  EXPECT_FALSE(g->SwapsByCopying());
+  Msg(*g, kWmPaint);
+  EXPECT_EQ(g->PresentedPart(), nullptr);
+  g->CloseWindow();
+  // Without the extension: the choice, presenting whole.
+  api.arbSwapMethods.clear();
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.setFormat, 1);
+  EXPECT_FALSE(g->SwapsByCopying());
+  g->CloseWindow();
+
+  // A choice that copies is kept, though a twin comes before it.
+  api.pixelFormats = {{exchange, 0, 32, 8, 24, 8}, {copy, 0, 32, 8, 16, 0}, {copy | 0x40, 0, 32, 8, 24, 8}};
+  api.pixelFormats.push_back({copy, 0, 32, 8, 24, 8});
+  api.pixelFormats.push_back({copy, 0, 32, 8, 24, 8});
+  api.chosenFormat = 5;
+  ASSERT_NE(g->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.setFormat, 5);
+  EXPECT_TRUE(g->SwapsByCopying());
+  g->CloseWindow();
 }
 
 TEST_F(EditorWindow, VblankModeRunsThePacingThreadAndDropsStaleFrames) {

@@ -16,6 +16,7 @@
 #include "platform/win/TextConversion.h"
 #include "platform/win/TextEntryFilter.h"
 #include "platform/win/WindowRules.h"
+#include "platform/win/WinConstants.h"
 
 // Debian's DejaVu fonts; under Wine the Unix root is drive Z:.
 #if defined(_WIN32)
@@ -116,6 +117,36 @@ TEST(WindowRules, PenAndTouchSignatureCursorIdsEditStylesAndColours) {
 }
 
 // ---------------------------------------------------------------- text entry
+
+TEST(WindowRules, PixelFormatToSetIsTheChoiceOrItsCopyingTwin) {
+  const std::uint32_t exchange = kPixelFormatFlags | kPfdSwapExchange, copy = kPixelFormatFlags | kPfdSwapCopy;
+  const std::vector<PixelFormatInfo> formats = {{exchange, 0, 32, 8, 24, 8},
+                                                {kPixelFormatFlags, 0, 32, 8, 24, 8},
+                                                {copy, 0, 24, 0, 24, 8},
+                                                {copy, 0, 32, 8, 24, 8},
+                                                {copy, 0, 32, 8, 24, 8}};
+  EXPECT_TRUE(SwapsByCopying(formats[3]));
+  EXPECT_FALSE(SwapsByCopying(formats[0]));
+  EXPECT_FALSE(SwapsByCopying(formats[1]));
+  EXPECT_EQ(PixelFormatToSet(formats, 1), 4);  // the first twin
+  EXPECT_EQ(PixelFormatToSet(formats, 2), 4);  // no swap method named: still a twin
+  EXPECT_EQ(PixelFormatToSet(formats, 3), 3);  // copies already
+  EXPECT_EQ(PixelFormatToSet(formats, 5), 5);
+  EXPECT_EQ(PixelFormatToSet({formats[0], formats[2]}, 1), 1);  // no twin
+  EXPECT_EQ(PixelFormatToSet(formats, 0), 0);  // no choice, none made up
+  // Flags that name no swap method: WGL_ARB_pixel_format's answer counts,
+  // but not against flags that name one.
+  const std::vector<PixelFormatInfo> unnamed = {{kPixelFormatFlags, 0, 32, 8, 24, 8, kWglSwapUndefinedArb},
+                                                {exchange, 0, 32, 8, 24, 8, kWglSwapCopyArb},
+                                                {kPixelFormatFlags, 0, 32, 8, 24, 8, kWglSwapExchangeArb},
+                                                {kPixelFormatFlags, 0, 32, 8, 24, 8, kWglSwapCopyArb}};
+  EXPECT_FALSE(SwapsByCopying(unnamed[0]));
+  EXPECT_FALSE(SwapsByCopying(unnamed[1]));
+  EXPECT_TRUE(SwapsByCopying(unnamed[3]));
+  EXPECT_EQ(PixelFormatToSet(unnamed, 1), 4);
+  EXPECT_EQ(PixelFormatToSet(unnamed, 3), 4);
+  EXPECT_EQ(PixelFormatToSet(formats, 9), 9);
+}
 
 TEST(TextEntry, CharacterFilterByParameterKind) {
   for (ParamKind kind : {ParamKind::Boolean, ParamKind::Integer, ParamKind::Enumerated}) {

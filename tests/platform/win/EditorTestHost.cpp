@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <GL/gl.h>
+#include <GL/wglext.h>
 
 #include <atomic>
 #include <cstdio>
@@ -254,6 +255,127 @@ std::string CheckHostGl() {
   return std::string("HOSTGL current ") + (current ? "1" : "0") + " alive " + (alive ? "1" : "0");
 }
 
+// The swap method of the pixel format set on the editor's window, as
+// DescribePixelFormat tells it.
+std::string EditorPixelFormat(const Instance& in) {
+  HWND child = EditorChild(in);
+  if (!child) return "PIXELFORMAT none";
+  HDC dc = GetDC(child);
+  const int index = GetPixelFormat(dc);
+  PIXELFORMATDESCRIPTOR pfd{};
+  const bool described = index > 0 && DescribePixelFormat(dc, index, sizeof pfd, &pfd) != 0;
+  // WGL_ARB_pixel_format's swap method of it, asked with a context of a window of our own.
+  int method = 0;
+  HWND w = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  HDC wdc = GetDC(w);
+  PIXELFORMATDESCRIPTOR own{};
+  own.nSize = sizeof own;
+  own.nVersion = 1;
+  own.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+  own.cColorBits = 32;
+  SetPixelFormat(wdc, ChoosePixelFormat(wdc, &own), &own);
+  HGLRC previous = wglGetCurrentContext();
+  HDC previousDC = wglGetCurrentDC();
+  HGLRC context = wglCreateContext(wdc);
+  if (context && wglMakeCurrent(wdc, context)) {
+    const auto attrib = GlProc<PFNWGLGETPIXELFORMATATTRIBIVARBPROC>("wglGetPixelFormatAttribivARB");
+    const int which = WGL_SWAP_METHOD_ARB;
+    if (attrib && index > 0 && !attrib(dc, index, 0, 1, &which, &method)) method = 0;
+    wglMakeCurrent(previousDC, previous);
+  }
+  if (context) wglDeleteContext(context);
+  ReleaseDC(w, wdc);
+  DestroyWindow(w);
+  ReleaseDC(child, dc);
+  std::ostringstream s;
+  s << "PIXELFORMAT " << index << " copy " << (described && (pfd.dwFlags & PFD_SWAP_COPY) ? 1 : 0) << " exchange "
+    << (described && (pfd.dwFlags & PFD_SWAP_EXCHANGE) ? 1 : 0) << " arbmethod 0x" << std::hex << method;
+  return s.str();
+}
+
+// What the system offers for presenting: of its double-buffered GL window
+// formats, how many DescribePixelFormat calls copying or exchanging; what
+// ChoosePixelFormat gives when asked for a copying swap; with
+// WGL_ARB_pixel_format, how many formats wglChoosePixelFormatARB gives for
+// WGL_SWAP_COPY_ARB and the swap method wglGetPixelFormatAttribivARB gives
+// for each of them; and whether GL_WIN_swap_hint is in the extensions.
+std::string SwapFormats() {
+  HWND w = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+  HDC dc = GetDC(w);
+  PIXELFORMATDESCRIPTOR pfd{};
+  const int count = DescribePixelFormat(dc, 1, sizeof pfd, &pfd);
+  int window = 0, copy = 0, exchange = 0;
+  for (int i = 1; i <= count; ++i) {
+    DescribePixelFormat(dc, i, sizeof pfd, &pfd);
+    const DWORD need = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    if ((pfd.dwFlags & need) != need) continue;
+    ++window;
+    copy += (pfd.dwFlags & PFD_SWAP_COPY) != 0;
+    exchange += (pfd.dwFlags & PFD_SWAP_EXCHANGE) != 0;
+  }
+  PIXELFORMATDESCRIPTOR want{};
+  want.nSize = sizeof want;
+  want.nVersion = 1;
+  want.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER | PFD_SWAP_COPY;
+  want.cColorBits = 32;
+  want.cDepthBits = 24;
+  want.cStencilBits = 8;
+  const int chosen = ChoosePixelFormat(dc, &want);
+  PIXELFORMATDESCRIPTOR got{};
+  if (chosen > 0) DescribePixelFormat(dc, chosen, sizeof got, &got);
+  std::ostringstream s;
+  s << "FORMATS " << count << " window " << window << " copy " << copy << " exchange " << exchange << " chosen "
+    << chosen << " chosencopy " << ((got.dwFlags & PFD_SWAP_COPY) ? 1 : 0);
+  SetPixelFormat(dc, chosen, &want);
+  HGLRC previous = wglGetCurrentContext();
+  HDC previousDC = wglGetCurrentDC();
+  HGLRC context = wglCreateContext(dc);
+  if (context && wglMakeCurrent(dc, context)) {
+    const auto* gl = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    s << " swaphint " << ((gl && std::strstr(gl, "GL_WIN_swap_hint")) ? 1 : 0) << " hintproc "
+      << (GlProc<void (*)()>("glAddSwapHintRectWIN") ? 1 : 0);
+    const auto extensions = GlProc<PFNWGLGETEXTENSIONSSTRINGARBPROC>("wglGetExtensionsStringARB");
+    const char* wgl = extensions ? extensions(dc) : nullptr;
+    const auto choose = GlProc<PFNWGLCHOOSEPIXELFORMATARBPROC>("wglChoosePixelFormatARB");
+    const auto attrib = GlProc<PFNWGLGETPIXELFORMATATTRIBIVARBPROC>("wglGetPixelFormatAttribivARB");
+    const bool arb = wgl && std::strstr(wgl, "WGL_ARB_pixel_format") && choose && attrib;
+    s << " arb " << (arb ? 1 : 0);
+    if (arb) {
+      const int asked[] = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_SUPPORT_OPENGL_ARB, 1, WGL_DOUBLE_BUFFER_ARB, 1,
+                           WGL_SWAP_METHOD_ARB, WGL_SWAP_COPY_ARB, 0};
+      int found[256] = {};
+      UINT n = 0;
+      choose(dc, asked, nullptr, 256, found, &n);
+      int copies = 0;
+      for (UINT i = 0; i < n && i < 256; ++i) {
+        const int which = WGL_SWAP_METHOD_ARB;
+        int method = 0;
+        if (attrib(dc, found[i], 0, 1, &which, &method) && method == WGL_SWAP_COPY_ARB) ++copies;
+      }
+      s << " arbcopy " << n << " arbcopysaid " << copies;
+      // The swap method of every format, and of the one ChoosePixelFormat gave.
+      int exchanges = 0, copying = 0, undefined = 0, other = 0, ofChosen = 0;
+      for (int i = 1; i <= count; ++i) {
+        const int which = WGL_SWAP_METHOD_ARB;
+        int method = 0;
+        if (!attrib(dc, i, 0, 1, &which, &method)) method = -1;
+        exchanges += method == WGL_SWAP_EXCHANGE_ARB;
+        copying += method == WGL_SWAP_COPY_ARB;
+        undefined += method == WGL_SWAP_UNDEFINED_ARB;
+        other += method != WGL_SWAP_EXCHANGE_ARB && method != WGL_SWAP_COPY_ARB && method != WGL_SWAP_UNDEFINED_ARB;
+        if (i == chosen) ofChosen = method;
+      }
+      s << " arbmethods exchange " << exchanges << " copy " << copying << " undefined " << undefined << " other "
+        << other << " chosenmethod 0x" << std::hex << ofChosen << std::dec;
+    }
+    wglMakeCurrent(previousDC, previous);
+  }
+  if (context) wglDeleteContext(context);
+  ReleaseDC(w, dc);
+  DestroyWindow(w);
+  return s.str();
+}
+
 HWND MakeHostWindow(int x, int y, int w, int h) {
   return CreateWindowExA(0, kHostClass, "Ombrisk test host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h,
                          nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -340,6 +462,47 @@ std::string Run(const std::string& line) {
     out << (MakeHostGl() ? "HOSTGL made" : "HOSTGL failed");
   } else if (cmd == "hostglcheck") {
     out << CheckHostGl();
+  } else if (cmd == "pixelformat") {
+    Instance* i = instance();
+    if (!i) return "ERR";
+    out << EditorPixelFormat(*i);
+  } else if (cmd == "swapformats") {
+    out << SwapFormats();
+  } else if (cmd == "expose") {
+    // As the system does when the window is uncovered: all of it to paint.
+    Instance* i = instance();
+    HWND child = i ? EditorChild(*i) : nullptr;
+    if (!child) return "ERR";
+    out << "EXPOSE " << k << " " << (InvalidateRect(child, nullptr, FALSE) ? 1 : 0);
+  } else if (cmd == "frames") {
+    // frames K MODE N: N rounds 25 ms apart; before each the host sets
+    // parameter 0 to 0.3 and 0.7 in turn (knob), invalidates the editor's
+    // whole window (expose) or does nothing (idle). The process's CPU
+    // (user + kernel, every thread) over the rounds and the paints seen.
+    Instance* i = instance();
+    std::string mode;
+    int n = 0;
+    in >> mode >> n;
+    HWND child = i ? EditorChild(*i) : nullptr;
+    if (!child || n <= 0) return "ERR";
+    const auto cpu = []() {
+      FILETIME created, exited, kernel, user;
+      GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+      const auto value = [](const FILETIME& f) {
+        return (static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime;
+      };
+      return value(kernel) + value(user);  // 100 ns units
+    };
+    Pump(100);
+    gPaints = 0;
+    const unsigned long long start = cpu();
+    for (int r = 0; r < n; ++r) {
+      if (mode == "knob") i->effect->setParameter(i->effect, 0, (r % 2) ? 0.7f : 0.3f);
+      else if (mode == "expose") InvalidateRect(child, nullptr, FALSE);
+      Pump(25);
+    }
+    const unsigned long long used = cpu() - start;
+    out << "FRAMES " << mode << " " << n << " cpu_us " << used / 10 << " paints " << gPaints.exchange(0);
   } else if (cmd == "pump") {
     DWORD ms = 0;
     in >> ms;
