@@ -495,6 +495,15 @@ bool Renderer::deleteImage(int image) {
   return backend_->deleteTexture(image);
 }
 
+int Renderer::createImageFromTexture(GLuint texture, int width, int height, int flags) {
+  return backend_->adoptTexture(texture, width, height, flags & 0xffff);
+}
+
+GLuint Renderer::disownImage(int image) {
+  if (image == atlasImage_) return 0;
+  return backend_->disownTexture(image);
+}
+
 GLuint Renderer::textureName(int image) const { return backend_->textureName(image); }
 GLuint Renderer::programName() const { return backend_->programName(); }
 GLuint Renderer::bufferName() const { return backend_->bufferName(); }

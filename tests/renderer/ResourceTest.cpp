@@ -26,6 +26,58 @@ TEST_F(ResourceTest, DeletedImageReleasesItsTexture) {
   EXPECT_FALSE(renderer->imageSize(image, w, h));
 }
 
+// A share group's texture: drawn through an image of a renderer that did
+// not make it, which neither deletes nor changes it; an image handed over
+// to the group stays drawable, and neither deleteImage nor the renderer's
+// end deletes its texture.
+TEST_F(ResourceTest, LentAndHandedOverTexturesAreDrawnButNeverDeletedByTheRenderer) {
+  std::vector<std::uint8_t> px(2 * 2 * 4, 0);
+  for (std::size_t i = 0; i < px.size(); i += 4) px[i + 1] = px[i + 3] = 255;  // green
+  auto maker = makeRenderer();
+  ASSERT_NE(maker, nullptr);
+  const int made = maker->createImageRGBA(2, 2, ImageNearest, px);
+  ASSERT_NE(made, 0);
+  const GLuint name = maker->disownImage(made);
+  ASSERT_NE(name, 0u);
+  EXPECT_EQ(maker->textureName(made), name) << "still drawable by its maker";
+  EXPECT_EQ(maker->disownImage(made), 0u) << "handed over once";
+  EXPECT_EQ(maker->disownImage(9999), 0u);
+  EXPECT_TRUE(maker->deleteImage(made));
+  const GlApi& gl = renderer->gl();
+  EXPECT_TRUE(gl.IsTexture(name)) << "the group's texture outlives its maker's image";
+
+  const int lent = renderer->createImageFromTexture(name, 2, 2, ImageNearest);
+  ASSERT_NE(lent, 0);
+  EXPECT_EQ(renderer->createImageFromTexture(0, 2, 2, 0), 0);
+  EXPECT_EQ(renderer->createImageFromTexture(name, 0, 2, 0), 0);
+  int w = 0, h = 0;
+  ASSERT_TRUE(renderer->imageSize(lent, w, h));
+  EXPECT_EQ(w, 2);
+  canvas->begin();
+  renderer->fillPaint(Paint::imagePattern(0, 0, 64, 64, 0, lent, 1));
+  renderer->beginPath();
+  renderer->rect(0, 0, 64, 64);
+  renderer->fill();
+  canvas->end();
+  EXPECT_TRUE(pixelNear(*canvas, 40, 40, {0, 255, 0, 255}));
+  EXPECT_FALSE(renderer->updateImage(lent, px)) << "the group's picture is not one renderer's to change";
+  EXPECT_EQ(renderer->disownImage(lent), 0u) << "nor to give";
+  const int another = renderer->createImageFromTexture(name, 2, 2, 0);
+  EXPECT_TRUE(renderer->deleteImage(lent));
+  EXPECT_TRUE(gl.IsTexture(name));
+  // A renderer going with a lent and a handed-over image leaves both textures.
+  const int own = maker->createImageRGBA(2, 2, 0, px);
+  const GLuint ownName = maker->disownImage(own);
+  ASSERT_NE(maker->createImageFromTexture(name, 2, 2, 0), 0);
+  maker.reset();
+  EXPECT_TRUE(gl.IsTexture(name));
+  EXPECT_TRUE(gl.IsTexture(ownName));
+  EXPECT_TRUE(renderer->deleteImage(another));
+  EXPECT_TRUE(gl.IsTexture(name));
+  gl.DeleteTextures(1, &name);
+  gl.DeleteTextures(1, &ownName);
+}
+
 TEST_F(ResourceTest, UpdateReplacesPixels) {
   std::vector<std::uint8_t> px(2 * 2 * 4, 0);
   const int image = renderer->createImageRGBA(2, 2, ImageNearest, px);
