@@ -208,8 +208,12 @@ class RealX11Api final : public X11Api {
       int withStencil[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
                            GLX_DEPTH_SIZE, 24, GLX_STENCIL_SIZE, 8, 0};
       int plain[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, 0};
-      visual = glXChooseVisual(display_, screen_, withStencil);
-      if (!visual) visual = glXChooseVisual(display_, screen_, plain);
+      // The page is drawn in a frame buffer of its own (with its stencil)
+      // and only copied to the window: depth and stencil buffers of the
+      // window would be memory never used (on a software rasteriser, the
+      // process's own). They are taken only where no plain visual exists.
+      visual = glXChooseVisual(display_, screen_, plain);
+      if (!visual) visual = glXChooseVisual(display_, screen_, withStencil);
       ok = visual != nullptr;
     }
     if (ok) {
