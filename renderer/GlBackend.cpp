@@ -11,19 +11,37 @@ namespace {
 constexpr GLenum kInvert = 0x150A;
 }
 
-GlBackend::GlBackend(const GlApi& gl) : gl_(gl) {}
+GlBackend::GlBackend(const GlApi& gl, SharedPrograms* programs) : gl_(gl), sharedPrograms_(programs) {
+  static_assert(ShaderProgram::kVariantCount == SharedPrograms::kSlots);
+  if (sharedPrograms_) sharedPrograms_->Join();
+}
 
 GlBackend::~GlBackend() {
   for (auto& [id, t] : textures_)
     if (t.owned) gl_.DeleteTextures(1, &t.name);
   if (buffer_) gl_.DeleteBuffers(1, &buffer_);
+  for (auto& p : programs_) p.reset();  // lent and handed-over ones stay
+  // The group's last renderer deletes its programs, with its context current.
+  if (sharedPrograms_) {
+    for (const SharedPrograms::Program& p : sharedPrograms_->Leave()) {
+      gl_.DeleteProgram(p.program);
+      if (p.vertex) gl_.DeleteShader(p.vertex);
+      if (p.fragment) gl_.DeleteShader(p.fragment);
+    }
+  }
 }
 
 ShaderProgram* GlBackend::program(ShaderProgram::Variant v) {
   const auto i = static_cast<std::size_t>(v.index());
   if (!programs_[i] && !failed_[i]) {
+    SharedPrograms::Program lent;
+    if (sharedPrograms_ && sharedPrograms_->Find(v.index(), lent)) {
+      programs_[i] = std::make_unique<ShaderProgram>(gl_, lent);
+      return programs_[i].get();
+    }
     auto p = std::make_unique<ShaderProgram>(gl_);
     if (p->build(v)) {
+      if (sharedPrograms_ && sharedPrograms_->Add(v.index(), p->Names())) p->Disown();
       programs_[i] = std::move(p);
     } else {
       failed_[i] = true;

@@ -27,6 +27,7 @@
 #include "renderer/FrameStats.h"
 #include "renderer/GlApi.h"
 #include "renderer/ShaderProgram.h"
+#include "renderer/SharedPrograms.h"
 #include "renderer/Vertex.h"
 
 namespace fx::vg {
@@ -37,7 +38,8 @@ class GlBackend {
   static constexpr int kAlphaTexture = 1 << 16;
   static constexpr int kMaxImagePixels = 1 << 26;
 
-  explicit GlBackend(const GlApi& gl);
+  // programs: the share group's programs (null: every program is this backend's own).
+  explicit GlBackend(const GlApi& gl, SharedPrograms* programs = nullptr);
   ~GlBackend();
   GlBackend(const GlBackend&) = delete;
   GlBackend& operator=(const GlBackend&) = delete;
@@ -107,6 +109,7 @@ class GlBackend {
   void setScissor(bool clip, const std::array<GLint, 4>& box);
 
   const GlApi& gl_;
+  SharedPrograms* sharedPrograms_ = nullptr;
   std::array<std::unique_ptr<ShaderProgram>, ShaderProgram::kVariantCount> programs_;
   std::array<bool, ShaderProgram::kVariantCount> failed_{};
   std::string error_;

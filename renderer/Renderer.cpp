@@ -53,13 +53,13 @@ Renderer::Renderer() : path_(std::make_unique<PathBuilder>()) { states_.emplace_
 
 Renderer::~Renderer() = default;
 
-std::unique_ptr<Renderer> Renderer::create(GlProcLoader loader, void* user) {
+std::unique_ptr<Renderer> Renderer::create(GlProcLoader loader, void* user, SharedPrograms* programs) {
   std::unique_ptr<Renderer> r(new Renderer());
   if (!r->gl_.load(loader, user)) {
     createError() = std::string("missing GL entry point ") + (r->gl_.missing ? r->gl_.missing : "?");
     return nullptr;
   }
-  r->backend_ = std::make_unique<GlBackend>(r->gl_);
+  r->backend_ = std::make_unique<GlBackend>(r->gl_, programs);
   if (!r->backend_->init()) {
     createError() = "shader program: " + r->backend_->error();
     return nullptr;

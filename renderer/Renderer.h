@@ -27,6 +27,9 @@
 
 namespace fx::vg {
 
+class SharedPrograms;
+
+
 class FontFace;
 class GlBackend;
 class GlyphAtlas;
@@ -43,7 +46,9 @@ class Renderer {
  public:
   // Loads the GL entry points through `loader` and builds the shaders; null
   // if the context lacks OpenGL 2 (why: lastCreateError()).
-  static std::unique_ptr<Renderer> create(GlProcLoader loader, void* user);
+  // programs: the shader programs of the context's share group, used by
+  // every renderer of the group (null: this renderer's own).
+  static std::unique_ptr<Renderer> create(GlProcLoader loader, void* user, SharedPrograms* programs = nullptr);
   static const std::string& lastCreateError();
   ~Renderer();
   Renderer(const Renderer&) = delete;

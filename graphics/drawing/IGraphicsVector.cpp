@@ -154,7 +154,8 @@ std::int32_t IGraphicsVector::PagePixelHeight() const {
 void IGraphicsVector::OnViewInitialized(void* platformContext) {
   const auto* view = static_cast<const GlViewContext*>(platformContext);
   if (!view || !view->loader || renderer_) return;
-  renderer_ = fx::vg::Renderer::create(view->loader, view->loaderUser);
+  renderer_ = fx::vg::Renderer::create(view->loader, view->loaderUser,
+                                       view->textures ? &view->textures->Programs() : nullptr);
   if (!renderer_) return;
   sharedTextures_ = view->textures;
   CreateRendererFonts();

@@ -8,6 +8,7 @@
 // current (so a texture lives exactly while some context draws it, and the
 // last context leaving deletes it). The store holds names only, no GL; the
 // window layer that makes the group owns it and outlives its contexts.
+// The group's shader programs come with it (Programs()), shared the same way.
 //
 // Threads: any (one lock); a share group's contexts normally live on one.
 
@@ -16,6 +17,8 @@
 #include <map>
 #include <mutex>
 #include <string>
+
+#include "renderer/SharedPrograms.h"
 
 namespace fx::igraphics {
 
@@ -39,6 +42,7 @@ class SharedTextures {
   std::uint32_t Release(const std::string& key);
   std::size_t Size() const;
   std::int32_t Uses(const std::string& key) const;
+  fx::vg::SharedPrograms& Programs() { return programs_; }
 
  private:
   struct Entry {
@@ -47,6 +51,7 @@ class SharedTextures {
   };
   mutable std::mutex lock_;
   std::map<std::string, Entry> entries_;
+  fx::vg::SharedPrograms programs_;
 };
 
 }  // namespace fx::igraphics

@@ -6,6 +6,7 @@
 #include "FontFile.h"
 #include "RendererFixture.h"
 #include "renderer/FrameBufferImage.h"
+#include "renderer/SharedPrograms.h"
 
 namespace fx::vg::test {
 namespace {
@@ -76,6 +77,64 @@ TEST_F(ResourceTest, LentAndHandedOverTexturesAreDrawnButNeverDeletedByTheRender
   EXPECT_TRUE(gl.IsTexture(name));
   gl.DeleteTextures(1, &name);
   gl.DeleteTextures(1, &ownName);
+}
+
+// Renderers of one share group use one program per variant: the first
+// compiles it, the others use it, each sends its own uniforms every frame
+// (alternating frames of two renderers keep their own colours), and the
+// programs go with the last renderer of the group.
+TEST_F(ResourceTest, RenderersOfAShareGroupUseOneProgramWhichTheLastDeletes) {
+  SharedPrograms programs;
+  auto first = Renderer::create(context()->loader(), context()->loaderUser(), &programs);
+  auto second = Renderer::create(context()->loader(), context()->loaderUser(), &programs);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(programs.Users(), 2);
+  const GLuint program = first->programName();
+  ASSERT_NE(program, 0u);
+  EXPECT_EQ(second->programName(), program);
+  EXPECT_NE(renderer->programName(), program) << "a renderer outside the group has its own";
+  EXPECT_EQ(programs.Size(), 1);
+  TestCanvas a(*first, 16, 16), b(*second, 16, 16);
+  auto fillWith = [](Renderer& r, TestCanvas& c, Color colour) {
+    c.begin();
+    r.fillColor(colour);
+    r.beginPath();
+    r.rect(0, 0, 16, 16);
+    r.fill();
+    c.end();
+  };
+  for (int round = 0; round < 2; ++round) {
+    fillWith(*first, a, Color::rgba(1, 0, 0, 1));
+    fillWith(*second, b, Color::rgba(0, 0, 1, 1));
+    EXPECT_TRUE(pixelNear(a, 8, 8, {255, 0, 0, 255}));
+    EXPECT_TRUE(pixelNear(b, 8, 8, {0, 0, 255, 255}));
+  }
+  // A scissored draw builds another variant, once for both.
+  a.begin();
+  first->scissor(0, 0, 8, 8);
+  first->beginPath();
+  first->rect(0, 0, 16, 16);
+  first->fill();
+  a.end();
+  const std::int32_t variants = programs.Size();
+  EXPECT_GE(variants, 2);
+  b.begin();
+  second->scissor(0, 0, 8, 8);
+  second->beginPath();
+  second->rect(0, 0, 16, 16);
+  second->fill();
+  b.end();
+  EXPECT_EQ(programs.Size(), variants);
+  const GlApi& gl = renderer->gl();
+  first.reset();
+  EXPECT_TRUE(gl.IsProgram(program)) << "the other renderer still draws with it";
+  fillWith(*second, b, Color::rgba(0, 1, 0, 1));
+  EXPECT_TRUE(pixelNear(b, 8, 8, {0, 255, 0, 255}));
+  second.reset();
+  EXPECT_FALSE(gl.IsProgram(program));
+  EXPECT_EQ(programs.Size(), 0);
+  EXPECT_EQ(programs.Users(), 0);
 }
 
 TEST_F(ResourceTest, UpdateReplacesPixels) {
