@@ -66,7 +66,9 @@ std::unique_ptr<Renderer> Renderer::create(GlProcLoader loader, void* user, Shar
   }
   GLint maxTexture = 0;
   r->gl_.GetIntegerv(gl::kMaxTextureSize, &maxTexture);
-  r->atlas_ = std::make_unique<GlyphAtlas>(512, 512, std::clamp(maxTexture, 512, 4096));
+  // Small at first (each renderer has one, in memory twice: its pixels and
+  // the texture); it doubles when glyphs fill it.
+  r->atlas_ = std::make_unique<GlyphAtlas>(256, 256, std::clamp(maxTexture, 256, 4096));
   createError().clear();
   return r;
 }
