@@ -10,7 +10,6 @@
 #include "graphics/drawing/BlendComposite.h"
 #include "graphics/drawing/GlViewContext.h"
 #include "graphics/drawing/ImageDecoder.h"
-#include "graphics/drawing/LargeBlock.h"
 #include "renderer/ImageFlags.h"
 
 namespace fx::igraphics {
@@ -265,8 +264,6 @@ void IGraphicsVector::EndFrame() {
     renderer_->fill();
   }
   renderer_->endFrame();
-  // The open's transient memory is free by now: its pages go back.
-  if (framesBegun_ == 1) ReturnFreeHeapPages();
 }
 
 // ---- layers

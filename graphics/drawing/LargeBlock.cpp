@@ -4,9 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 #if !defined(_WIN32)
 #include <sys/mman.h>
 #endif
@@ -73,12 +70,6 @@ void* ReallocateBlock(void* block, std::size_t size) {
   std::memcpy(grown, block, old < size ? old : size);
   FreeBlock(block);
   return grown;
-}
-
-void ReturnFreeHeapPages() {
-#if defined(__GLIBC__)
-  malloc_trim(0);
-#endif
 }
 
 }  // namespace fx::igraphics

@@ -22,13 +22,6 @@ void* AllocateBlock(std::size_t size);
 void* ReallocateBlock(void* block, std::size_t size);
 // Null does nothing.
 void FreeBlock(void* block);
-// Gives the C library's free heap pages back to the system (glibc's
-// malloc_trim; nothing elsewhere). An editor's open frees megabytes of
-// transient memory (the GL driver compiling its shaders, the layout) that
-// glibc would otherwise keep resident: after it frees a large mapped block
-// it keeps up to twice that block's size free at the top of each heap.
-// A few milliseconds; the editor thread calls it once, after the first frame.
-void ReturnFreeHeapPages();
 
 template <class T>
 struct LargeBlockAllocator {
