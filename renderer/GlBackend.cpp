@@ -11,18 +11,37 @@ namespace {
 constexpr GLenum kInvert = 0x150A;
 }
 
-GlBackend::GlBackend(const GlApi& gl) : gl_(gl) {}
+GlBackend::GlBackend(const GlApi& gl, SharedPrograms* programs) : gl_(gl), sharedPrograms_(programs) {
+  static_assert(ShaderProgram::kVariantCount == SharedPrograms::kSlots);
+  if (sharedPrograms_) sharedPrograms_->Join();
+}
 
 GlBackend::~GlBackend() {
-  for (auto& [id, t] : textures_) gl_.DeleteTextures(1, &t.name);
+  for (auto& [id, t] : textures_)
+    if (t.owned) gl_.DeleteTextures(1, &t.name);
   if (buffer_) gl_.DeleteBuffers(1, &buffer_);
+  for (auto& p : programs_) p.reset();  // lent and handed-over ones stay
+  // The group's last renderer deletes its programs, with its context current.
+  if (sharedPrograms_) {
+    for (const SharedPrograms::Program& p : sharedPrograms_->Leave()) {
+      gl_.DeleteProgram(p.program);
+      if (p.vertex) gl_.DeleteShader(p.vertex);
+      if (p.fragment) gl_.DeleteShader(p.fragment);
+    }
+  }
 }
 
 ShaderProgram* GlBackend::program(ShaderProgram::Variant v) {
   const auto i = static_cast<std::size_t>(v.index());
   if (!programs_[i] && !failed_[i]) {
+    SharedPrograms::Program lent;
+    if (sharedPrograms_ && sharedPrograms_->Find(v.index(), lent)) {
+      programs_[i] = std::make_unique<ShaderProgram>(gl_, lent);
+      return programs_[i].get();
+    }
     auto p = std::make_unique<ShaderProgram>(gl_);
     if (p->build(v)) {
+      if (sharedPrograms_ && sharedPrograms_->Add(v.index(), p->Names())) p->Disown();
       programs_[i] = std::move(p);
     } else {
       failed_[i] = true;
@@ -117,14 +136,16 @@ int GlBackend::createTexture(int width, int height, int flags, const std::uint8_
 
 bool GlBackend::updateTexture(int id, const std::uint8_t* pixels) {
   auto it = textures_.find(id);
-  if (it == textures_.end() || !pixels) return false;
+  // A lent texture is the whole group's picture: not ours to change.
+  if (it == textures_.end() || !pixels || !it->second.owned) return false;
   upload(it->second, pixels, false);
   return true;
 }
 
 bool GlBackend::resizeTexture(int id, int width, int height, const std::uint8_t* pixels) {
   auto it = textures_.find(id);
-  if (it == textures_.end() || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_)
+  if (it == textures_.end() || !it->second.owned || width <= 0 || height <= 0 || width > maxTextureSize_ ||
+      height > maxTextureSize_)
     return false;
   it->second.width = width;
   it->second.height = height;
@@ -148,12 +169,32 @@ int GlBackend::textureFlags(int id) const {
 bool GlBackend::deleteTexture(int id) {
   auto it = textures_.find(id);
   if (it == textures_.end()) return false;
-  gl_.DeleteTextures(1, &it->second.name);
+  if (it->second.owned) gl_.DeleteTextures(1, &it->second.name);
   textures_.erase(it);
   // A draw queued with this image before it went must not use a stale name.
   for (Call& c : calls_)
     if (c.image == id) c.count = c.fringeCount = c.coverCount = 0;
   return true;
+}
+
+int GlBackend::adoptTexture(GLuint name, int width, int height, int flags) {
+  if (!name || width <= 0 || height <= 0 || width > maxTextureSize_ || height > maxTextureSize_) return 0;
+  Texture t;
+  t.name = name;
+  t.width = width;
+  t.height = height;
+  t.flags = flags;
+  t.owned = false;
+  const int id = nextTexture_++;
+  textures_[id] = t;
+  return id;
+}
+
+GLuint GlBackend::disownTexture(int id) {
+  auto it = textures_.find(id);
+  if (it == textures_.end() || !it->second.owned) return 0;
+  it->second.owned = false;
+  return it->second.name;
 }
 
 GLuint GlBackend::textureName(int id) const {

@@ -1,7 +1,10 @@
 #pragma once
 // Collects a frame's draws, batching consecutive triangle draws that share
 // paint uniforms, texture and blend state, and replays them through GL at
-// the end of the frame from one vertex buffer. Also owns the textures.
+// the end of the frame from one vertex buffer. Also owns the textures,
+// except those it was lent: a texture of another context of the share group
+// (adopted), or one it made and handed over (disowned), is used by its id
+// like any other but never deleted here.
 //
 // The scissor is a mask in the fragment shader (soft at its edges, any
 // transform). A draw whose blending leaves the destination as it is under a
@@ -24,6 +27,7 @@
 #include "renderer/FrameStats.h"
 #include "renderer/GlApi.h"
 #include "renderer/ShaderProgram.h"
+#include "renderer/SharedPrograms.h"
 #include "renderer/Vertex.h"
 
 namespace fx::vg {
@@ -34,7 +38,8 @@ class GlBackend {
   static constexpr int kAlphaTexture = 1 << 16;
   static constexpr int kMaxImagePixels = 1 << 26;
 
-  explicit GlBackend(const GlApi& gl);
+  // programs: the share group's programs (null: every program is this backend's own).
+  explicit GlBackend(const GlApi& gl, SharedPrograms* programs = nullptr);
   ~GlBackend();
   GlBackend(const GlBackend&) = delete;
   GlBackend& operator=(const GlBackend&) = delete;
@@ -49,7 +54,14 @@ class GlBackend {
   bool resizeTexture(int id, int width, int height, const std::uint8_t* pixels);
   bool textureSize(int id, int& width, int& height) const;
   int textureFlags(int id) const;
+  // Forgets the texture; deletes its GL name only where it is ours.
   bool deleteTexture(int id);
+  // A texture of the share group under a new id, never deleted here; 0 for
+  // a name of 0 or a size this context cannot use.
+  int adoptTexture(GLuint name, int width, int height, int flags);
+  // The texture's name, no longer ours to delete (the id stays usable); 0
+  // when there is no such texture or it was not ours.
+  GLuint disownTexture(int id);
   GLuint textureName(int id) const;
   // The first program built (solid paint, no scissor).
   GLuint programName() const;
@@ -69,6 +81,7 @@ class GlBackend {
   struct Texture {
     GLuint name = 0;
     int width = 0, height = 0, flags = 0;
+    bool owned = true;
   };
   enum class Kind { Triangles, Fill, Stroke };
   struct Call {
@@ -96,6 +109,7 @@ class GlBackend {
   void setScissor(bool clip, const std::array<GLint, 4>& box);
 
   const GlApi& gl_;
+  SharedPrograms* sharedPrograms_ = nullptr;
   std::array<std::unique_ptr<ShaderProgram>, ShaderProgram::kVariantCount> programs_;
   std::array<bool, ShaderProgram::kVariantCount> failed_{};
   std::string error_;

@@ -53,20 +53,22 @@ Renderer::Renderer() : path_(std::make_unique<PathBuilder>()) { states_.emplace_
 
 Renderer::~Renderer() = default;
 
-std::unique_ptr<Renderer> Renderer::create(GlProcLoader loader, void* user) {
+std::unique_ptr<Renderer> Renderer::create(GlProcLoader loader, void* user, SharedPrograms* programs) {
   std::unique_ptr<Renderer> r(new Renderer());
   if (!r->gl_.load(loader, user)) {
     createError() = std::string("missing GL entry point ") + (r->gl_.missing ? r->gl_.missing : "?");
     return nullptr;
   }
-  r->backend_ = std::make_unique<GlBackend>(r->gl_);
+  r->backend_ = std::make_unique<GlBackend>(r->gl_, programs);
   if (!r->backend_->init()) {
     createError() = "shader program: " + r->backend_->error();
     return nullptr;
   }
   GLint maxTexture = 0;
   r->gl_.GetIntegerv(gl::kMaxTextureSize, &maxTexture);
-  r->atlas_ = std::make_unique<GlyphAtlas>(512, 512, std::clamp(maxTexture, 512, 4096));
+  // Small at first (each renderer has one, in memory twice: its pixels and
+  // the texture); it doubles when glyphs fill it.
+  r->atlas_ = std::make_unique<GlyphAtlas>(256, 256, std::clamp(maxTexture, 256, 4096));
   createError().clear();
   return r;
 }
@@ -493,6 +495,15 @@ bool Renderer::imageSize(int image, int& width, int& height) const {
 bool Renderer::deleteImage(int image) {
   if (image == atlasImage_) return false;
   return backend_->deleteTexture(image);
+}
+
+int Renderer::createImageFromTexture(GLuint texture, int width, int height, int flags) {
+  return backend_->adoptTexture(texture, width, height, flags & 0xffff);
+}
+
+GLuint Renderer::disownImage(int image) {
+  if (image == atlasImage_) return 0;
+  return backend_->disownTexture(image);
 }
 
 GLuint Renderer::textureName(int image) const { return backend_->textureName(image); }

@@ -27,6 +27,9 @@
 
 namespace fx::vg {
 
+class SharedPrograms;
+
+
 class FontFace;
 class GlBackend;
 class GlyphAtlas;
@@ -43,7 +46,9 @@ class Renderer {
  public:
   // Loads the GL entry points through `loader` and builds the shaders; null
   // if the context lacks OpenGL 2 (why: lastCreateError()).
-  static std::unique_ptr<Renderer> create(GlProcLoader loader, void* user);
+  // programs: the shader programs of the context's share group, used by
+  // every renderer of the group (null: this renderer's own).
+  static std::unique_ptr<Renderer> create(GlProcLoader loader, void* user, SharedPrograms* programs = nullptr);
   static const std::string& lastCreateError();
   ~Renderer();
   Renderer(const Renderer&) = delete;
@@ -110,7 +115,16 @@ class Renderer {
   int createImageEmpty(int width, int height, int flags);
   bool updateImage(int image, std::span<const std::uint8_t> pixels);
   bool imageSize(int image, int& width, int& height) const;
+  // Forgets the image; its texture goes with it only where it is this
+  // renderer's (see below).
   bool deleteImage(int image);
+  // Textures of the GL share group: an image of a texture another context
+  // made, which this renderer draws but never deletes or changes (updateImage
+  // refuses it); and an image of this renderer's handed over to the group
+  // (it stays drawable here; the name returned is then the caller's to
+  // delete, 0 where the image is not this renderer's to give).
+  int createImageFromTexture(GLuint texture, int width, int height, int flags);
+  GLuint disownImage(int image);
 
   // ---- text
   // The data is copied. -1 for missing or malformed data.

@@ -78,7 +78,17 @@ void main() {
 )";
 }  // namespace
 
+ShaderProgram::ShaderProgram(const GlApi& gl, const SharedPrograms::Program& lent)
+    : gl_(gl),
+      program_(lent.program),
+      vertex_(lent.vertex),
+      fragment_(lent.fragment),
+      viewSize_(lent.viewSize),
+      frag_(lent.frag),
+      owned_(false) {}
+
 ShaderProgram::~ShaderProgram() {
+  if (!owned_) return;
   if (program_) gl_.DeleteProgram(program_);
   if (vertex_) gl_.DeleteShader(vertex_);
   if (fragment_) gl_.DeleteShader(fragment_);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "renderer/GlApi.h"
+#include "renderer/SharedPrograms.h"
 
 namespace fx::vg {
 
@@ -15,6 +16,8 @@ class ShaderProgram {
   enum Attribute : GLuint { Position = 0, PaintCoord = 1, Cover = 2, Tint = 3 };
 
   explicit ShaderProgram(const GlApi& gl) : gl_(gl) {}
+  // A program of the share group: used here, never deleted here.
+  ShaderProgram(const GlApi& gl, const SharedPrograms::Program& lent);
   ~ShaderProgram();
   ShaderProgram(const ShaderProgram&) = delete;
   ShaderProgram& operator=(const ShaderProgram&) = delete;
@@ -33,6 +36,10 @@ class ShaderProgram {
   GLuint name() const { return program_; }
   GLint viewSizeLocation() const { return viewSize_; }
   GLint fragLocation() const { return frag_; }
+  // What another renderer of the group needs to use this program.
+  SharedPrograms::Program Names() const { return {program_, vertex_, fragment_, viewSize_, frag_}; }
+  // Hands the GL objects over (to the group): this object no longer deletes them.
+  void Disown() { owned_ = false; }
   const std::string& error() const { return error_; }
 
  private:
@@ -40,6 +47,7 @@ class ShaderProgram {
   const GlApi& gl_;
   GLuint program_ = 0, vertex_ = 0, fragment_ = 0;
   GLint viewSize_ = -1, frag_ = -1;
+  bool owned_ = true;
   std::string error_;
 };
 

@@ -19,8 +19,10 @@ DecodedImageCache::Pixels DecodedImageCache::Decode(std::unique_lock<std::mutex>
   bytes = {};
   held.lock();
   slot->state = Slot::State::Done;
-  slot->pixels = pixels;
-  if (!pixels) {
+  // Noted as uploaded meanwhile: the group has the texture, the asker gets
+  // the pixels without the cache keeping them.
+  if (slot->uploads == 0) slot->pixels = pixels;
+  if (!pixels && slot->uploads == 0) {
     auto it = slots_.find(key);
     if (it != slots_.end() && it->second == slot) slots_.erase(it);
   }
@@ -41,6 +43,15 @@ DecodedImageCache::Pixels DecodedImageCache::FindOrDecode(const std::string& key
   const std::shared_ptr<Slot> slot = it->second;
   if (slot->state == Slot::State::Queued) return Decode(held, key, slot, decode);
   decoded_.wait(held, [&] { return slot->state == Slot::State::Done; });
+  // Uploaded into a share group and dropped here: a context outside the
+  // group decodes its own copy, which the cache does not keep.
+  if (!slot->pixels && slot->uploads > 0) {
+    held.unlock();
+    if (!decode) return nullptr;
+    DecodedImage image = decode();
+    if (image.pixels.empty() || image.width <= 0 || image.height <= 0) return nullptr;
+    return std::make_shared<const DecodedImage>(std::move(image));
+  }
   // Another thread's decode failed: this one tries the source itself.
   if (!slot->pixels && decode) {
     held.unlock();
@@ -76,6 +87,39 @@ std::size_t DecodedImageCache::DecodeQueued(const std::atomic<bool>& stop) {
     ++decoded;
   }
   return decoded;
+}
+
+void DecodedImageCache::NoteUploaded(const std::string& key) {
+  std::lock_guard guard(lock_);
+  auto it = slots_.find(key);
+  if (it == slots_.end()) {
+    auto slot = std::make_shared<Slot>();
+    slot->state = Slot::State::Done;
+    it = slots_.emplace(key, std::move(slot)).first;
+  }
+  Slot& slot = *it->second;
+  ++slot.uploads;
+  // A record still holding the pixels keeps them alive; the cache lets go.
+  if (slot.state == Slot::State::Done) slot.pixels.reset();
+  // Queued and not started: nobody needs the decode any more.
+  if (slot.state == Slot::State::Queued) {
+    slot.bytes = {};
+    slot.state = Slot::State::Done;
+  }
+}
+
+void DecodedImageCache::NoteUploadGone(const std::string& key) {
+  std::lock_guard guard(lock_);
+  auto it = slots_.find(key);
+  if (it == slots_.end() || it->second->uploads == 0) return;
+  if (--it->second->uploads == 0 && it->second->state == Slot::State::Done && !it->second->pixels)
+    slots_.erase(it);
+}
+
+bool DecodedImageCache::Uploaded(const std::string& key) const {
+  std::lock_guard guard(lock_);
+  auto it = slots_.find(key);
+  return it != slots_.end() && it->second->uploads > 0;
 }
 
 std::size_t DecodedImageCache::Size() const {

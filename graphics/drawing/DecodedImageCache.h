@@ -17,6 +17,14 @@
 // FindOrDecode() of a queued image decodes it on the asking thread at once
 // rather than waiting its turn; the worker starts from the end of the queue,
 // so a thread loading in the queue's order meets it halfway.
+//
+// Pixels uploaded into a GL share group are not kept: the group draws its
+// texture (SharedTextures), and NoteUploaded drops the cache's copy while
+// remembering the image as uploaded, so that a prefetch does not decode it
+// again for a context that will draw the group's texture. A context that
+// still needs the pixels then (one outside the group) decodes them for
+// itself, uncached. NoteUploadGone, once the group's texture is deleted,
+// forgets the image.
 
 #include <atomic>
 #include <condition_variable>
@@ -50,6 +58,13 @@ class DecodedImageCache {
   // Decodes queued images one by one, the last queued first, until none is left or `stop` is set
   // (checked between images); the number decoded here.
   std::size_t DecodeQueued(const std::atomic<bool>& stop);
+  // The image under key went into a share group's texture (one note per
+  // group): its cached pixels are dropped, and Queue() refuses it while
+  // some group holds it.
+  void NoteUploaded(const std::string& key);
+  // A group deleted the texture NoteUploaded announced.
+  void NoteUploadGone(const std::string& key);
+  bool Uploaded(const std::string& key) const;
   // Images with pixels.
   std::size_t Size() const;
   // Pixel bytes held.
@@ -59,7 +74,8 @@ class DecodedImageCache {
   struct Slot {
     enum class State { Queued, Decoding, Done } state = State::Queued;
     std::vector<std::uint8_t> bytes;  // while queued
-    Pixels pixels;                    // once done
+    Pixels pixels;                    // once done, unless uploaded
+    std::int32_t uploads = 0;         // share groups holding its texture
   };
   // Claims the slot (the caller holds lock_), decodes without the lock, then
   // publishes the result and wakes whoever waits for it.

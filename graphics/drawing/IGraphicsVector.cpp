@@ -48,14 +48,6 @@ int TextAlignFor(const ITextStyle& style, const IBounds& rect, float& x, float& 
 
 // ---- Bitmap
 
-IGraphicsVector::Bitmap::Bitmap(IGraphicsVector& owner, DecodedImageCache::Pixels pixels, std::int32_t resolution,
-                                float imageDrawScale)
-    : APIBitmap(0, pixels ? pixels->width : 0, pixels ? pixels->height : 0, resolution, imageDrawScale),
-      owner_(owner),
-      pixels_(std::move(pixels)) {
-  EnsureImage();
-}
-
 IGraphicsVector::Bitmap::Bitmap(IGraphicsVector& owner, std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer,
                                 std::int32_t resolution, float imageDrawScale)
     : APIBitmap(frameBuffer->image(), frameBuffer->width(), frameBuffer->height(), resolution, imageDrawScale),
@@ -64,20 +56,68 @@ IGraphicsVector::Bitmap::Bitmap(IGraphicsVector& owner, std::unique_ptr<fx::vg::
 
 IGraphicsVector::Bitmap::~Bitmap() { ReleaseImage(); }
 
+IGraphicsVector::Bitmap::Bitmap(IGraphicsVector& owner, std::string key, std::int32_t pixelWidth, std::int32_t pixelHeight,
+                                DecodedImageCache::Pixels pixels, std::function<DecodedImageCache::Pixels()> reload,
+                                std::int32_t resolution)
+    : APIBitmap(0, pixelWidth, pixelHeight, resolution, 1.0f),
+      owner_(owner),
+      pixels_(std::move(pixels)),
+      key_(std::move(key)),
+      reload_(std::move(reload)) {
+  EnsureImage();
+}
+
 int IGraphicsVector::Bitmap::EnsureImage() {
   fx::vg::Renderer* r = owner_.GetRenderer();
-  if (imageHandle || !r || !pixels_) return imageHandle;
-  imageHandle = r->createImageRGBA(width, height, pixels_->premultiplied ? fx::vg::ImagePremultiplied : 0,
-                                   pixels_->pixels);
+  if (imageHandle || !r || frameBuffer_) return imageHandle;
+  SharedTextures* group = key_.empty() ? nullptr : owner_.GetSharedTextures();
+  SharedTextures::Texture texture;
+  if (group && group->Use(key_, texture)) {
+    imageHandle = r->createImageFromTexture(texture.name, texture.width, texture.height, texture.flags);
+    if (imageHandle) {
+      sharedIn_ = group;
+      pixels_.reset();
+      return imageHandle;
+    }
+    // This context cannot draw it (a smaller size limit): its own upload.
+    if (const std::uint32_t last = group->Release(key_)) {
+      r->gl().DeleteTextures(1, &last);
+      owner_.GetDecodedImageCache().NoteUploadGone(key_);
+    }
+    group = nullptr;
+  }
+  if (!pixels_ && reload_) pixels_ = reload_();
+  if (!pixels_) return 0;
+  const int flags = pixels_->premultiplied ? fx::vg::ImagePremultiplied : 0;
+  imageHandle = r->createImageRGBA(width, height, flags, pixels_->pixels);
+  if (imageHandle && group) {
+    texture = {r->textureName(imageHandle), width, height, flags};
+    if (group->Add(key_, texture)) {
+      r->disownImage(imageHandle);
+      sharedIn_ = group;
+      // The group's texture is the picture now: nobody keeps the pixels.
+      owner_.GetDecodedImageCache().NoteUploaded(key_);
+      pixels_.reset();
+    }
+  }
   return imageHandle;
 }
 
 void IGraphicsVector::Bitmap::ReleaseImage() {
+  fx::vg::Renderer* r = owner_.GetRenderer();
   if (frameBuffer_) {
     frameBuffer_.reset();  // deletes its image with it
   } else if (imageHandle && !shared) {
-    if (fx::vg::Renderer* r = owner_.GetRenderer()) r->deleteImage(imageHandle);
+    // A group's texture is only forgotten here: its last user deletes it.
+    if (r) r->deleteImage(imageHandle);
+    if (sharedIn_) {
+      if (const std::uint32_t last = sharedIn_->Release(key_)) {
+        if (r) r->gl().DeleteTextures(1, &last);
+        owner_.GetDecodedImageCache().NoteUploadGone(key_);
+      }
+    }
   }
+  sharedIn_ = nullptr;
   imageHandle = 0;
 }
 
@@ -114,8 +154,10 @@ std::int32_t IGraphicsVector::PagePixelHeight() const {
 void IGraphicsVector::OnViewInitialized(void* platformContext) {
   const auto* view = static_cast<const GlViewContext*>(platformContext);
   if (!view || !view->loader || renderer_) return;
-  renderer_ = fx::vg::Renderer::create(view->loader, view->loaderUser);
+  renderer_ = fx::vg::Renderer::create(view->loader, view->loaderUser,
+                                       view->textures ? &view->textures->Programs() : nullptr);
   if (!renderer_) return;
+  sharedTextures_ = view->textures;
   CreateRendererFonts();
   UploadCachedBitmaps();
   DrawResize();
@@ -144,6 +186,7 @@ void IGraphicsVector::ReleaseGlResources() {
       if (auto* b = dynamic_cast<Bitmap*>(&bitmap)) b->ReleaseImage();
     });
   }
+  sharedTextures_ = nullptr;
   renderer_.reset();
 }
 
@@ -377,15 +420,29 @@ std::string IGraphicsVector::ImageKey(ResourceLocation location, const std::stri
 std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std::int32_t scale,
                                                           ResourceLocation location, const std::string& locationText) {
   if (!name || location == ResourceLocation::NotFound || scale <= 0) return nullptr;
-  const std::string ext = Extension(name);
-  DecodedImageCache::Pixels pixels = decodedImages_->FindOrDecode(ImageKey(location, locationText), [&] {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
-    // Premultiplied once for every context that uploads it.
-    return DecodeImage(bytes, ImageUse::Upload);
-  });
+  std::string key = ImageKey(location, locationText);
+  // Decodes (or finds) the pixels; kept by the record for a later renderer
+  // whose group no longer has the texture.
+  auto load = [this, key, location, locationText, ext = Extension(name)]() {
+    return decodedImages_->FindOrDecode(key, [&] {
+      std::vector<std::uint8_t> bytes;
+      if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
+      // Premultiplied once for every context that uploads it.
+      return DecodeImage(bytes, ImageUse::Upload);
+    });
+  };
+  // Already a texture of this context's share group: nothing to decode.
+  SharedTextures::Texture texture;
+  if (renderer_ && sharedTextures_ && sharedTextures_->Find(key, texture)) {
+    auto bitmap = std::make_unique<Bitmap>(*this, std::move(key), texture.width, texture.height, nullptr,
+                                           std::move(load), scale);
+    if (bitmap->imageHandle) return bitmap;
+    return nullptr;
+  }
+  DecodedImageCache::Pixels pixels = load();
   if (!pixels) return nullptr;
-  return std::make_unique<Bitmap>(*this, std::move(pixels), scale, 1.0f);
+  const std::int32_t w = pixels->width, h = pixels->height;
+  return std::make_unique<Bitmap>(*this, std::move(key), w, h, std::move(pixels), std::move(load), scale);
 }
 
 void IGraphicsVector::PrefetchAPIBitmaps(std::span<const ImageSource> images) {

@@ -14,12 +14,18 @@
 // Renderer images belong to one renderer context, so each context has its
 // own bitmap cache under its own lock. The decoded pixels of artwork and
 // font file data are shared by the whole process (DecodedImageCache,
-// FontDataCache), each context being one of their users. Layout units map to the renderer's canvas
+// FontDataCache), each context being one of their users. Where the
+// platform's context is one of a GL share group (GlViewContext::textures),
+// artwork is uploaded once for the group and drawn by every context of it
+// from that texture; the decoded pixels are then dropped (from the record
+// and the process-wide cache), and a record that needs them again (a later
+// renderer with the group's texture gone) decodes them again. Layout units map to the renderer's canvas
 // through the draw scale; the canvas maps to pixels through the screen
 // scale. Editor thread, with the view's GL context current.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -31,6 +37,7 @@
 #include "graphics/ResourceCaches.h"
 #include "graphics/drawing/DecodedImageCache.h"
 #include "graphics/drawing/FontDataCache.h"
+#include "graphics/drawing/SharedTextures.h"
 #include "renderer/FrameBufferImage.h"
 #include "renderer/Renderer.h"
 
@@ -41,9 +48,14 @@ class IGraphicsVector : public IGraphics {
   // A renderer image: decoded artwork, or a layer with its own frame buffer.
   class Bitmap : public APIBitmap {
    public:
-    // Decoded RGBA pixels (straight alpha), uploaded when a renderer exists;
-    // the record keeps them, to upload them again to a later renderer.
-    Bitmap(IGraphicsVector& owner, DecodedImageCache::Pixels pixels, std::int32_t resolution, float imageDrawScale);
+    // Decoded artwork under key (the decoded-image cache's), uploaded when a
+    // renderer exists; the record keeps the pixels for a later renderer
+    // unless they went into a share group's texture. Drawn from the share
+    // group's texture where there is one, else uploaded from the pixels (or
+    // what `reload` gives when they are not at hand) and offered to the group.
+    Bitmap(IGraphicsVector& owner, std::string key, std::int32_t pixelWidth, std::int32_t pixelHeight,
+           DecodedImageCache::Pixels pixels, std::function<DecodedImageCache::Pixels()> reload,
+           std::int32_t resolution);
     // A layer: the frame buffer's image.
     Bitmap(IGraphicsVector& owner, std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer, std::int32_t resolution,
            float imageDrawScale);
@@ -55,14 +67,20 @@ class IGraphicsVector : public IGraphics {
     fx::vg::FrameBufferImage* GetFrameBuffer() const { return frameBuffer_.get(); }
     IGraphicsVector& GetOwner() const { return owner_; }
     // Deletes the renderer image (the renderer is about to go); the record
-    // stays, drawing nothing until EnsureImage uploads its pixels again.
+    // stays, drawing nothing until EnsureImage uploads its pixels again. A
+    // share group's texture is only let go (deleted by its last user).
     void ReleaseImage();
+    // The share group whose texture this record draws; null when none.
+    const SharedTextures* SharedIn() const { return sharedIn_; }
     bool shared = false;  // the image is not deleted with the record
 
    private:
     IGraphicsVector& owner_;
     DecodedImageCache::Pixels pixels_;
     std::unique_ptr<fx::vg::FrameBufferImage> frameBuffer_;
+    std::string key_;
+    std::function<DecodedImageCache::Pixels()> reload_;
+    SharedTextures* sharedIn_ = nullptr;
   };
 
   IGraphicsVector(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
@@ -152,6 +170,8 @@ class IGraphicsVector : public IGraphics {
   std::size_t NCachedBitmaps() const;
   FontDataCache& GetFontDataCache() const { return *fontData_; }
   DecodedImageCache& GetDecodedImageCache() const { return *decodedImages_; }
+  // The share group's texture store of the view's context; null without one.
+  SharedTextures* GetSharedTextures() const { return sharedTextures_; }
   std::int32_t NFramesBegun() const { return framesBegun_; }
 
  private:
@@ -178,6 +198,7 @@ class IGraphicsVector : public IGraphics {
   FontDataCache::User fontData_;
   DecodedImageCache::User decodedImages_;
   std::unique_ptr<fx::vg::Renderer> renderer_;
+  SharedTextures* sharedTextures_ = nullptr;  // with the renderer
   std::unique_ptr<fx::vg::FrameBufferImage> mainFrameBuffer_;
   std::vector<Layer> layers_;
   // The fonts this context registered, by id, with the data they were made from.

@@ -107,6 +107,7 @@ void* IGraphicsLinux::OpenWindow(void* parent) {
   // Without GL 2 the editor opens blank, as on Windows, rather than failing the host.
   GlViewContext view;
   view.loader = x_->GlLoader();
+  view.textures = x_->ShareGroupTextures();
   InitialiseView(view, screenScale_);
   // No tooltip window on X11.
   SetTooltipsEnabled(false);

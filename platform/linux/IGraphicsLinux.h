@@ -1,7 +1,8 @@
 #pragma once
 // The editor's X11 face: a child window inside the host's X window (its id
-// arrives as the parent pointer), on a Display connection of its own, with
-// a GLX context the drawing backend draws into. The host's idle calls drive
+// arrives as the parent pointer), on the Display connection the editors of
+// its thread share (see X11Api.h), with a GLX context the drawing backend
+// draws into, in the connection's GL share group. The host's idle calls drive
 // it: each one (through a ticked timer, serviced on effEditIdle) handles
 // the connection's pending events and paints a frame when the frame clock
 // says one is due. A window already viewable at the end of the open (the

@@ -1,7 +1,12 @@
 #pragma once
-// The thin layer between the X11 editor window and Xlib/GLX: one Display
-// connection of the editor's own, its child window with a GLX context, and
-// exactly the X operations the window and its services call. The real
+// The thin layer between the X11 editor window and Xlib/GLX: the Display
+// connection, the editor's child window with a GLX context, and exactly the
+// X operations the window and its services call. The editors of one thread
+// share one connection (made by the first, closed by the last), so that
+// their contexts are one GL share group whose artwork textures exist once;
+// each editor reads only its own windows' events from it. An editor opened
+// on another thread than the connection's has a connection of its own and
+// shares nothing. The real
 // layer (X11ApiReal.cpp) is the only editor file that includes X11 and GLX
 // headers; tests run IGraphicsLinux's logic on a fake of this interface.
 //
@@ -11,6 +16,7 @@
 // events makes no request: an idle editor costs the server nothing, and
 // itself a poll.
 // One object per editor window; the thread that opened it only.
+// (A shared connection's windows and contexts are still each editor's own.)
 
 #include <cstdint>
 #include <memory>
@@ -18,6 +24,10 @@
 
 #include "platform/EditorWindowRules.h"
 #include "renderer/GlApi.h"
+
+namespace fx::igraphics {
+class SharedTextures;
+}
 
 namespace fx::x11 {
 
@@ -73,6 +83,9 @@ class X11Api {
 
   // ---- GL (the window core's guard drives these) ----
   virtual fx::vg::GlProcLoader GlLoader() = 0;
+  // The texture store of our context's share group; null when the context
+  // shares nothing (a private connection, or none made yet).
+  virtual fx::igraphics::SharedTextures* ShareGroupTextures() = 0;
   virtual void SaveCurrentContext() = 0;
   virtual bool MakeCurrent() = 0;
   // Our context on a window of our own: the host destroyed ours before closing.
@@ -115,5 +128,7 @@ class X11Api {
 };
 
 std::unique_ptr<X11Api> MakeRealX11Api();
+// Editors on the thread's shared connection now (0: none is open).
+std::int32_t SharedConnectionUsers();
 
 }  // namespace fx::x11

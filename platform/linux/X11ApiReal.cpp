@@ -1,9 +1,14 @@
 // Xlib and GLX behind X11Api: the only editor file that includes them.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
 #include <map>
+#include <thread>
+#include <vector>
+
+#include "graphics/drawing/SharedTextures.h"
 
 #include "platform/linux/X11Api.h"
 #include "platform/linux/X11WindowRules.h"
@@ -95,6 +100,83 @@ bool HasExtension(const char* list, const char* name) {
   return false;
 }
 
+
+class RealX11Api;
+
+// The editors of one thread share a Display connection, so that their GLX
+// contexts can be one share group (contexts of two connections cannot
+// share) and the artwork's textures exist once. The first editor to open
+// the display makes the connection, the last to close it closes it: a
+// pointer, a count and a spin lock, all constant-initialised and trivially
+// destroyed, so nothing waits for static destruction. Xlib is not made
+// thread-safe (XInitThreads is not ours to call), so the connection belongs
+// to the thread that made it; an editor opened on another thread while it
+// lives keeps a private connection and shares nothing. Each editor reads
+// only the events of its own windows; events of windows no editor owns any
+// more are dropped, so nothing piles up in the queue.
+class SharedConnection {
+ public:
+  // The live connection of this thread, or a new one; null when another
+  // thread's connection is live or the display cannot be opened.
+  static SharedConnection* Join(RealX11Api* member) {
+    Guard guard;
+    if (current_ && current_->thread_ != std::this_thread::get_id()) return nullptr;
+    if (!current_) {
+      Display* display = XOpenDisplay(nullptr);
+      if (!display) return nullptr;
+      current_ = new SharedConnection(display);
+    }
+    current_->members_.push_back(member);
+    return current_;
+  }
+
+  void Leave(RealX11Api* member) {
+    bool last = false;
+    {
+      Guard guard;
+      members_.erase(std::remove(members_.begin(), members_.end(), member), members_.end());
+      last = members_.empty();
+      if (last) current_ = nullptr;
+    }
+    if (last) delete this;
+  }
+
+  static std::int32_t Members() {
+    Guard guard;
+    return current_ ? static_cast<std::int32_t>(current_->members_.size()) : 0;
+  }
+
+  Display* display() const { return display_; }
+  fx::igraphics::SharedTextures& textures() { return textures_; }
+
+  // A live context of the group, to create the next one with as share list.
+  GLXContext AnyContext() const { return contexts_.empty() ? nullptr : contexts_.front(); }
+  void AddContext(GLXContext c) { contexts_.push_back(c); }
+  void RemoveContext(GLXContext c) { contexts_.erase(std::remove(contexts_.begin(), contexts_.end(), c), contexts_.end()); }
+
+  // Whether some editor of the connection owns the window.
+  bool Owned(::Window window) const;
+
+ private:
+  explicit SharedConnection(Display* display) : display_(display), thread_(std::this_thread::get_id()) {}
+  ~SharedConnection() { XCloseDisplay(display_); }
+
+  struct Guard {
+    Guard() {
+      while (lock_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    }
+    ~Guard() { lock_.clear(std::memory_order_release); }
+  };
+
+  Display* display_;
+  std::thread::id thread_;
+  std::vector<RealX11Api*> members_;
+  std::vector<GLXContext> contexts_;
+  fx::igraphics::SharedTextures textures_;
+  static inline constinit std::atomic_flag lock_{};
+  static inline constinit SharedConnection* current_ = nullptr;
+};
+
 class RealX11Api final : public X11Api {
  public:
   ~RealX11Api() override {
@@ -103,7 +185,9 @@ class RealX11Api final : public X11Api {
   }
 
   bool OpenDisplay() override {
-    if (!display_) display_ = XOpenDisplay(nullptr);
+    if (display_) return true;
+    connection_ = SharedConnection::Join(this);
+    display_ = connection_ ? connection_->display() : XOpenDisplay(nullptr);
     mustRead_ = true;
     return display_ != nullptr;
   }
@@ -125,8 +209,12 @@ class RealX11Api final : public X11Api {
       int withStencil[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
                            GLX_DEPTH_SIZE, 24, GLX_STENCIL_SIZE, 8, 0};
       int plain[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, 0};
-      visual = glXChooseVisual(display_, screen_, withStencil);
-      if (!visual) visual = glXChooseVisual(display_, screen_, plain);
+      // The page is drawn in a frame buffer of its own (with its stencil)
+      // and only copied to the window: depth and stencil buffers of the
+      // window would be memory never used (on a software rasteriser, the
+      // process's own). They are taken only where no plain visual exists.
+      visual = glXChooseVisual(display_, screen_, plain);
+      if (!visual) visual = glXChooseVisual(display_, screen_, withStencil);
       ok = visual != nullptr;
     }
     if (ok) {
@@ -143,9 +231,23 @@ class RealX11Api final : public X11Api {
                               visual->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
       if (trap.Failed()) ok = false;
       if (ok) {
-        context_ = glXCreateContext(display_, visual, nullptr, True);
+        // In the connection's share group where a context of it lives.
+        GLXContext shareList = connection_ ? connection_->AnyContext() : nullptr;
+        context_ = glXCreateContext(display_, visual, shareList, True);
+        if (trap.Failed()) {
+          if (context_) glXDestroyContext(display_, context_);
+          context_ = nullptr;
+        }
+        if (!context_ && shareList) {
+          // The group will not take it (another screen): a context of its own.
+          shareList = nullptr;
+          context_ = glXCreateContext(display_, visual, nullptr, True);
+        }
         if (!context_) context_ = glXCreateContext(display_, visual, nullptr, False);
         if (trap.Failed()) ok = false;
+        // Shares when its group's first context, or made with one as share list.
+        sharing_ = ok && context_ && connection_ && (shareList || !connection_->AnyContext());
+        if (sharing_) connection_->AddContext(context_);
       }
       if (ok && context_) XMapWindow(display_, window_);
     }
@@ -170,12 +272,16 @@ class RealX11Api final : public X11Api {
 
   void DestroyWindow() override {
     if (!display_) return;
+    // On a shared connection our queued events are nobody's once we go.
+    if (connection_) DropEvents(window_, standIn_);
     ErrorTrap trap(display_);
     if (context_) {
       if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, 0, nullptr);
+      if (connection_ && sharing_) connection_->RemoveContext(context_);
       glXDestroyContext(display_, context_);
       context_ = nullptr;
     }
+    sharing_ = false;
     if (standIn_) XDestroyWindow(display_, standIn_);
     standIn_ = 0;
     if (standInColours_) XFreeColormap(display_, standInColours_);
@@ -196,9 +302,20 @@ class RealX11Api final : public X11Api {
 
   void CloseDisplay() override {
     if (!display_) return;
-    XCloseDisplay(display_);
+    if (connection_) {
+      connection_->Leave(this);
+      connection_ = nullptr;
+    } else {
+      XCloseDisplay(display_);
+    }
     display_ = nullptr;
   }
+
+  fx::igraphics::SharedTextures* ShareGroupTextures() override {
+    return connection_ && sharing_ ? &connection_->textures() : nullptr;
+  }
+
+  bool Owns(::Window w) const { return w != 0 && (w == window_ || w == standIn_); }
 
   // ---- GL
 
@@ -290,15 +407,23 @@ class RealX11Api final : public X11Api {
     // Errors that arrive with the events are ours to swallow, without a round trip.
     ErrorTrap trap(display_, false);
     XEvent& event = *reinterpret_cast<XEvent*>(out.raw);
-    XNextEvent(display_, &event);
+    if (!connection_) {
+      XNextEvent(display_, &event);
+    } else {
+      // Only our windows' events; those of windows nobody owns any more go.
+      DropOrphanEvents();
+      if (!XCheckIfEvent(display_, &event, &RealX11Api::IsOurs, reinterpret_cast<XPointer>(this))) return false;
+    }
     if (event.type == MotionNotify) {
-      // Only the last of a run of motion matters; any other event ends the
-      // run, so presses and releases keep their order.
-      while (XPending(display_) > 0) {
-        XEvent next;
-        XPeekEvent(display_, &next);
-        if (next.type != MotionNotify || next.xmotion.window != window_) break;
-        XNextEvent(display_, &event);
+      // Only the last of a run of motion matters; any other event of ours
+      // ends the run, so presses and releases keep their order.
+      XEvent next;
+      while (TakeNextOfOurs(next)) {
+        if (next.type != MotionNotify || next.xmotion.window != window_) {
+          XPutBackEvent(display_, &next);
+          break;
+        }
+        event = next;
       }
     }
     Translate(event, out);
@@ -501,6 +626,46 @@ class RealX11Api final : public X11Api {
     return poll(&fd, 1, 0) > 0;
   }
 
+  static Bool IsOurs(Display*, XEvent* event, XPointer self) {
+    return reinterpret_cast<const RealX11Api*>(self)->Owns(event->xany.window) ? True : False;
+  }
+  static Bool IsOrphan(Display*, XEvent* event, XPointer connection) {
+    return reinterpret_cast<const SharedConnection*>(connection)->Owned(event->xany.window) ? False : True;
+  }
+  struct WindowPair {
+    ::Window a, b;
+  };
+  static Bool IsOfPair(Display*, XEvent* event, XPointer pair) {
+    const auto* p = reinterpret_cast<const WindowPair*>(pair);
+    const ::Window w = event->xany.window;
+    return w != 0 && (w == p->a || w == p->b) ? True : False;
+  }
+
+  // The next queued event of our windows (reading what the socket has, no
+  // request), removed from the queue.
+  bool TakeNextOfOurs(XEvent& next) {
+    if (!connection_) {
+      if (XPending(display_) <= 0) return false;
+      XNextEvent(display_, &next);
+      return true;
+    }
+    return XCheckIfEvent(display_, &next, &RealX11Api::IsOurs, reinterpret_cast<XPointer>(this)) != 0;
+  }
+
+  void DropOrphanEvents() {
+    XEvent dropped;
+    while (XCheckIfEvent(display_, &dropped, &RealX11Api::IsOrphan, reinterpret_cast<XPointer>(connection_))) {
+    }
+  }
+
+  void DropEvents(::Window a, ::Window b) {
+    if (!a && !b) return;
+    WindowPair pair{a, b};
+    XEvent dropped;
+    while (XCheckIfEvent(display_, &dropped, &RealX11Api::IsOfPair, reinterpret_cast<XPointer>(&pair))) {
+    }
+  }
+
   bool MakeCurrentOn(::Window drawable) {
     if (!display_ || !context_ || !drawable) return false;
     if (glXGetCurrentContext() == context_ && glXGetCurrentDrawable() == drawable) return true;
@@ -571,6 +736,8 @@ class RealX11Api final : public X11Api {
   // Xlib must read anyway (a new connection, a GL block since; EventsMayWait).
   unsigned long readAt_ = 0;
   bool mustRead_ = true;
+  SharedConnection* connection_ = nullptr;  // null: a private connection
+  bool sharing_ = false;                    // our context is in the connection's share group
   int screen_ = 0;
   ::Window parent_ = 0;
   ::Window window_ = 0;
@@ -590,7 +757,14 @@ class RealX11Api final : public X11Api {
   Atom clipboard_ = 0, utf8String_ = 0, targets_ = 0, text_ = 0, property_ = 0;
 };
 
+bool SharedConnection::Owned(::Window window) const {
+  if (window == 0) return false;
+  return std::any_of(members_.begin(), members_.end(), [&](const RealX11Api* m) { return m->Owns(window); });
+}
+
 }  // namespace
+
+std::int32_t SharedConnectionUsers() { return SharedConnection::Members(); }
 
 std::unique_ptr<X11Api> MakeRealX11Api() { return std::make_unique<RealX11Api>(); }
 

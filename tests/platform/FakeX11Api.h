@@ -19,6 +19,8 @@ class FakeX11Api : public X11Api {
  public:
   // ---- switches and inputs
   bool failOpenDisplay = false;
+  // What ShareGroupTextures answers while the display is open.
+  fx::igraphics::SharedTextures* shareGroup = nullptr;
   bool failCreateWindow = false;
   bool failMakeCurrent = false;
   float screenScale = 1.0f;
@@ -94,6 +96,7 @@ class FakeX11Api : public X11Api {
     // No GL here: every lookup fails, so no renderer is made.
     return [](const char*, void*) -> fx::vg::GlProc { return nullptr; };
   }
+  fx::igraphics::SharedTextures* ShareGroupTextures() override { return displayOpen ? shareGroup : nullptr; }
   void SaveCurrentContext() override {
     saved_ = current;
     glLog.push_back("save");

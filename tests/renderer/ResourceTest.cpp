@@ -6,6 +6,7 @@
 #include "FontFile.h"
 #include "RendererFixture.h"
 #include "renderer/FrameBufferImage.h"
+#include "renderer/SharedPrograms.h"
 
 namespace fx::vg::test {
 namespace {
@@ -24,6 +25,116 @@ TEST_F(ResourceTest, DeletedImageReleasesItsTexture) {
   EXPECT_FALSE(renderer->deleteImage(image));
   int w = 0, h = 0;
   EXPECT_FALSE(renderer->imageSize(image, w, h));
+}
+
+// A share group's texture: drawn through an image of a renderer that did
+// not make it, which neither deletes nor changes it; an image handed over
+// to the group stays drawable, and neither deleteImage nor the renderer's
+// end deletes its texture.
+TEST_F(ResourceTest, LentAndHandedOverTexturesAreDrawnButNeverDeletedByTheRenderer) {
+  std::vector<std::uint8_t> px(2 * 2 * 4, 0);
+  for (std::size_t i = 0; i < px.size(); i += 4) px[i + 1] = px[i + 3] = 255;  // green
+  auto maker = makeRenderer();
+  ASSERT_NE(maker, nullptr);
+  const int made = maker->createImageRGBA(2, 2, ImageNearest, px);
+  ASSERT_NE(made, 0);
+  const GLuint name = maker->disownImage(made);
+  ASSERT_NE(name, 0u);
+  EXPECT_EQ(maker->textureName(made), name) << "still drawable by its maker";
+  EXPECT_EQ(maker->disownImage(made), 0u) << "handed over once";
+  EXPECT_EQ(maker->disownImage(9999), 0u);
+  EXPECT_TRUE(maker->deleteImage(made));
+  const GlApi& gl = renderer->gl();
+  EXPECT_TRUE(gl.IsTexture(name)) << "the group's texture outlives its maker's image";
+
+  const int lent = renderer->createImageFromTexture(name, 2, 2, ImageNearest);
+  ASSERT_NE(lent, 0);
+  EXPECT_EQ(renderer->createImageFromTexture(0, 2, 2, 0), 0);
+  EXPECT_EQ(renderer->createImageFromTexture(name, 0, 2, 0), 0);
+  int w = 0, h = 0;
+  ASSERT_TRUE(renderer->imageSize(lent, w, h));
+  EXPECT_EQ(w, 2);
+  canvas->begin();
+  renderer->fillPaint(Paint::imagePattern(0, 0, 64, 64, 0, lent, 1));
+  renderer->beginPath();
+  renderer->rect(0, 0, 64, 64);
+  renderer->fill();
+  canvas->end();
+  EXPECT_TRUE(pixelNear(*canvas, 40, 40, {0, 255, 0, 255}));
+  EXPECT_FALSE(renderer->updateImage(lent, px)) << "the group's picture is not one renderer's to change";
+  EXPECT_EQ(renderer->disownImage(lent), 0u) << "nor to give";
+  const int another = renderer->createImageFromTexture(name, 2, 2, 0);
+  EXPECT_TRUE(renderer->deleteImage(lent));
+  EXPECT_TRUE(gl.IsTexture(name));
+  // A renderer going with a lent and a handed-over image leaves both textures.
+  const int own = maker->createImageRGBA(2, 2, 0, px);
+  const GLuint ownName = maker->disownImage(own);
+  ASSERT_NE(maker->createImageFromTexture(name, 2, 2, 0), 0);
+  maker.reset();
+  EXPECT_TRUE(gl.IsTexture(name));
+  EXPECT_TRUE(gl.IsTexture(ownName));
+  EXPECT_TRUE(renderer->deleteImage(another));
+  EXPECT_TRUE(gl.IsTexture(name));
+  gl.DeleteTextures(1, &name);
+  gl.DeleteTextures(1, &ownName);
+}
+
+// Renderers of one share group use one program per variant: the first
+// compiles it, the others use it, each sends its own uniforms every frame
+// (alternating frames of two renderers keep their own colours), and the
+// programs go with the last renderer of the group.
+TEST_F(ResourceTest, RenderersOfAShareGroupUseOneProgramWhichTheLastDeletes) {
+  SharedPrograms programs;
+  auto first = Renderer::create(context()->loader(), context()->loaderUser(), &programs);
+  auto second = Renderer::create(context()->loader(), context()->loaderUser(), &programs);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(programs.Users(), 2);
+  const GLuint program = first->programName();
+  ASSERT_NE(program, 0u);
+  EXPECT_EQ(second->programName(), program);
+  EXPECT_NE(renderer->programName(), program) << "a renderer outside the group has its own";
+  EXPECT_EQ(programs.Size(), 1);
+  TestCanvas a(*first, 16, 16), b(*second, 16, 16);
+  auto fillWith = [](Renderer& r, TestCanvas& c, Color colour) {
+    c.begin();
+    r.fillColor(colour);
+    r.beginPath();
+    r.rect(0, 0, 16, 16);
+    r.fill();
+    c.end();
+  };
+  for (int round = 0; round < 2; ++round) {
+    fillWith(*first, a, Color::rgba(1, 0, 0, 1));
+    fillWith(*second, b, Color::rgba(0, 0, 1, 1));
+    EXPECT_TRUE(pixelNear(a, 8, 8, {255, 0, 0, 255}));
+    EXPECT_TRUE(pixelNear(b, 8, 8, {0, 0, 255, 255}));
+  }
+  // A scissored draw builds another variant, once for both.
+  a.begin();
+  first->scissor(0, 0, 8, 8);
+  first->beginPath();
+  first->rect(0, 0, 16, 16);
+  first->fill();
+  a.end();
+  const std::int32_t variants = programs.Size();
+  EXPECT_GE(variants, 2);
+  b.begin();
+  second->scissor(0, 0, 8, 8);
+  second->beginPath();
+  second->rect(0, 0, 16, 16);
+  second->fill();
+  b.end();
+  EXPECT_EQ(programs.Size(), variants);
+  const GlApi& gl = renderer->gl();
+  first.reset();
+  EXPECT_TRUE(gl.IsProgram(program)) << "the other renderer still draws with it";
+  fillWith(*second, b, Color::rgba(0, 1, 0, 1));
+  EXPECT_TRUE(pixelNear(b, 8, 8, {0, 255, 0, 255}));
+  second.reset();
+  EXPECT_FALSE(gl.IsProgram(program));
+  EXPECT_EQ(programs.Size(), 0);
+  EXPECT_EQ(programs.Users(), 0);
 }
 
 TEST_F(ResourceTest, UpdateReplacesPixels) {

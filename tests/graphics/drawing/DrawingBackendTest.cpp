@@ -387,6 +387,55 @@ TEST(DecodedImageCache, QueuedImagesDecodeOnceOnTheWorkerOrOnTheFirstThreadToAsk
   }
 }
 
+// Pixels uploaded into a share group's texture: the cache lets them go,
+// refuses to queue them again while some group holds them (a prefetch must
+// not decode what the group already draws), gives a context outside the
+// group a copy of its own without keeping it, and forgets the image once
+// the last group deleted its texture.
+TEST(DecodedImageCache, UploadedImagesAreDroppedNotQueuedAgainAndDecodedUncachedOutsideTheGroup) {
+  DecodedImageCache cache;
+  const std::vector<std::uint8_t> red = test::EncodePng(3, 2, std::vector<std::uint8_t>(3 * 2 * 4, 255));
+  int decodes = 0;
+  auto decode = [&] {
+    ++decodes;
+    return DecodeImage(red, ImageUse::Upload);
+  };
+  const std::weak_ptr<const DecodedImage> held = cache.FindOrDecode("red", decode);
+  EXPECT_EQ(cache.FindOrDecode("red", decode), held.lock());
+  EXPECT_EQ(decodes, 1);
+  EXPECT_FALSE(held.expired()) << "the cache keeps it";
+  cache.NoteUploaded("red");
+  EXPECT_TRUE(held.expired()) << "the cache let the pixels go";
+  EXPECT_TRUE(cache.Uploaded("red"));
+  EXPECT_EQ(cache.Size(), 0u);
+  EXPECT_EQ(cache.Bytes(), 0u);
+  EXPECT_FALSE(cache.Queue("red", red)) << "no prefetch of what a group draws";
+  std::atomic<bool> stop{false};
+  EXPECT_EQ(cache.DecodeQueued(stop), 0u);
+  EXPECT_EQ(cache.FindOrDecode("red", nullptr), nullptr);
+  const DecodedImageCache::Pixels own = cache.FindOrDecode("red", decode);
+  ASSERT_NE(own, nullptr);
+  EXPECT_EQ(own->width, 3);
+  EXPECT_EQ(decodes, 2);
+  EXPECT_EQ(cache.Size(), 0u) << "a copy for the asker, not kept";
+  // Two groups hold it; it is forgotten when both deleted their textures.
+  cache.NoteUploaded("red");
+  cache.NoteUploadGone("red");
+  EXPECT_TRUE(cache.Uploaded("red"));
+  cache.NoteUploadGone("red");
+  EXPECT_FALSE(cache.Uploaded("red"));
+  cache.NoteUploadGone("red");  // once too often: nothing to forget
+  EXPECT_TRUE(cache.Queue("red", red)) << "queued again once no group has it";
+  // Uploaded while queued: the worker has nothing left to decode.
+  cache.NoteUploaded("red");
+  EXPECT_EQ(cache.DecodeQueued(stop), 0u);
+  EXPECT_EQ(cache.Size(), 0u);
+  cache.NoteUploadGone("red");
+  EXPECT_FALSE(cache.Uploaded("red"));
+  EXPECT_NE(cache.FindOrDecode("red", decode), nullptr);
+  EXPECT_EQ(cache.Size(), 1u);
+}
+
 // A context names its artwork before its window opens: the worker decodes
 // it, the layout's loads find it; a context closed at once stops its worker.
 TEST(DecodedImageCache, PrefetchedArtworkIsWhatTheLayoutLoads) {

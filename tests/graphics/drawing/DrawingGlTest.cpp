@@ -165,6 +165,67 @@ TEST_F(DrawingGl, ANewViewGivesLoadedStripsTheirImagesBackAndReleasesTheOldOnes)
   EXPECT_EQ(Pixel(page, 11, 6).a, 255);
 }
 
+// Contexts of one share group: the first to load an image uploads it and
+// drops its pixels, the others draw that texture; it lives until the last
+// of them lets it go, and a context opened again after that decodes anew.
+TEST_F(DrawingGl, ContextsOfAShareGroupDrawOneTextureWhichTheLastOneDeletes) {
+  SharedTextures group;
+  const GlViewContext view{gl_->loader(), gl_->loaderUser(), &group};
+  fx::vg::GlApi api;
+  ASSERT_TRUE(api.load(gl_->loader(), gl_->loaderUser()));
+  auto first = std::make_unique<IGraphicsHeadless>(delegate_, 40, 20, 60, 1.0f);
+  first->SetResourceStore(&store_);
+  ASSERT_TRUE(first->OpenView(view));
+  const IBitmapStrip a = first->LoadBitmapStrip("strip.png", 2, false, 1);
+  ASSERT_NE(a.bitmap, nullptr);
+  auto* aBitmap = dynamic_cast<IGraphicsVector::Bitmap*>(a.bitmap);
+  ASSERT_NE(aBitmap, nullptr);
+  EXPECT_EQ(aBitmap->SharedIn(), &group);
+  EXPECT_EQ(aBitmap->GetPixels(), nullptr) << "uploaded into the group: the pixels go";
+  EXPECT_EQ(first->GetDecodedImageCache().Size(), 0u);
+  EXPECT_EQ(group.Size(), 1u);
+  const GLuint texture = first->GetRenderer()->textureName(a.bitmap->imageHandle);
+  ASSERT_NE(texture, 0u);
+
+  IGraphicsHeadless second(delegate_, 40, 20, 60, 1.0f);
+  second.SetResourceStore(&store_);
+  ASSERT_TRUE(second.OpenView(view));
+  const IBitmapStrip b = second.LoadBitmapStrip("strip.png", 2, false, 1);
+  ASSERT_NE(b.bitmap, nullptr);
+  EXPECT_NE(b.bitmap, a.bitmap) << "each context has its own record";
+  EXPECT_EQ(b.width, 4);
+  EXPECT_EQ(b.height, 8);
+  EXPECT_EQ(second.GetRenderer()->textureName(b.bitmap->imageHandle), texture) << "but one texture";
+  EXPECT_EQ(group.Size(), 1u);
+  EXPECT_EQ(second.GetDecodedImageCache().Size(), 0u) << "nothing decoded for the second";
+  // A context outside the group (no store) still decodes for itself.
+  ASSERT_TRUE(g_->LoadBitmapStrip("strip.png", 2, false, 1).bitmap);
+
+  // The first goes: the second's texture stays.
+  first.reset();
+  EXPECT_TRUE(api.IsTexture(texture));
+  EXPECT_EQ(group.Size(), 1u);
+  auto blueAt = [](IGraphicsHeadless& g, const IBitmapStrip& strip) {
+    g.BeginFrame();
+    g.DrawBitmapRegion(strip, IBounds(10, 5, 14, 9), 0, 4, nullptr);
+    g.EndFrame();
+    const PageImage page = g.ReadPage();
+    return Pixel(page, 11, 6).b == 255 && Pixel(page, 11, 6).a == 255 && Pixel(page, 11, 6).r == 0;
+  };
+  EXPECT_TRUE(blueAt(second, b));
+  // The last one goes: so does the texture.
+  second.CloseView();
+  EXPECT_FALSE(api.IsTexture(texture));
+  EXPECT_EQ(group.Size(), 0u);
+  // Opened again with no other context of the group: decoded again, drawn the same.
+  ASSERT_TRUE(second.OpenView(view));
+  EXPECT_NE(b.bitmap->imageHandle, 0);
+  EXPECT_EQ(group.Size(), 1u);
+  EXPECT_TRUE(blueAt(second, b));
+  second.CloseView();
+  EXPECT_EQ(group.Size(), 0u);
+}
+
 TEST_F(DrawingGl, BitmapCacheDecodesOnceAndMissingOrRefusedImagesGiveEmptyStrips) {
   const IBitmapStrip a = g_->LoadBitmapStrip("strip.png", 2, false, 1);
   const IBitmapStrip b = g_->LoadBitmapStrip("strip.png", 2, false, 1);
