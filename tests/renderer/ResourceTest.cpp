@@ -2,6 +2,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <limits>
+#include <memory>
 
 #include "FontFile.h"
 #include "RendererFixture.h"
@@ -95,7 +96,11 @@ TEST_F(ResourceTest, RenderersOfAShareGroupUseOneProgramWhichTheLastDeletes) {
   EXPECT_EQ(second->programName(), program);
   EXPECT_NE(renderer->programName(), program) << "a renderer outside the group has its own";
   EXPECT_EQ(programs.Size(), 1);
-  TestCanvas a(*first, 16, 16), b(*second, 16, 16);
+  // Each canvas goes before its renderer: it deletes its frame buffer through the renderer's GL.
+  auto canvasA = std::make_unique<TestCanvas>(*first, 16, 16);
+  auto canvasB = std::make_unique<TestCanvas>(*second, 16, 16);
+  TestCanvas& a = *canvasA;
+  TestCanvas& b = *canvasB;
   auto fillWith = [](Renderer& r, TestCanvas& c, Color colour) {
     c.begin();
     r.fillColor(colour);
@@ -127,10 +132,12 @@ TEST_F(ResourceTest, RenderersOfAShareGroupUseOneProgramWhichTheLastDeletes) {
   b.end();
   EXPECT_EQ(programs.Size(), variants);
   const GlApi& gl = renderer->gl();
+  canvasA.reset();
   first.reset();
   EXPECT_TRUE(gl.IsProgram(program)) << "the other renderer still draws with it";
   fillWith(*second, b, Color::rgba(0, 1, 0, 1));
   EXPECT_TRUE(pixelNear(b, 8, 8, {0, 255, 0, 255}));
+  canvasB.reset();
   second.reset();
   EXPECT_FALSE(gl.IsProgram(program));
   EXPECT_EQ(programs.Size(), 0);
