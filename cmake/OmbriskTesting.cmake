@@ -26,6 +26,14 @@ function(ombrisk_add_test name)
   ombrisk_setup_gtest()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest ombrisk_options)
+  # The test program's own files at -Og in the optimised builds (the code
+  # under test keeps -O2): half the compiling of a batch of test files, and
+  # test code is not where these tests spend their time. Not under
+  # ThreadSanitizer, whose tests instantiate the queues they race in their
+  # own files, and which compiles few test files.
+  if(CMAKE_BUILD_TYPE STREQUAL "RelWithDebInfo" AND NOT OMBRISK_TSAN)
+    target_compile_options(${name} PRIVATE -Og)
+  endif()
   if(TARGET test_programs)
     add_dependencies(test_programs ${name})
   endif()
