@@ -23,15 +23,13 @@ inline std::uint8_t Premultiplied(unsigned c, unsigned a) {
   return static_cast<std::uint8_t>((t + (t >> 8)) >> 8);
 }
 
-// Copies n RGBA pixels, multiplying colour by alpha on the way: one pass
-// over memory instead of a copy and a second pass.
-void CopyPremultiplied(const std::uint8_t* from, std::uint8_t* to, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i, from += 4, to += 4) {
-    const unsigned a = from[3];
-    to[0] = Premultiplied(from[0], a);
-    to[1] = Premultiplied(from[1], a);
-    to[2] = Premultiplied(from[2], a);
-    to[3] = static_cast<std::uint8_t>(a);
+// Multiplies colour by alpha in n RGBA pixels, where they lie.
+void Premultiply(std::uint8_t* p, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i, p += 4) {
+    const unsigned a = p[3];
+    p[0] = Premultiplied(p[0], a);
+    p[1] = Premultiplied(p[1], a);
+    p[2] = Premultiplied(p[2], a);
   }
 }
 
@@ -51,14 +49,11 @@ DecodedImage DecodeImage(std::span<const std::uint8_t> bytes, ImageUse use) {
   image.height = h;
   // Grey or RGB in the file: every alpha is 255, premultiplied as it is.
   const bool opaque = channels == 1 || channels == 3;
-  if (use == ImageUse::Upload && !opaque) {
-    image.pixels.resize(n * 4);
-    CopyPremultiplied(pixels, image.pixels.data(), n);
-  } else {
-    image.pixels.assign(pixels, pixels + n * 4);
-  }
+  // stb_image's block (an AllocateBlock one) is the image's: no second
+  // buffer of the image's size, no copy.
+  if (use == ImageUse::Upload && !opaque) Premultiply(pixels, n);
+  image.pixels = PixelBytes::Adopt(pixels, n * 4);
   image.premultiplied = use == ImageUse::Upload || opaque;
-  stbi_image_free(pixels);
   return image;
 }
 

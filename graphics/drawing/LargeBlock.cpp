@@ -30,7 +30,7 @@ void* AllocateBlock(std::size_t size) {
   bool mapped = false;
 #if !defined(_WIN32)
   if (size >= kMapFrom) {
-    raw = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    raw = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     mapped = true;
   }
@@ -70,6 +70,70 @@ void* ReallocateBlock(void* block, std::size_t size) {
   std::memcpy(grown, block, old < size ? old : size);
   FreeBlock(block);
   return grown;
+}
+
+PixelBytes::PixelBytes(std::size_t count, std::uint8_t value) {
+  if (count && Resize(count)) std::memset(data_, value, count);
+}
+
+PixelBytes::PixelBytes(std::initializer_list<std::uint8_t> bytes) {
+  if (bytes.size() && Resize(bytes.size())) std::memcpy(data_, bytes.begin(), bytes.size());
+}
+
+PixelBytes PixelBytes::Adopt(void* block, std::size_t size) {
+  PixelBytes bytes;
+  if (block) {
+    bytes.data_ = static_cast<std::uint8_t*>(block);
+    bytes.size_ = size;
+  }
+  return bytes;
+}
+
+PixelBytes::PixelBytes(const PixelBytes& other) {
+  if (other.size_ && Resize(other.size_)) std::memcpy(data_, other.data_, other.size_);
+}
+
+PixelBytes& PixelBytes::operator=(const PixelBytes& other) {
+  if (this != &other) *this = PixelBytes(other);
+  return *this;
+}
+
+PixelBytes::PixelBytes(PixelBytes&& other) noexcept : data_(other.data_), size_(other.size_) {
+  other.data_ = nullptr;
+  other.size_ = 0;
+}
+
+PixelBytes& PixelBytes::operator=(PixelBytes&& other) noexcept {
+  if (this != &other) {
+    FreeBlock(data_);
+    data_ = other.data_;
+    size_ = other.size_;
+    other.data_ = nullptr;
+    other.size_ = 0;
+  }
+  return *this;
+}
+
+PixelBytes::~PixelBytes() { FreeBlock(data_); }
+
+bool PixelBytes::Resize(std::size_t size) {
+  if (size == size_) return true;
+  if (size == 0) {
+    FreeBlock(data_);
+    data_ = nullptr;
+    size_ = 0;
+    return true;
+  }
+  void* block = ReallocateBlock(data_, size);
+  if (!block) return false;
+  data_ = static_cast<std::uint8_t*>(block);
+  if (size > size_) std::memset(data_ + size_, 0, size - size_);
+  size_ = size;
+  return true;
+}
+
+bool PixelBytes::operator==(const PixelBytes& other) const {
+  return size_ == other.size_ && (size_ == 0 || std::memcmp(data_, other.data_, size_) == 0);
 }
 
 }  // namespace fx::igraphics

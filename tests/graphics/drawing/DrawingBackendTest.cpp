@@ -306,9 +306,16 @@ TEST(ImageDecoder, LargeBlocksKeepTheirContentsAcrossResizesAndThreads) {
   FreeBlock(empty);
   EXPECT_EQ(ReallocateBlock(AllocateBlock(10), 0), nullptr);
   PixelBytes pixels(4000000, 3);
-  pixels.resize(10);
-  pixels.shrink_to_fit();
+  ASSERT_TRUE(pixels.Resize(10));
   EXPECT_EQ(pixels, PixelBytes(10, 3));
+  ASSERT_TRUE(pixels.Resize(12));
+  EXPECT_EQ(pixels, (PixelBytes{3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 0, 0})) << "grown bytes are zero";
+  PixelBytes copy = pixels;
+  PixelBytes moved = std::move(pixels);
+  EXPECT_TRUE(pixels.empty());
+  EXPECT_EQ(copy, moved);
+  copy[0] = 9;
+  EXPECT_NE(copy, moved) << "a copy has bytes of its own";
 }
 
 // Artwork queued ahead of its use: decoded once, by the worker or by the
