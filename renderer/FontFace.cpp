@@ -70,7 +70,8 @@ bool validate(std::span<const std::uint8_t> d) {
 }  // namespace
 
 struct FontFace::Impl {
-  std::vector<std::uint8_t> data;
+  std::vector<std::uint8_t> data;                      // a copy of its own,
+  std::shared_ptr<const std::vector<std::uint8_t>> shared;  // or bytes it shares
   stbtt_fontinfo info{};
 };
 
@@ -81,16 +82,27 @@ std::unique_ptr<FontFace> FontFace::fromMemory(std::span<const std::uint8_t> dat
   if (data.empty() || !validate(data)) return nullptr;
   std::unique_ptr<FontFace> face(new FontFace());
   face->impl_->data.assign(data.begin(), data.end());
-  if (!stbtt_InitFont(&face->impl_->info, face->impl_->data.data(), 0)) return nullptr;
+  return face->init(face->impl_->data.data()) ? std::move(face) : nullptr;
+}
+
+std::unique_ptr<FontFace> FontFace::fromShared(std::shared_ptr<const std::vector<std::uint8_t>> data) {
+  if (!data || data->empty() || !validate(*data)) return nullptr;
+  std::unique_ptr<FontFace> face(new FontFace());
+  face->impl_->shared = std::move(data);
+  return face->init(face->impl_->shared->data()) ? std::move(face) : nullptr;
+}
+
+bool FontFace::init(const std::uint8_t* bytes) {
+  if (!stbtt_InitFont(&impl_->info, bytes, 0)) return false;
   int ascent = 0, descent = 0, gap = 0;
-  stbtt_GetFontVMetrics(&face->impl_->info, &ascent, &descent, &gap);
-  face->ascent_ = static_cast<float>(ascent);
-  face->descent_ = static_cast<float>(descent);
-  face->lineGap_ = static_cast<float>(gap);
-  const float scale = stbtt_ScaleForMappingEmToPixels(&face->impl_->info, 1.0f);
-  if (!(scale > 0.0f)) return nullptr;
-  face->unitsPerEm_ = 1.0f / scale;
-  return face;
+  stbtt_GetFontVMetrics(&impl_->info, &ascent, &descent, &gap);
+  ascent_ = static_cast<float>(ascent);
+  descent_ = static_cast<float>(descent);
+  lineGap_ = static_cast<float>(gap);
+  const float scale = stbtt_ScaleForMappingEmToPixels(&impl_->info, 1.0f);
+  if (!(scale > 0.0f)) return false;
+  unitsPerEm_ = 1.0f / scale;
+  return true;
 }
 
 int FontFace::glyphIndex(char32_t codepoint) const {

@@ -20,6 +20,9 @@ struct GlyphBitmap {
 class FontFace {
  public:
   static std::unique_ptr<FontFace> fromMemory(std::span<const std::uint8_t> data);
+  // Reads `data` where it is, keeping it alive (bytes shared by several
+  // renderers, held once); null data is refused.
+  static std::unique_ptr<FontFace> fromShared(std::shared_ptr<const std::vector<std::uint8_t>> data);
   ~FontFace();
   FontFace(const FontFace&) = delete;
   FontFace& operator=(const FontFace&) = delete;
@@ -38,6 +41,8 @@ class FontFace {
 
  private:
   FontFace();
+  // Reads the face from `bytes` (validated, kept alive by impl_).
+  bool init(const std::uint8_t* bytes);
   struct Impl;
   std::unique_ptr<Impl> impl_;
   float ascent_ = 0, descent_ = 0, lineGap_ = 0, unitsPerEm_ = 1;

@@ -521,6 +521,13 @@ int Renderer::createFontMem(std::string_view name, std::span<const std::uint8_t>
   return static_cast<int>(fonts_.size()) - 1;
 }
 
+int Renderer::createFontShared(std::string_view name, std::shared_ptr<const std::vector<std::uint8_t>> data) {
+  std::unique_ptr<FontFace> face = FontFace::fromShared(std::move(data));
+  if (!face) return -1;
+  fonts_.push_back({std::string(name), std::move(face)});
+  return static_cast<int>(fonts_.size()) - 1;
+}
+
 int Renderer::findFont(std::string_view name) const {
   for (std::size_t i = 0; i < fonts_.size(); ++i)
     if (fonts_[i].face && fonts_[i].name == name) return static_cast<int>(i);

@@ -129,6 +129,8 @@ class Renderer {
   // ---- text
   // The data is copied. -1 for missing or malformed data.
   int createFontMem(std::string_view name, std::span<const std::uint8_t> data);
+  // The data is shared, not copied: held while the font lives.
+  int createFontShared(std::string_view name, std::shared_ptr<const std::vector<std::uint8_t>> data);
   int findFont(std::string_view name) const;
   bool deleteFont(int font);
   void fontFace(int font);

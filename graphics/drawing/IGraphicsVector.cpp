@@ -655,7 +655,7 @@ bool IGraphicsVector::LoadAPIFont(const char* fontId, const PlatformFont& font) 
   });
   if (!bytes) return false;
   if (renderer_) {
-    if (renderer_->findFont(fontId) < 0 && renderer_->createFontMem(fontId, *bytes) < 0) return false;
+    if (renderer_->findFont(fontId) < 0 && renderer_->createFontShared(fontId, bytes) < 0) return false;
   }
   auto known = std::find_if(fonts_.begin(), fonts_.end(), [&](const auto& f) { return f.first == fontId; });
   if (known == fonts_.end()) fonts_.emplace_back(fontId, bytes);
@@ -664,7 +664,7 @@ bool IGraphicsVector::LoadAPIFont(const char* fontId, const PlatformFont& font) 
 
 void IGraphicsVector::CreateRendererFonts() {
   for (const auto& [id, bytes] : fonts_)
-    if (renderer_->findFont(id) < 0) renderer_->createFontMem(id, *bytes);
+    if (renderer_->findFont(id) < 0) renderer_->createFontShared(id, bytes);
 }
 
 float IGraphicsVector::MeasureString(const ITextStyle& style, const char* text, IBounds& rect) const {

@@ -247,6 +247,26 @@ TEST_F(ResourceTest, RefusesMissingAndCorruptFonts) {
   renderer->text(5, 30, "nothing");
   canvas->end();
   EXPECT_EQ(canvas->coverage(), 0.0);
+
+  // Shared bytes are checked the same way, and held rather than copied:
+  // they live while the font does and measure as a copy does.
+  EXPECT_EQ(renderer->createFontShared("none", nullptr), -1);
+  EXPECT_EQ(renderer->createFontShared("lying", std::make_shared<const std::vector<std::uint8_t>>(lying)), -1);
+  auto bytes = std::make_shared<const std::vector<std::uint8_t>>(font);
+  const int shared = renderer->createFontShared("shared", bytes);
+  const int copied = renderer->createFontMem("copied", font);
+  ASSERT_GE(shared, 0);
+  ASSERT_GE(copied, 0);
+  EXPECT_EQ(bytes.use_count(), 2);
+  const auto width = [&](int face) {
+    renderer->fontFace(face);
+    renderer->fontSize(20);
+    return renderer->textBounds(0, 0, "Input Gain", nullptr);
+  };
+  EXPECT_GT(width(shared), 0.0f);
+  EXPECT_EQ(width(shared), width(copied));
+  EXPECT_TRUE(renderer->deleteFont(shared));
+  EXPECT_EQ(bytes.use_count(), 1);
 }
 
 }  // namespace
