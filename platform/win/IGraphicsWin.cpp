@@ -189,8 +189,11 @@ void* IGraphicsWin::OpenWindow(void* parent) {
   swapHint_ = nullptr;
   presentLooked_ = false;
   if (dc_ && SetPresentingPixelFormat()) glContext_ = api_.CreateGLContext(dc_);
+  // Joined while the context is fresh: it may share only before it makes anything.
+  shareGroup_ = fx::win::WglShareGroup::Join(api_, glContext_);
   // Without a context or GL 2 the editor opens blank rather than failing the host.
   GlViewContext view;
+  if (shareGroup_) view.textures = &shareGroup_->Textures();
   const bool loader = glContext_ && api_.OpenGlLoader();
   if (loader) {
     view.loader = api_.GlLoader();
@@ -255,6 +258,9 @@ void IGraphicsWin::CloseWindow() {
   ReleaseView();
   if (dc_) api_.ReleaseDC(window_, dc_);
   dc_ = nullptr;
+  // After the view let go of the group's textures (the last use deletes them).
+  if (shareGroup_) shareGroup_->Leave(glContext_);
+  shareGroup_ = nullptr;
   if (glContext_) {
     // Only drop our context from the thread: the host's stays current.
     if (api_.GetCurrentContext() == glContext_) api_.MakeCurrent(nullptr, nullptr);

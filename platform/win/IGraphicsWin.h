@@ -23,6 +23,9 @@
 // first paint, a resize and a whole-page region are presented whole.
 // Without one every paint is presented whole.
 //
+// The editors of a thread share one GL share group (WglShareGroup): the
+// artwork is uploaded, and the shaders compiled, once for all of them.
+//
 // Editor thread only; the pacing thread talks to the window only through
 // posted frame messages.
 
@@ -36,6 +39,7 @@
 #include "platform/win/PacingThread.h"
 #include "platform/win/TextEntryFilter.h"
 #include "platform/win/Win32Api.h"
+#include "platform/win/WglShareGroup.h"
 
 namespace fx::igraphics {
 
@@ -169,6 +173,7 @@ class IGraphicsWin : public IGraphicsWindow, public fx::win::MessageTarget {
   Handle window_ = nullptr;
   Handle dc_ = nullptr;
   Handle glContext_ = nullptr;
+  fx::win::WglShareGroup* shareGroup_ = nullptr;  // with glContext_, where it shares
   // Presenting: whether the swap copies (the back buffer is kept), whether
   // the back buffer holds the whole page as last presented, and whether the
   // next paint must present the whole page (opened, exposed, resized).

@@ -149,6 +149,10 @@ class Win32Api {
   // where WGL_ARB_pixel_format is not offered or the query fails.
   virtual std::int32_t SwapMethodOf(Handle dc, std::int32_t index) = 0;
   virtual Handle CreateGLContext(Handle dc) = 0;
+  // wglShareLists: `fresh` (which has made no GL object yet) shares the
+  // textures, buffers and programs of `existing`'s group; false where the
+  // system refuses.
+  virtual bool ShareLists(Handle existing, Handle fresh) = 0;
   virtual bool DeleteGLContext(Handle context) = 0;
   virtual bool MakeCurrent(Handle dc, Handle context) = 0;
   virtual Handle GetCurrentDC() = 0;

@@ -378,6 +378,9 @@ class RealApi final : public Win32Api {
     return ::SetPixelFormat(D(dc), index, &pfd) != 0;
   }
   Handle CreateGLContext(Handle dc) override { return wglCreateContext(D(dc)); }
+  bool ShareLists(Handle existing, Handle fresh) override {
+    return wglShareLists(static_cast<HGLRC>(existing), static_cast<HGLRC>(fresh)) != 0;
+  }
   bool DeleteGLContext(Handle context) override { return wglDeleteContext(static_cast<HGLRC>(context)) != 0; }
   bool MakeCurrent(Handle dc, Handle context) override {
     return wglMakeCurrent(D(dc), static_cast<HGLRC>(context)) != 0;

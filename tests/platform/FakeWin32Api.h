@@ -357,10 +357,19 @@ class FakeWin32Api : public Win32Api {
     glContexts.insert(c);
     return c;
   }
+  // wglShareLists as asked ({existing, fresh}); refused with failShareLists,
+  // or where `fresh` was already made current (it would have objects).
+  bool ShareLists(Handle existing, Handle fresh) override {
+    shareLists.push_back({existing, fresh});
+    return !failShareLists && glContexts.count(existing) && glContexts.count(fresh) && !everCurrent.count(fresh);
+  }
+  std::vector<std::pair<Handle, Handle>> shareLists;
+  bool failShareLists = false;
+  std::set<Handle> everCurrent;
   bool DeleteGLContext(Handle context) override { return glContexts.erase(context) == 1; }
   bool MakeCurrent(Handle dc, Handle context) override {
     if (context && !glContexts.count(context) && context != hostContext) return false;
-    if (context && context != hostContext) ++makeCurrentCalls;
+    if (context && context != hostContext) ++makeCurrentCalls, everCurrent.insert(context);
     currentDC = dc;
     currentContext = context;
     return true;

@@ -10,12 +10,14 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <thread>
 
 #include "FakeWin32Api.h"
 #include "WindowTestDelegate.h"
 #include "graphics/controls/IControl.h"
 #include "platform/win/IGraphicsWin.h"
+#include "platform/win/WglShareGroup.h"
 #include "platform/win/WinConstants.h"
 
 // Debian's DejaVu fonts; under Wine the Unix root is drive Z:.
@@ -146,6 +148,59 @@ TEST_F(EditorWindow, TheClassIsRegisteredOnceForTwoEditorsAndGoesWithTheLast) {
   EXPECT_TRUE(api.classes.empty());
   EXPECT_EQ(api.unregistrations, 1);
   EXPECT_EQ(api.LiveWindows(), 1u);
+}
+
+// One GL share group per thread: each later editor's context shares the
+// first live one's names while still fresh (the fake refuses a context that
+// was ever current), a refusal leaves that editor on its own objects, and
+// the group goes with its last editor.
+TEST_F(EditorWindow, TheEditorsOfAThreadShareOneGlGroupWhichGoesWithTheLast) {
+  const auto newContext = [&](const std::set<Handle>& before) {
+    for (Handle c : api.glContexts)
+      if (!before.count(c)) return c;
+    return Handle{nullptr};
+  };
+  auto a = Make(), b = Make(), c = Make();
+  ASSERT_NE(a->OpenWindow(host), nullptr);
+  const Handle ca = newContext({});
+  EXPECT_TRUE(api.shareLists.empty()) << "the first context has nobody to share with";
+  EXPECT_EQ(WglShareGroup::Count(), 1);
+  std::set<Handle> before = api.glContexts;
+  ASSERT_NE(b->OpenWindow(host), nullptr);
+  const Handle cb = newContext(before);
+  ASSERT_EQ(api.shareLists.size(), 1u);
+  EXPECT_EQ(api.shareLists[0], std::make_pair(ca, cb));
+  EXPECT_EQ(WglShareGroup::Count(), 1);
+  // The first editor goes; the next one shares with the one left.
+  a->CloseWindow();
+  before = api.glContexts;
+  ASSERT_NE(c->OpenWindow(host), nullptr);
+  ASSERT_EQ(api.shareLists.size(), 2u);
+  EXPECT_EQ(api.shareLists[1], std::make_pair(cb, newContext(before)));
+  // An editor on another thread has a group of its own.
+  std::thread([&] {
+    auto d = Make();
+    EXPECT_NE(d->OpenWindow(host), nullptr);
+    EXPECT_EQ(WglShareGroup::Count(), 2);
+    d->CloseWindow();
+  }).join();
+  EXPECT_EQ(api.shareLists.size(), 2u);
+  EXPECT_EQ(WglShareGroup::Count(), 1);
+  b->CloseWindow();
+  c->CloseWindow();
+  EXPECT_EQ(WglShareGroup::Count(), 0) << "the last editor takes the group with it";
+  EXPECT_TRUE(api.glContexts.empty());
+
+  // A system that will not share: the second editor opens on its own objects.
+  api.failShareLists = true;
+  ASSERT_NE(a->OpenWindow(host), nullptr);
+  ASSERT_NE(b->OpenWindow(host), nullptr);
+  EXPECT_EQ(api.shareLists.size(), 3u);
+  EXPECT_EQ(api.glContexts.size(), 2u);
+  EXPECT_EQ(WglShareGroup::Count(), 1);
+  a->CloseWindow();
+  b->CloseWindow();
+  EXPECT_EQ(WglShareGroup::Count(), 0) << "the unshared editor left nothing behind";
 }
 
 TEST_F(EditorWindow, ReopeningKeepsThePlaceAndSize) {
