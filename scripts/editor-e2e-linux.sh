@@ -203,17 +203,30 @@ win=$win0; capture first
 win=$win1; capture second
 m0=$(python3 "$here/xwd2png.py" --mean "$out/first.xwd"); m1=$(python3 "$here/xwd2png.py" --mean "$out/second.xwd")
 check "both draw their page (means $m0, $m1)" 'float_check "$m0 > 10 and $m1 > 10"'
+same=$(region_diff first second 0 0 815 505)
+check "the two show the same page ($same % differ)" 'float_check "$same < 0.3"'
+# Both windows are drawn with one GLX context, the first editor's.
+cmd "count" "^count "
+read -r _ _ _ _ glx_two _ <<<"$reply"
+check "two editors draw with one GLX context (${glx_two:-?})" '[ "${glx_two:-0}" = 1 ]'
 m=$(mark)
 xdotool mousemove "$((x1 + 677))" "$((y1 + 195))" click 1
 sleep 0.6; cmd "where 1" "^where 1 "
 since "$m" >"$out/two.log"
 check "a click in the second window automates the second instance" 'grep -q "^1: automate 4 1\.0*$" "$out/two.log"'
 check "and not the first" '! grep -q "^0: automate" "$out/two.log"'
-cmd "close 1" "^editor 1 closed"
+win=$win1; capture second-on
+# The editor whose context both use closes first: the other keeps drawing.
+cmd "close 0" "^editor 0 closed"
 sleep 0.3
-win=$win0; capture first-after
-left=$(region_diff first first-after 0 0 815 505)
+capture second-kept
+left=$(region_diff second-on second-kept 0 0 815 505)
 check "closing one leaves the other as it was ($left % changed)" 'float_check "$left < 0.3"'
+xdotool click 1
+sleep 0.6; cmd "where 1" "^where 1 "
+capture second-off
+lamp=$(region_diff second-kept second-off 0 0 815 505)
+check "the one left still draws once the context's maker has gone ($lamp % changed)" 'float_check "$lamp > 1"'
 cmd "quit" "^bye"
 wait "$host_pid"; rc=$?
 check "the two-instance host ends cleanly ($rc)" '[ "$rc" = 0 ]'

@@ -114,6 +114,13 @@ class RealX11Api;
 // lives keeps a private connection and shares nothing. Each editor reads
 // only the events of its own windows; events of windows no editor owns any
 // more are dropped, so nothing piles up in the queue.
+//
+// The editors' windows are drawn with one GLX context, made by the first
+// and made current on each window in turn: a context costs a software
+// rasteriser several megabytes of its own (an editor's window costs only
+// its buffers). A window whose visual or screen differs from the one the
+// context was made for gets a context of its own, made with the group's as
+// share list. The group's context goes with the connection.
 class SharedConnection {
  public:
   // The live connection of this thread, or a new one; null when another
@@ -149,17 +156,36 @@ class SharedConnection {
   Display* display() const { return display_; }
   fx::igraphics::SharedTextures& textures() { return textures_; }
 
-  // A live context of the group, to create the next one with as share list.
-  GLXContext AnyContext() const { return contexts_.empty() ? nullptr : contexts_.front(); }
-  void AddContext(GLXContext c) { contexts_.push_back(c); }
-  void RemoveContext(GLXContext c) { contexts_.erase(std::remove(contexts_.begin(), contexts_.end(), c), contexts_.end()); }
+  // The context every window of `visual` on `screen` is drawn with; null
+  // where there is none yet or it was made for another visual.
+  GLXContext ContextFor(VisualID visual, int screen) const {
+    return context_ && visual == visual_ && screen == screen_ ? context_ : nullptr;
+  }
+  // The group's context (the share list of a window's own context), if any.
+  GLXContext Context() const { return context_; }
+  // The connection keeps `context`, the first made, for the windows to come.
+  void KeepContext(GLXContext context, VisualID visual, int screen) {
+    context_ = context;
+    visual_ = visual;
+    screen_ = screen;
+  }
+  static std::int32_t Contexts() {
+    Guard guard;
+    return current_ && current_->context_ ? 1 : 0;
+  }
 
   // Whether some editor of the connection owns the window.
   bool Owned(::Window window) const;
 
  private:
   explicit SharedConnection(Display* display) : display_(display), thread_(std::this_thread::get_id()) {}
-  ~SharedConnection() { XCloseDisplay(display_); }
+  ~SharedConnection() {
+    if (context_) {
+      if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, 0, nullptr);
+      glXDestroyContext(display_, context_);
+    }
+    XCloseDisplay(display_);
+  }
 
   struct Guard {
     Guard() {
@@ -171,7 +197,9 @@ class SharedConnection {
   Display* display_;
   std::thread::id thread_;
   std::vector<RealX11Api*> members_;
-  std::vector<GLXContext> contexts_;
+  GLXContext context_ = nullptr;
+  VisualID visual_ = 0;
+  int screen_ = 0;
   fx::igraphics::SharedTextures textures_;
   static inline constinit std::atomic_flag lock_{};
   static inline constinit SharedConnection* current_ = nullptr;
@@ -231,23 +259,32 @@ class RealX11Api final : public X11Api {
                               visual->visual, CWColormap | CWBorderPixel | CWBackPixmap | CWEventMask, &attributes);
       if (trap.Failed()) ok = false;
       if (ok) {
-        // In the connection's share group where a context of it lives.
-        GLXContext shareList = connection_ ? connection_->AnyContext() : nullptr;
-        context_ = glXCreateContext(display_, visual, shareList, True);
-        if (trap.Failed()) {
-          if (context_) glXDestroyContext(display_, context_);
-          context_ = nullptr;
+        // The group's context where it was made for this visual, else one
+        // of our own in its share group (or alone, where it will not join).
+        context_ = connection_ ? connection_->ContextFor(visual->visualid, screen_) : nullptr;
+        borrowed_ = context_ != nullptr;
+        GLXContext shareList = connection_ && !borrowed_ ? connection_->Context() : nullptr;
+        if (!borrowed_) {
+          context_ = glXCreateContext(display_, visual, shareList, True);
+          if (trap.Failed()) {
+            if (context_) glXDestroyContext(display_, context_);
+            context_ = nullptr;
+          }
+          if (!context_ && shareList) {
+            // The group will not take it (another screen): a context of its own.
+            shareList = nullptr;
+            context_ = glXCreateContext(display_, visual, nullptr, True);
+          }
+          if (!context_) context_ = glXCreateContext(display_, visual, nullptr, False);
         }
-        if (!context_ && shareList) {
-          // The group will not take it (another screen): a context of its own.
-          shareList = nullptr;
-          context_ = glXCreateContext(display_, visual, nullptr, True);
-        }
-        if (!context_) context_ = glXCreateContext(display_, visual, nullptr, False);
         if (trap.Failed()) ok = false;
-        // Shares when its group's first context, or made with one as share list.
-        sharing_ = ok && context_ && connection_ && (shareList || !connection_->AnyContext());
-        if (sharing_) connection_->AddContext(context_);
+        // In the group: its context, one made with it as share list, or the
+        // first, which the connection keeps for the windows to come.
+        sharing_ = ok && context_ && connection_ && (borrowed_ || shareList || !connection_->Context());
+        if (sharing_ && !borrowed_ && !shareList) {
+          connection_->KeepContext(context_, visual->visualid, screen_);
+          borrowed_ = true;
+        }
       }
       if (ok && context_) XMapWindow(display_, window_);
     }
@@ -276,12 +313,15 @@ class RealX11Api final : public X11Api {
     if (connection_) DropEvents(window_, standIn_);
     ErrorTrap trap(display_);
     if (context_) {
-      if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, 0, nullptr);
-      if (connection_ && sharing_) connection_->RemoveContext(context_);
-      glXDestroyContext(display_, context_);
+      // Not left current on a window about to go (the group's context stays).
+      const GLXDrawable current = glXGetCurrentDrawable();
+      if (glXGetCurrentContext() == context_ && (!borrowed_ || current == window_ || current == standIn_))
+        glXMakeCurrent(display_, 0, nullptr);
+      if (!borrowed_) glXDestroyContext(display_, context_);
       context_ = nullptr;
     }
     sharing_ = false;
+    borrowed_ = false;
     if (standIn_) XDestroyWindow(display_, standIn_);
     standIn_ = 0;
     if (standInColours_) XFreeColormap(display_, standInColours_);
@@ -738,6 +778,7 @@ class RealX11Api final : public X11Api {
   bool mustRead_ = true;
   SharedConnection* connection_ = nullptr;  // null: a private connection
   bool sharing_ = false;                    // our context is in the connection's share group
+  bool borrowed_ = false;                   // context_ is the connection's: not ours to destroy
   int screen_ = 0;
   ::Window parent_ = 0;
   ::Window window_ = 0;
@@ -765,6 +806,7 @@ bool SharedConnection::Owned(::Window window) const {
 }  // namespace
 
 std::int32_t SharedConnectionUsers() { return SharedConnection::Members(); }
+std::int32_t SharedConnectionContexts() { return SharedConnection::Contexts(); }
 
 std::unique_ptr<X11Api> MakeRealX11Api() { return std::make_unique<RealX11Api>(); }
 
