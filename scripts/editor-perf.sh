@@ -3,7 +3,8 @@
 # side by side in one run, each in `ombrisk-host edit` under a private X
 # server (Xvfb; GL through Mesa's llvmpipe):
 #   - idle CPU with the editor open minus the host's own idle with the plug-in
-#     loaded and its editor closed (utime+stime of every thread, /proc, s/s),
+#     loaded and its editor closed (time on CPU of every thread, from
+#     /proc/PID/task/*/schedstat, s/s),
 #     and the same for the X server;
 #   - wake-ups per second with the editor open (voluntary context switches
 #     of every thread of the host);
@@ -75,12 +76,12 @@ for p in $(pgrep -x Xvfb); do
 done
 
 now_ms() { date +%s%3N; }
-# utime+stime of a process, all threads, in clock ticks.
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat" 2>/dev/null || echo 0; }
+# Time on CPU of every thread, in nanoseconds (schedstat: exact, where
+# utime and stime count whole clock ticks of 10 ms).
+cpu_ns() { cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ n += $1 } END { printf "%d\n", n }'; }
 # Voluntary context switches of every thread.
 wakeups() { cat /proc/"$1"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ { n += $2 } END { print n + 0 }'; }
 status_kb() { awk -v k="$2:" '$1 == k { print $2 }' "/proc/$1/status" 2>/dev/null; }
-ticks_per_s=$(getconf CLK_TCK)
 
 # Reads host lines until one matches; that line is the reply.
 reply=""
@@ -98,10 +99,10 @@ wait_for() {
 # second, over $seconds: "HOST_CPU X_CPU WAKEUPS".
 sample() {
   local pid=$1 c0 x0 w0 c1 x1 w1
-  c0=$(cpu_ticks "$pid"); w0=$(wakeups "$pid"); x0=$( [ -n "$xserver" ] && cpu_ticks "$xserver" || echo nan)
+  c0=$(cpu_ns "$pid"); w0=$(wakeups "$pid"); x0=$( [ -n "$xserver" ] && cpu_ns "$xserver" || echo nan)
   sleep "$seconds"
-  c1=$(cpu_ticks "$pid"); w1=$(wakeups "$pid"); x1=$( [ -n "$xserver" ] && cpu_ticks "$xserver" || echo nan)
-  python3 -c "print(($c1-$c0)/$ticks_per_s/$seconds, (float('$x1')-float('$x0'))/$ticks_per_s/$seconds, ($w1-$w0)/$seconds)"
+  c1=$(cpu_ns "$pid"); w1=$(wakeups "$pid"); x1=$( [ -n "$xserver" ] && cpu_ns "$xserver" || echo nan)
+  python3 -c "print(($c1-$c0)/1e9/$seconds, (float('$x1')-float('$x0'))/1e9/$seconds, ($w1-$w0)/$seconds)"
 }
 
 # One plug-in, one round: a line of results.tsv.
@@ -308,8 +309,8 @@ def med(name, key):
     v = [r[key] for r in rows[name] if not math.isnan(r[key])]
     return statistics.median(v) if v else math.nan
 metrics = [
-    ("idle CPU, editor open minus host idle (s/s)", "idle", "{:.4f}"),
-    ("X server CPU, editor open minus host idle (s/s)", "xidle", "{:.4f}"),
+    ("idle CPU, editor open minus host idle (s/s)", "idle", "{:.5f}"),
+    ("X server CPU, editor open minus host idle (s/s)", "xidle", "{:.5f}"),
     ("wake-ups per second, editor open", "wake", "{:.0f}"),
     ("wake-ups per second, host alone (editor closed)", "hostwake", "{:.0f}"),
     ("launch to first frame (ms)", "first", "{:.0f}"),
