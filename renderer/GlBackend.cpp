@@ -301,6 +301,39 @@ bool GlBackend::scissorBox(const FragUniforms& u, const CompositeState& blend, s
   return true;
 }
 
+bool GlBackend::exactScissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const {
+  const auto keeps = [](BlendFactor f) {
+    return f == BlendFactor::One || f == BlendFactor::OneMinusSrcAlpha || f == BlendFactor::OneMinusSrcColor;
+  };
+  if (!keeps(blend.dstRgb) || !keeps(blend.dstAlpha)) return false;
+  // Device to scissor space, unrotated: x' = a x + e, y' = d y + f.
+  const float a = u.v[0], c = u.v[1], e = u.v[2];
+  const float b = u.v[4], d = u.v[5], f = u.v[6];
+  const float ex = u.v[8], ey = u.v[9];
+  if (c != 0.0f || b != 0.0f || a == 0.0f || d == 0.0f || !(ex >= 0.0f) || !(ey >= 0.0f)) return false;
+  // Its device pixels per scissor unit must be those the mask is scaled by.
+  if (std::fabs(u.v[10] * std::fabs(a) - 1.0f) > 1e-6f || std::fabs(u.v[11] * std::fabs(d) - 1.0f) > 1e-6f)
+    return false;
+  const double ad = a, dd = d;
+  const double cx = -static_cast<double>(e) / ad, cy = -static_cast<double>(f) / dd;
+  const double hx = static_cast<double>(ex) / std::fabs(ad), hy = static_cast<double>(ey) / std::fabs(dd);
+  const double edges[4] = {cx - hx, cy - hy, cx + hx, cy + hy};
+  double whole[4];
+  for (int i = 0; i < 4; ++i) {
+    if (!std::isfinite(edges[i])) return false;
+    whole[i] = std::round(edges[i]);
+    // Far enough from an edge that the mask rounds to 0 or 1 on every pixel.
+    if (std::fabs(edges[i] - whole[i]) > 1e-3) return false;
+  }
+  const double width = std::max(1.0, std::round(static_cast<double>(viewWidth_)));
+  const double height = std::max(1.0, std::round(static_cast<double>(viewHeight_)));
+  const double left = std::clamp(whole[0], 0.0, width), right = std::clamp(whole[2], left, width);
+  const double top = std::clamp(whole[1], 0.0, height), bottom = std::clamp(whole[3], top, height);
+  box = {static_cast<GLint>(left), static_cast<GLint>(height - bottom), static_cast<GLsizei>(right - left),
+         static_cast<GLsizei>(bottom - top)};
+  return true;
+}
+
 void GlBackend::setScissor(bool clip, const std::array<GLint, 4>& box) {
   if (clip != scissorOn_) {
     if (clip)
@@ -326,9 +359,10 @@ void GlBackend::setBlend(const CompositeState& s) {
   ++stats_.stateChanges;
 }
 
-bool GlBackend::setUniform(int index, int atlas) {
+bool GlBackend::setUniform(int index, int atlas, bool unclipped) {
   FragUniforms u = uniforms_[static_cast<std::size_t>(index)];
-  const ShaderProgram::Variant variant = variantOf(u);
+  ShaderProgram::Variant variant = variantOf(u);
+  if (unclipped) variant.scissor = false;
   ShaderProgram* p = program(variant);
   if (!p) return false;
   const auto slot = static_cast<std::size_t>(variant.index());
@@ -408,16 +442,20 @@ void GlBackend::endFrame(int atlas) {
   for (const Call& c : calls_) {
     if (c.count == 0) continue;
     std::array<GLint, 4> box{};
-    const bool clip = scissorBox(uniforms_[static_cast<std::size_t>(c.uniform)], c.blend, box);
+    const FragUniforms& u = uniforms_[static_cast<std::size_t>(c.uniform)];
+    // An exact box clips alone; otherwise the shader's soft mask does, the
+    // box (a pixel wider) only saving the rasteriser the pixels outside.
+    const bool exact = exactScissorBox(u, c.blend, box);
+    const bool clip = exact || scissorBox(u, c.blend, box);
     setScissor(clip, box);
     setBlend(c.blend);
     setTexture(c.image);
     switch (c.kind) {
       case Kind::Triangles:
-        if (setUniform(c.uniform, atlas)) draw(c.first, c.count);
+        if (setUniform(c.uniform, atlas, exact)) draw(c.first, c.count);
         break;
       case Kind::Fill:
-        if (!setUniform(c.uniform, atlas)) break;
+        if (!setUniform(c.uniform, atlas, exact)) break;
         // Winding counts into the stencil, colour untouched.
         gl_.Enable(gl::kStencilTest);
         gl_.StencilMask(0xff);
@@ -446,15 +484,15 @@ void GlBackend::endFrame(int atlas) {
         break;
       case Kind::Stroke:
         // Each pixel once: solid core first, then the fringe, then clear.
-        if (!setUniform(c.uniform, atlas) || !setUniform(c.uniform + 1, atlas)) break;
+        if (!setUniform(c.uniform, atlas, exact) || !setUniform(c.uniform + 1, atlas, exact)) break;
         gl_.Enable(gl::kStencilTest);
         gl_.StencilMask(0xff);
         gl_.StencilFunc(gl::kEqual, 0, 0xff);
         gl_.StencilOp(gl::kKeep, gl::kKeep, gl::kIncr);
         stats_.stateChanges += 4;
-        setUniform(c.uniform, atlas);
+        setUniform(c.uniform, atlas, exact);
         draw(c.first, c.count);
-        setUniform(c.uniform + 1, atlas);
+        setUniform(c.uniform + 1, atlas, exact);
         draw(c.first, c.count);
         gl_.ColorMask(0, 0, 0, 0);
         gl_.StencilFunc(gl::kAlways, 0, 0xff);

@@ -100,12 +100,18 @@ class GlBackend {
   ShaderProgram* program(ShaderProgram::Variant v);
   static ShaderProgram::Variant variantOf(const FragUniforms& u);
   void setBlend(const CompositeState& s);
-  bool setUniform(int index, int atlas);
+  // unclipped: the draw's scissor is the GL box alone (an exact one).
+  bool setUniform(int index, int atlas, bool unclipped = false);
   void setTexture(int image);
   void draw(int first, int count);
   // The GL scissor box for a draw (x, y from the bottom left, width,
   // height); false where the draw is replayed unclipped.
   bool scissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const;
+  // Where the scissor is an unrotated rectangle on pixel edges its soft mask
+  // is 1 on every pixel inside and 0 on every one outside: the GL box of
+  // exactly those pixels is the same clip, and the draw's shader needs no
+  // scissor of its own. False elsewhere.
+  bool exactScissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const;
   void setScissor(bool clip, const std::array<GLint, 4>& box);
 
   const GlApi& gl_;

@@ -1,6 +1,7 @@
 // Scissor rectangles in user space: axis-aligned, intersected, transformed.
 #include <cmath>
 #include <numbers>
+#include <vector>
 
 #include "RendererFixture.h"
 
@@ -110,6 +111,49 @@ TEST_F(ScissorTest, SoftEdgesOfAFractionalScissorAreKept) {
   EXPECT_NEAR(canvas->alpha(30, 20), 191, 1);
   EXPECT_EQ(canvas->alpha(9, 20), 0);
   EXPECT_EQ(canvas->alpha(31, 20), 0);
+}
+
+// On pixel edges the GL box alone clips (the soft mask would be 1 inside, 0
+// outside): inside, the very pixels of the unclipped draw; outside, the
+// destination untouched. At one and a half device pixels per unit too.
+TEST_F(ScissorTest, AScissorOnPixelEdgesKeepsTheUnclippedPixelsInsideExactly) {
+  std::vector<std::uint8_t> px(16 * 16 * 4);
+  for (std::size_t i = 0; i < px.size(); ++i) px[i] = static_cast<std::uint8_t>(i * 37 % 251);
+  for (std::size_t i = 3; i < px.size(); i += 4) px[i] = 255;
+  const int image = renderer->createImageRGBA(16, 16, 0, px);
+  for (const float ratio : {1.0f, 1.5f}) {
+    const auto draw = [&](bool clipped) {
+      canvas->begin(ratio);
+      renderer->fillColor(Color::rgba(0, 0, 1, 1));
+      renderer->beginPath();
+      renderer->rect(0, 0, 64, 64);
+      renderer->fill();
+      if (clipped) renderer->scissor(6.0f / ratio * 2, 8.0f / ratio * 2, 20.0f / ratio * 2, 14.0f / ratio * 2);
+      renderer->translate(3, 5);
+      renderer->rotate(0.3f);
+      renderer->fillPaint(Paint::imagePattern(0, 0, 30, 30, 0.2f, image, 0.8f));
+      renderer->beginPath();
+      renderer->rect(-10, -10, 50, 50);
+      renderer->fill();
+      renderer->resetTransform();
+      canvas->end();
+      std::vector<Rgba> out;
+      for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) out.push_back(canvas->pixel(x, y));
+      return out;
+    };
+    const std::vector<Rgba> whole = draw(false), clipped = draw(true);
+    int inside = 0, wrong = 0;
+    for (int y = 0; y < 64; ++y)
+      for (int x = 0; x < 64; ++x) {
+        const bool in = x >= 12 && x < 52 && y >= 16 && y < 44;  // device 12..52 by 16..44
+        const Rgba got = clipped[static_cast<std::size_t>(y * 64 + x)];
+        inside += in ? 1 : 0;
+        wrong += got != (in ? whole[static_cast<std::size_t>(y * 64 + x)] : Rgba{0, 0, 255, 255});
+      }
+    EXPECT_EQ(inside, 40 * 28);
+    EXPECT_EQ(wrong, 0) << "at " << ratio << " device pixels per unit";
+  }
 }
 
 TEST_F(ScissorTest, ACopyStillClearsWhatTheScissorMasksOut) {
