@@ -130,7 +130,5 @@ class X11Api {
 std::unique_ptr<X11Api> MakeRealX11Api();
 // Editors on the thread's shared connection now (0: none is open).
 std::int32_t SharedConnectionUsers();
-// GLX contexts the thread's shared connection keeps for its windows (0 or 1).
-std::int32_t SharedConnectionContexts();
 
 }  // namespace fx::x11

@@ -169,10 +169,6 @@ class SharedConnection {
     visual_ = visual;
     screen_ = screen;
   }
-  static std::int32_t Contexts() {
-    Guard guard;
-    return current_ && current_->context_ ? 1 : 0;
-  }
 
   // Whether some editor of the connection owns the window.
   bool Owned(::Window window) const;
@@ -806,7 +802,6 @@ bool SharedConnection::Owned(::Window window) const {
 }  // namespace
 
 std::int32_t SharedConnectionUsers() { return SharedConnection::Members(); }
-std::int32_t SharedConnectionContexts() { return SharedConnection::Contexts(); }
 
 std::unique_ptr<X11Api> MakeRealX11Api() { return std::make_unique<RealX11Api>(); }
 
