@@ -706,21 +706,32 @@ TEST_F(EditorWindowX11, OpenTwiceCloseTwiceAndCloseWithNothingOpenAreSafe) {
 }
 
 TEST_F(EditorWindowX11, AHostThatDestroysItsWindowBeforeClosingIsSurvived) {
-  Instance fx(entry_);
+  Instance fx(entry_), other(entry_);
   const int sockets = OpenSockets();
   const Window parent = MakeParent();
   ASSERT_NE(OpenChild(fx, parent), 0u);
-  Pump({&fx}, 100);
+  // Another editor drawn with the same GL context, beside it.
+  const Window otherChild = OpenChild(other, MakeParent(900, 600, 0, 1000));
+  ASSERT_NE(otherChild, 0u);
+  Pump({&other, &fx}, 100);
   XDestroyWindow(display_, parent);
-  parents_.clear();
+  parents_.erase(std::remove(parents_.begin(), parents_.end(), parent), parents_.end());
   XSync(display_, False);
   {
     // The host's context, current elsewhere, is what stays current through it.
     HostGlContext host(display_, MakeParent(200, 200, 0, 1300));
     ASSERT_TRUE(host.Made());
-    Pump({&fx}, 100);  // idle calls meet the destroyed window
+    Pump({&fx, &other}, 100);  // idle calls meet the destroyed window
     EXPECT_EQ(fx.Call(vst2::effEditClose), 1);
     EXPECT_TRUE(host.StillCurrent());
+    // The other editor still draws, and answers a change of its parameter.
+    const Image before = Grab(otherChild);
+    EXPECT_GT(DistinctColours(before), 1000);
+    other.Get()->setParameter(other.Get(), 4, 1.0f);
+    Pump({&other}, 200);
+    EXPECT_NE(Grab(otherChild).rgb, before.rgb) << "the lamp follows Bypass";
+    EXPECT_TRUE(host.StillCurrent());
+    EXPECT_EQ(other.Call(vst2::effEditClose), 1);
   }
   EXPECT_EQ(OpenSockets(), sockets);
   // The next editor opens as usual.
