@@ -270,68 +270,48 @@ void GlBackend::addStencilStroke(std::span<const Vertex> verts, const FragUnifor
   calls_.push_back(c);
 }
 
-bool GlBackend::scissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const {
+GlBackend::Clip GlBackend::scissorBox(const FragUniforms& u, const CompositeState& blend,
+                                      std::array<GLint, 4>& box) const {
   // Under a zero source the destination stays only where its factor is one.
   const auto keeps = [](BlendFactor f) {
     return f == BlendFactor::One || f == BlendFactor::OneMinusSrcAlpha || f == BlendFactor::OneMinusSrcColor;
   };
-  if (!keeps(blend.dstRgb) || !keeps(blend.dstAlpha)) return false;
+  if (!keeps(blend.dstRgb) || !keeps(blend.dstAlpha)) return Clip::Unboxed;
   // Rows of the inverse scissor transform (device to scissor space), then
   // the half extent; no scissor is an all-zero inverse.
-  const float a = u.v[0], c = u.v[1], e = u.v[2];
-  const float b = u.v[4], d = u.v[5], f = u.v[6];
-  const float ex = u.v[8], ey = u.v[9];
-  const float det = a * d - b * c;
-  if (det == 0.0f || !std::isfinite(det) || !(ex >= 0.0f) || !(ey >= 0.0f)) return false;
+  const double a = u.v[0], c = u.v[1], e = u.v[2];
+  const double b = u.v[4], d = u.v[5], f = u.v[6];
+  const double ex = u.v[8], ey = u.v[9];
+  const double det = a * d - b * c;
+  if (det == 0.0 || !std::isfinite(det) || !(ex >= 0.0) || !(ey >= 0.0)) return Clip::Unboxed;
   // The scissor's centre and half size in device pixels.
-  const float fa = d / det, fc = -c / det, fb = -b / det, fd = a / det;
-  const float cx = -(fa * e + fc * f), cy = -(fb * e + fd * f);
-  const float hx = std::fabs(fa) * ex + std::fabs(fc) * ey, hy = std::fabs(fb) * ex + std::fabs(fd) * ey;
-  if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(hx) || !std::isfinite(hy)) return false;
-  // The mask reaches half a pixel past its edge: a whole pixel to spare.
-  const double width = std::max(1.0, std::round(static_cast<double>(viewWidth_)));
-  const double height = std::max(1.0, std::round(static_cast<double>(viewHeight_)));
-  const double left = std::clamp(std::floor(static_cast<double>(cx - hx)) - 1.0, 0.0, width);
-  const double right = std::clamp(std::ceil(static_cast<double>(cx + hx)) + 1.0, left, width);
-  const double top = std::clamp(std::floor(static_cast<double>(cy - hy)) - 1.0, 0.0, height);
-  const double bottom = std::clamp(std::ceil(static_cast<double>(cy + hy)) + 1.0, top, height);
-  // Device rows run down from the top; GL's from the bottom.
-  box = {static_cast<GLint>(left), static_cast<GLint>(height - bottom), static_cast<GLsizei>(right - left),
-         static_cast<GLsizei>(bottom - top)};
-  return true;
-}
-
-bool GlBackend::exactScissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const {
-  const auto keeps = [](BlendFactor f) {
-    return f == BlendFactor::One || f == BlendFactor::OneMinusSrcAlpha || f == BlendFactor::OneMinusSrcColor;
-  };
-  if (!keeps(blend.dstRgb) || !keeps(blend.dstAlpha)) return false;
-  // Device to scissor space, unrotated: x' = a x + e, y' = d y + f.
-  const float a = u.v[0], c = u.v[1], e = u.v[2];
-  const float b = u.v[4], d = u.v[5], f = u.v[6];
-  const float ex = u.v[8], ey = u.v[9];
-  if (c != 0.0f || b != 0.0f || a == 0.0f || d == 0.0f || !(ex >= 0.0f) || !(ey >= 0.0f)) return false;
-  // Its device pixels per scissor unit must be those the mask is scaled by.
-  if (std::fabs(u.v[10] * std::fabs(a) - 1.0f) > 1e-6f || std::fabs(u.v[11] * std::fabs(d) - 1.0f) > 1e-6f)
-    return false;
-  const double ad = a, dd = d;
-  const double cx = -static_cast<double>(e) / ad, cy = -static_cast<double>(f) / dd;
-  const double hx = static_cast<double>(ex) / std::fabs(ad), hy = static_cast<double>(ey) / std::fabs(dd);
-  const double edges[4] = {cx - hx, cy - hy, cx + hx, cy + hy};
-  double whole[4];
-  for (int i = 0; i < 4; ++i) {
-    if (!std::isfinite(edges[i])) return false;
-    whole[i] = std::round(edges[i]);
-    // Far enough from an edge that the mask rounds to 0 or 1 on every pixel.
-    if (std::fabs(edges[i] - whole[i]) > 1e-3) return false;
+  const double fa = d / det, fc = -c / det, fb = -b / det, fd = a / det;
+  const double cx = -(fa * e + fc * f), cy = -(fb * e + fd * f);
+  const double hx = std::fabs(fa) * ex + std::fabs(fc) * ey, hy = std::fabs(fb) * ex + std::fabs(fd) * ey;
+  double edges[4] = {cx - hx, cy - hy, cx + hx, cy + hy};
+  for (const double edge : edges)
+    if (!std::isfinite(edge)) return Clip::Unboxed;
+  // Unrotated, scaled as the mask is, with every edge on a pixel edge (near
+  // enough that the mask rounds to 0 or 1 on every pixel): the box of
+  // exactly the pixels inside is the whole clip.
+  bool exact = b == 0.0 && c == 0.0 && std::fabs(static_cast<double>(u.v[10]) * std::fabs(a) - 1.0) <= 1e-6 &&
+               std::fabs(static_cast<double>(u.v[11]) * std::fabs(d) - 1.0) <= 1e-6;
+  for (const double edge : edges) exact = exact && std::fabs(edge - std::round(edge)) <= 1e-3;
+  if (exact) {
+    for (double& edge : edges) edge = std::round(edge);
+  } else {
+    // The mask reaches half a pixel past its edge: a whole pixel to spare.
+    edges[0] = std::floor(edges[0]) - 1.0, edges[1] = std::floor(edges[1]) - 1.0;
+    edges[2] = std::ceil(edges[2]) + 1.0, edges[3] = std::ceil(edges[3]) + 1.0;
   }
   const double width = std::max(1.0, std::round(static_cast<double>(viewWidth_)));
   const double height = std::max(1.0, std::round(static_cast<double>(viewHeight_)));
-  const double left = std::clamp(whole[0], 0.0, width), right = std::clamp(whole[2], left, width);
-  const double top = std::clamp(whole[1], 0.0, height), bottom = std::clamp(whole[3], top, height);
+  const double left = std::clamp(edges[0], 0.0, width), right = std::clamp(edges[2], left, width);
+  const double top = std::clamp(edges[1], 0.0, height), bottom = std::clamp(edges[3], top, height);
+  // Device rows run down from the top; GL's from the bottom.
   box = {static_cast<GLint>(left), static_cast<GLint>(height - bottom), static_cast<GLsizei>(right - left),
          static_cast<GLsizei>(bottom - top)};
-  return true;
+  return exact ? Clip::Exact : Clip::Soft;
 }
 
 void GlBackend::setScissor(bool clip, const std::array<GLint, 4>& box) {
@@ -442,12 +422,11 @@ void GlBackend::endFrame(int atlas) {
   for (const Call& c : calls_) {
     if (c.count == 0) continue;
     std::array<GLint, 4> box{};
-    const FragUniforms& u = uniforms_[static_cast<std::size_t>(c.uniform)];
     // An exact box clips alone; otherwise the shader's soft mask does, the
     // box (a pixel wider) only saving the rasteriser the pixels outside.
-    const bool exact = exactScissorBox(u, c.blend, box);
-    const bool clip = exact || scissorBox(u, c.blend, box);
-    setScissor(clip, box);
+    const Clip clip = scissorBox(uniforms_[static_cast<std::size_t>(c.uniform)], c.blend, box);
+    const bool exact = clip == Clip::Exact;
+    setScissor(clip != Clip::Unboxed, box);
     setBlend(c.blend);
     setTexture(c.image);
     switch (c.kind) {

@@ -105,13 +105,13 @@ class GlBackend {
   void setTexture(int image);
   void draw(int first, int count);
   // The GL scissor box for a draw (x, y from the bottom left, width,
-  // height); false where the draw is replayed unclipped.
-  bool scissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const;
-  // Where the scissor is an unrotated rectangle on pixel edges its soft mask
-  // is 1 on every pixel inside and 0 on every one outside: the GL box of
-  // exactly those pixels is the same clip, and the draw's shader needs no
-  // scissor of its own. False elsewhere.
-  bool exactScissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const;
+  // height). Exact: the scissor is an unrotated rectangle on pixel edges,
+  // whose soft mask is 1 on every pixel inside and 0 outside, so the box of
+  // exactly those pixels is the whole clip and the shader needs none. Soft:
+  // a pixel wider than the mask, which does the clipping. Unboxed: the draw
+  // is replayed without a box.
+  enum class Clip { Unboxed, Soft, Exact };
+  Clip scissorBox(const FragUniforms& u, const CompositeState& blend, std::array<GLint, 4>& box) const;
   void setScissor(bool clip, const std::array<GLint, 4>& box);
 
   const GlApi& gl_;
