@@ -354,13 +354,7 @@ void IGraphicsVector::ClipToArea(const IBounds& area) {
     renderer_->resetScissor();
   } else {
     clipArea_ = area;
-    // An area holding the whole page clips nothing the page shows: drawn
-    // unclipped, which is the same picture with less work per pixel (and
-    // fewer shader variants for a software rasteriser to build).
-    if (area.Contains(IBounds(0, 0, static_cast<float>(Width()), static_cast<float>(Height()))))
-      renderer_->resetScissor();
-    else
-      renderer_->scissor(area.left, area.top, std::max(0.0f, area.W()), std::max(0.0f, area.H()));
+    renderer_->scissor(area.left, area.top, std::max(0.0f, area.W()), std::max(0.0f, area.H()));
   }
   SetRendererTransform(userTransform_);
 }

@@ -58,11 +58,6 @@ void WglShareGroup::Leave(Handle context) {
   if (last) delete this;
 }
 
-std::int32_t WglShareGroup::Members() const {
-  Guard guard;
-  return static_cast<std::int32_t>(contexts_.size());
-}
-
 std::int32_t WglShareGroup::Count() {
   Guard guard;
   return static_cast<std::int32_t>(std::count_if(std::begin(gGroups), std::end(gGroups), [](auto* g) { return g; }));

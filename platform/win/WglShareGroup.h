@@ -27,7 +27,6 @@ class WglShareGroup {
   // `context` leaves, before it is deleted; the last one frees the group.
   void Leave(Handle context);
   fx::igraphics::SharedTextures& Textures() { return textures_; }
-  std::int32_t Members() const;
   // Groups alive in the process.
   static std::int32_t Count();
 
