@@ -152,8 +152,10 @@ TEST(FontDataCache, SharedWhileAnyContextLivesFetchedOnce) {
 
 // The lifetime shared by the process-wide caches: created by the first
 // user, deleted by the last, created afresh by the next.
+// The count is atomic: the last user deletes outside the registry's lock,
+// so one thread's destructor may run while another constructs afresh.
 struct Counted {
-  static inline int alive = 0;
+  static inline std::atomic<int> alive{0};
   Counted() { ++alive; }
   ~Counted() { --alive; }
 };
