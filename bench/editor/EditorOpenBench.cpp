@@ -7,7 +7,10 @@
 // iterations, so the driver's one-time start-up is in neither.
 #include <benchmark/benchmark.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <vector>
 #if defined(__GLIBC__)
@@ -15,6 +18,7 @@
 #endif
 
 #include "EditorPage.h"
+#include "graphics/drawing/ImageDecoder.h"
 #include "platform/OffscreenGlContext.h"
 
 namespace {
@@ -125,9 +129,26 @@ void BM_ResidentPerPage(benchmark::State& state) {
   state.counters["per_further_page_MB"] = further > 0 ? (all - one) / further : 0.0;
 }
 
+// Decoding the lamp strip for upload: packed to its content (0) against
+// kept whole (1), the packing's own cost.
+void BM_DecodeLampForUpload(benchmark::State& state) {
+  std::ifstream file(OMBRISK_RESOURCES_DIR "/ledOn.png", std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const auto use = state.range(0) == 0 ? fx::igraphics::ImageUse::Upload : fx::igraphics::ImageUse::UploadWhole;
+  std::size_t size = 0;
+  for (auto _ : state) {
+    const fx::igraphics::DecodedImage image = fx::igraphics::DecodeImage(bytes, use);
+    if (image.pixels.empty()) return state.SkipWithError("no lamp strip in " OMBRISK_RESOURCES_DIR);
+    size = image.pixels.size();
+    benchmark::DoNotOptimize(image.pixels.data());
+  }
+  state.counters["texture_MB"] = static_cast<double>(size) / 1e6;
+}
+
 BENCHMARK(BM_OpenAlone)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenBesideAnother)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ResidentPerPage)->Arg(3)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DecodeLampForUpload)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -38,6 +38,23 @@ void ApplyBlend(fx::vg::Renderer& renderer, const IBlendMode* blend) {
   }
 }
 
+bool KeepsDestinationUnderClear(const IBlendMode* blend) {
+  const BlendComposite c = CompositeForBlend(blend);
+  if (c.kind != BlendComposite::Kind::Operation) return false;
+  using Op = fx::vg::CompositeOperation;
+  switch (c.operation) {
+    case Op::SourceOver:
+    case Op::Atop:
+    case Op::DestinationOver:
+    case Op::DestinationOut:
+    case Op::Lighter:
+    case Op::Xor:
+      return true;
+    default:
+      return false;
+  }
+}
+
 float BlendWeight(const IBlendMode* blend) {
   if (!blend || !std::isfinite(blend->weight)) return 1.0f;
   return std::clamp(blend->weight, 0.0f, 1.0f);

@@ -28,6 +28,11 @@ struct BlendComposite {
 BlendComposite CompositeForBlend(const IBlendMode* blend);
 // Sets the renderer's composite state for the blend (before every draw).
 void ApplyBlend(fx::vg::Renderer& renderer, const IBlendMode* blend);
+// Whether drawing a fully transparent source under the blend leaves the
+// destination as it is (source-over, atop, destination-over and -out,
+// xor); false for the operations that clear or scale it there, for
+// explicit factors and for a state left as it was.
+bool KeepsDestinationUnderClear(const IBlendMode* blend);
 // The blend's weight (1 without a blend; a non-finite weight counts as 1).
 float BlendWeight(const IBlendMode* blend);
 // A renderer colour: components over 255 (clamped to 0..255), alpha times the blend weight.

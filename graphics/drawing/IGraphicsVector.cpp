@@ -73,9 +73,12 @@ int IGraphicsVector::Bitmap::EnsureImage() {
   SharedTextures* group = key_.empty() ? nullptr : owner_.GetSharedTextures();
   SharedTextures::Texture texture;
   if (group && group->Use(key_, texture)) {
-    imageHandle = r->createImageFromTexture(texture.name, texture.width, texture.height, texture.flags);
+    const SparseImage* sparse = texture.sparse.get();
+    imageHandle = r->createImageFromTexture(texture.name, sparse ? sparse->width : texture.width,
+                                            sparse ? sparse->height : texture.height, texture.flags);
     if (imageHandle) {
       sharedIn_ = group;
+      sparse_ = texture.sparse;
       pixels_.reset();
       return imageHandle;
     }
@@ -89,9 +92,13 @@ int IGraphicsVector::Bitmap::EnsureImage() {
   if (!pixels_ && reload_) pixels_ = reload_();
   if (!pixels_) return 0;
   const int flags = pixels_->premultiplied ? fx::vg::ImagePremultiplied : 0;
-  imageHandle = r->createImageRGBA(width, height, flags, pixels_->pixels);
-  if (imageHandle && group) {
-    texture = {r->textureName(imageHandle), width, height, flags};
+  const SparseImage* sparse = pixels_->sparse.get();
+  imageHandle = r->createImageRGBA(sparse ? sparse->width : width, sparse ? sparse->height : height, flags,
+                                   pixels_->pixels);
+  if (!imageHandle) return 0;
+  sparse_ = pixels_->sparse;
+  if (group) {
+    texture = {r->textureName(imageHandle), width, height, flags, sparse_};
     if (group->Add(key_, texture)) {
       r->disownImage(imageHandle);
       sharedIn_ = group;
@@ -103,8 +110,19 @@ int IGraphicsVector::Bitmap::EnsureImage() {
   return imageHandle;
 }
 
+int IGraphicsVector::Bitmap::EnsureWholeImage() {
+  fx::vg::Renderer* r = owner_.GetRenderer();
+  if (wholeImage_ || !r || !decodeWhole_) return wholeImage_;
+  const DecodedImage image = decodeWhole_();
+  if (image.width != width || image.height != height || image.sparse) return 0;
+  wholeImage_ = r->createImageRGBA(width, height, image.premultiplied ? fx::vg::ImagePremultiplied : 0, image.pixels);
+  return wholeImage_;
+}
+
 void IGraphicsVector::Bitmap::ReleaseImage() {
   fx::vg::Renderer* r = owner_.GetRenderer();
+  if (wholeImage_ && r) r->deleteImage(wholeImage_);
+  wholeImage_ = 0;
   if (frameBuffer_) {
     frameBuffer_.reset();  // deletes its image with it
   } else if (imageHandle && !shared) {
@@ -118,6 +136,7 @@ void IGraphicsVector::Bitmap::ReleaseImage() {
     }
   }
   sharedIn_ = nullptr;
+  sparse_.reset();
   imageHandle = 0;
 }
 
@@ -390,16 +409,60 @@ void IGraphicsVector::DrawBitmapRegion(const IBitmapStrip& strip, const IBounds&
   // Only the visible part is filled; the paint keeps its placement.
   const IBounds shown = VisiblePart(dest);
   if (shown.Empty()) return;
+  const SparseImage* sparse = b->Sparse();
+  if (sparse && !KeepsDestinationUnderClear(blend)) {
+    // Such a blend changes what lies under transparent texels too: the
+    // parts alone would leave the rest untouched.
+    if (const int whole = b->EnsureWholeImage()) {
+      paint.image = whole;
+      sparse = nullptr;
+    }
+  }
+  if (!sparse) {
+    FillImageRect(shown, paint, blend);
+    return;
+  }
+  // A packed image: each part over its content and a margin the whole image
+  // leaves transparent there, from where it lies in the packed texture.
+  const float texelsPerPixel = s * d / std::max(DevicePixelsPerUnit(), 1e-6f);
+  const float margin = SparseImage::QuadMargin(texelsPerPixel);
+  paint.extent[0] = static_cast<float>(sparse->width);
+  paint.extent[1] = static_cast<float>(sparse->height);
+  const float originX = dest.left - static_cast<float>(srcX), originY = dest.top - static_cast<float>(srcY);
+  const Transform whole = paint.transform;
+  for (const SparseImage::Part& part : sparse->parts) {
+    const IBounds around = shown.Intersect(IBounds(originX + (static_cast<float>(part.left) - margin) / (s * d),
+                                                   originY + (static_cast<float>(part.top) - margin) / (s * d),
+                                                   originX + (static_cast<float>(part.right) + margin) / (s * d),
+                                                   originY + (static_cast<float>(part.bottom) + margin) / (s * d)));
+    if (around.Empty()) continue;
+    paint.transform = whole * Transform::translation(static_cast<float>(part.left - part.packedX),
+                                                     static_cast<float>(part.top - part.packedY));
+    FillImageRect(around, paint, blend);
+  }
+}
+
+void IGraphicsVector::FillImageRect(const IBounds& rect, const fx::vg::Paint& paint, const IBlendMode* blend) {
   renderer_->beginPath();
-  renderer_->moveTo(shown.left, shown.top);
-  renderer_->lineTo(shown.left, shown.bottom);
-  renderer_->lineTo(shown.right, shown.bottom);
-  renderer_->lineTo(shown.right, shown.top);
+  renderer_->moveTo(rect.left, rect.top);
+  renderer_->lineTo(rect.left, rect.bottom);
+  renderer_->lineTo(rect.right, rect.bottom);
+  renderer_->lineTo(rect.right, rect.top);
   renderer_->closePath();
   renderer_->fillPaint(paint);
   ApplyBlend(*renderer_, blend);
   renderer_->fill();
   renderer_->beginPath();
+}
+
+float IGraphicsVector::DevicePixelsPerUnit() const {
+  // The smaller stretch of the path transform (its least singular value),
+  // times the page's scales.
+  const float* m = userTransform_.m;
+  const double a = m[0], b = m[1], c = m[2], e = m[3];
+  const double sum = a * a + b * b + c * c + e * e, det = std::fabs(a * e - b * c);
+  const double least = std::sqrt(std::max(0.0, (sum - std::sqrt(std::max(0.0, sum * sum - 4.0 * det * det))) / 2.0));
+  return static_cast<float>(least * static_cast<double>(GetDrawScale()) * static_cast<double>(GetScreenScale()));
 }
 
 std::size_t IGraphicsVector::NCachedBitmaps() const {
@@ -431,18 +494,27 @@ std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std:
       return DecodeImage(bytes, ImageUse::Upload);
     });
   };
+  // A packed image's whole pixels, should a blend need them: not cached.
+  auto whole = [this, location, locationText, ext = Extension(name)]() {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
+    return DecodeImage(bytes, ImageUse::UploadWhole);
+  };
   // Already a texture of this context's share group: nothing to decode.
   SharedTextures::Texture texture;
+  std::unique_ptr<Bitmap> bitmap;
   if (renderer_ && sharedTextures_ && sharedTextures_->Find(key, texture)) {
-    auto bitmap = std::make_unique<Bitmap>(*this, std::move(key), texture.width, texture.height, nullptr,
-                                           std::move(load), scale);
-    if (bitmap->imageHandle) return bitmap;
-    return nullptr;
+    bitmap = std::make_unique<Bitmap>(*this, std::move(key), texture.width, texture.height, nullptr,
+                                      std::move(load), scale);
+    if (!bitmap->imageHandle) return nullptr;
+  } else {
+    DecodedImageCache::Pixels pixels = load();
+    if (!pixels) return nullptr;
+    const std::int32_t w = pixels->width, h = pixels->height;
+    bitmap = std::make_unique<Bitmap>(*this, std::move(key), w, h, std::move(pixels), std::move(load), scale);
   }
-  DecodedImageCache::Pixels pixels = load();
-  if (!pixels) return nullptr;
-  const std::int32_t w = pixels->width, h = pixels->height;
-  return std::make_unique<Bitmap>(*this, std::move(key), w, h, std::move(pixels), std::move(load), scale);
+  bitmap->SetWholeSource(std::move(whole));
+  return bitmap;
 }
 
 void IGraphicsVector::PrefetchAPIBitmaps(std::span<const ImageSource> images) {

@@ -72,6 +72,14 @@ class IGraphicsVector : public IGraphics {
     void ReleaseImage();
     // The share group whose texture this record draws; null when none.
     const SharedTextures* SharedIn() const { return sharedIn_; }
+    // Where the image's texture is it packed (null: the whole image), once
+    // EnsureImage has made or found one.
+    const SparseImage* Sparse() const { return sparse_.get(); }
+    // A packed image's whole pixels, for a blend that changes what lies
+    // under the image's transparent texels: decoded by `decode` on first use
+    // and uploaded for this record alone. 0 when there are none.
+    void SetWholeSource(std::function<DecodedImage()> decode) { decodeWhole_ = std::move(decode); }
+    int EnsureWholeImage();
     bool shared = false;  // the image is not deleted with the record
 
    private:
@@ -81,6 +89,9 @@ class IGraphicsVector : public IGraphics {
     std::string key_;
     std::function<DecodedImageCache::Pixels()> reload_;
     SharedTextures* sharedIn_ = nullptr;
+    std::shared_ptr<const SparseImage> sparse_;
+    std::function<DecodedImage()> decodeWhole_;
+    int wholeImage_ = 0;
   };
 
   IGraphicsVector(fx::IGEditorDelegate& delegate, std::int32_t width, std::int32_t height, std::int32_t fps,
@@ -211,6 +222,10 @@ class IGraphicsVector : public IGraphics {
   // The part of an axis-aligned destination that can show through the clip;
   // the destination itself under rotation or without a clip.
   IBounds VisiblePart(const IBounds& dest) const;
+  // Fills a rectangle (user units) with an image paint under a blend.
+  void FillImageRect(const IBounds& rect, const fx::vg::Paint& paint, const IBlendMode* blend);
+  // Device pixels a user unit spans at the least, under the path transform.
+  float DevicePixelsPerUnit() const;
 
   fx::vg::Transform userTransform_;  // the last PathTransform's matrix
   IBounds clipArea_;                 // the last ClipToArea's area (layout units); empty: none

@@ -51,9 +51,16 @@ DecodedImage DecodeImage(std::span<const std::uint8_t> bytes, ImageUse use) {
   const bool opaque = channels == 1 || channels == 3;
   // stb_image's block (an AllocateBlock one) is the image's: no second
   // buffer of the image's size, no copy.
-  if (use == ImageUse::Upload && !opaque) Premultiply(pixels, n);
+  const bool upload = use == ImageUse::Upload || use == ImageUse::UploadWhole;
+  if (upload && !opaque) Premultiply(pixels, n);
   image.pixels = PixelBytes::Adopt(pixels, n * 4);
-  image.premultiplied = use == ImageUse::Upload || opaque;
+  image.premultiplied = upload || opaque;
+  if (use == ImageUse::Upload && !opaque) {
+    if (auto packed = SparseImage::Pack(image.pixels.data(), w, h)) {
+      image.pixels = std::move(packed->pixels);
+      image.sparse = std::make_shared<const SparseImage>(std::move(packed->layout));
+    }
+  }
   return image;
 }
 

@@ -15,9 +15,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 
+#include "graphics/drawing/SparseImage.h"
 #include "renderer/SharedPrograms.h"
 
 namespace fx::igraphics {
@@ -26,8 +28,10 @@ class SharedTextures {
  public:
   struct Texture {
     std::uint32_t name = 0;
-    std::int32_t width = 0, height = 0;
+    std::int32_t width = 0, height = 0;  // the image's
     std::int32_t flags = 0;  // the renderer's image flags it was made with
+    // A packed image's layout, the texture of its size (null: the image's).
+    std::shared_ptr<const SparseImage> sparse;
   };
 
   // The texture under key, counted as one more use; false when there is none.

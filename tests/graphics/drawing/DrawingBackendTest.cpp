@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <thread>
@@ -282,6 +284,69 @@ TEST(ImageDecoder, UploadPixelsArePremultipliedAsTheRendererRoundsAndOpaqueFiles
   EXPECT_TRUE(opaque.premultiplied);
   EXPECT_EQ(opaque.pixels, (PixelBytes{10, 20, 30, 255, 40, 50, 60, 255}));
   EXPECT_TRUE(DecodeImage({}, ImageUse::Upload).pixels.empty());
+}
+
+// A large image with little content comes packed for upload: a part per
+// band of rows with content, each holding the whole image's texels (clamped
+// at its edges) for kPad around its content, zero elsewhere. Small, dense or
+// empty images, and the other uses, stay whole.
+TEST(ImageDecoder, UploadPacksALargeSparseImageAndLeavesSmallDenseOrEmptyOnesWhole) {
+  constexpr int kW = 500, kH = 400;
+  std::vector<std::uint8_t> rgba(static_cast<std::size_t>(kW) * kH * 4, 0);
+  auto at = [&](std::vector<std::uint8_t>& px, int x, int y) { return &px[(static_cast<std::size_t>(y) * kW + x) * 4]; };
+  for (int y = 0; y < 30; ++y)  // against the top and right edges
+    for (int x = 420; x < kW; ++x) std::memcpy(at(rgba, x, y), std::array<std::uint8_t, 4>{90, 60, 30, 200}.data(), 4);
+  for (int y = 300; y < 310; ++y)
+    for (int x = 100; x < 140; ++x)
+      std::memcpy(at(rgba, x, y), std::array<std::uint8_t, 4>{static_cast<std::uint8_t>(x), 1, 2, 255}.data(), 4);
+  at(rgba, 111, 318)[3] = 9;  // a few rows below: still the same band
+  const DecodedImage image = DecodeImage(test::EncodePng(kW, kH, rgba), ImageUse::Upload);
+  ASSERT_NE(image.sparse, nullptr);
+  EXPECT_EQ(image.width, kW);
+  EXPECT_EQ(image.height, kH);
+  const SparseImage& layout = *image.sparse;
+  ASSERT_EQ(layout.parts.size(), 2u);
+  const SparseImage::Part& top = layout.parts[0];
+  const SparseImage::Part& low = layout.parts[1];
+  EXPECT_TRUE(top.left == 420 && top.top == 0 && top.right == kW && top.bottom == 30);
+  EXPECT_TRUE(low.left == 100 && low.top == 300 && low.right == 140 && low.bottom == 319);
+  ASSERT_EQ(image.pixels.size(), static_cast<std::size_t>(layout.width) * layout.height * 4);
+  EXPECT_LE(image.pixels.size(), rgba.size() / 4) << "packing pays";
+  // Every packed texel: the whole image's (premultiplied, clamped) inside a
+  // part's padded box, zero outside all of them.
+  const DecodedImage whole = DecodeImage(test::EncodePng(kW, kH, rgba), ImageUse::UploadWhole);
+  ASSERT_EQ(whole.sparse, nullptr);
+  int wrong = 0;
+  for (int py = 0; py < layout.height; ++py)
+    for (int px = 0; px < layout.width; ++px) {
+      const std::uint8_t* got = &image.pixels[(static_cast<std::size_t>(py) * layout.width + px) * 4];
+      std::array<std::uint8_t, 4> want{};
+      for (const SparseImage::Part& p : layout.parts) {
+        const int x = px - p.packedX + p.left, y = py - p.packedY + p.top;
+        if (x < p.left - SparseImage::kPad || x >= p.right + SparseImage::kPad || y < p.top - SparseImage::kPad ||
+            y >= p.bottom + SparseImage::kPad)
+          continue;
+        const std::size_t from = (static_cast<std::size_t>(std::clamp(y, 0, kH - 1)) * kW + std::clamp(x, 0, kW - 1)) * 4;
+        std::copy_n(&whole.pixels[from], 4, want.begin());
+      }
+      wrong += !std::equal(want.begin(), want.end(), got);
+    }
+  EXPECT_EQ(wrong, 0);
+
+  EXPECT_EQ(DecodeImage(test::EncodePng(kW, kH, rgba)).sparse, nullptr) << "straight pixels stay whole";
+  // Small: not worth a special case.
+  std::vector<std::uint8_t> small(200 * 200 * 4, 0);
+  small[4 * 200 * 100 + 400 + 3] = 255;
+  EXPECT_EQ(DecodeImage(test::EncodePng(200, 200, small), ImageUse::Upload).sparse, nullptr);
+  // Dense: content in every band of rows and across them.
+  std::vector<std::uint8_t> dense = rgba;
+  for (int y = 0; y < kH; y += 20) at(dense, y % kW, y)[3] = 1;
+  at(dense, 0, 200)[3] = 1;
+  EXPECT_EQ(DecodeImage(test::EncodePng(kW, kH, dense), ImageUse::Upload).sparse, nullptr);
+  // Nothing at all.
+  const DecodedImage empty = DecodeImage(test::EncodePng(kW, kH, std::vector<std::uint8_t>(rgba.size(), 0)), ImageUse::Upload);
+  EXPECT_EQ(empty.sparse, nullptr);
+  EXPECT_EQ(empty.pixels.size(), rgba.size());
 }
 
 // Decoding's blocks, small (from malloc) and large (mapped): aligned,

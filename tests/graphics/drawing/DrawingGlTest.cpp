@@ -3,12 +3,16 @@
 // pixels presented to the (off-screen) window frame buffer.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
+#include <vector>
 
 #include "DrawingTestSupport.h"
 #include "graphics/controls/IBitmapControl.h"
 #include "graphics/drawing/IGraphicsHeadless.h"
+#include "graphics/drawing/SharedTextures.h"
 
 namespace fx::igraphics {
 namespace {
@@ -295,6 +299,143 @@ TEST_F(DrawingGl, XorBlendClearsTheOverlapAndNoBlendDrawsSourceOver) {
   EXPECT_EQ(over.b, 255);
   EXPECT_EQ(over.r, 0);
   EXPECT_EQ(over.a, 255);
+}
+
+// A large, mostly transparent strip is packed to its content and drawn part
+// by part; its pixels are the whole image's. Its twin has a column of
+// texels at alpha 1 along the first frame's left edge, which keeps it whole
+// and over an opaque page under source-over draws what nothing draws.
+TEST_F(DrawingGl, APackedSparseStripDrawsTheWholeImagesPixelsAtEveryScaleTurnBlendAndInAShareGroup) {
+  constexpr int kW = 320, kFrame = 200;
+  std::vector<std::uint8_t> sparse(static_cast<std::size_t>(kW) * kFrame * 2 * 4, 0);
+  auto put = [&](std::vector<std::uint8_t>& px, int x, int y, int r, int g, int b, int a) {
+    std::uint8_t* p = &px[(static_cast<std::size_t>(y) * kW + static_cast<std::size_t>(x)) * 4];
+    p[0] = static_cast<std::uint8_t>(r), p[1] = static_cast<std::uint8_t>(g), p[2] = static_cast<std::uint8_t>(b);
+    p[3] = static_cast<std::uint8_t>(a);
+  };
+  for (int y = 0; y < 2 * kFrame; ++y)
+    for (int x = 0; x < kW; ++x) {
+      // Frame 1: a small opaque dot. Frame 2: a glow from its top right
+      // corner, against the strip's edge and the first frame's bottom.
+      const double dot = std::hypot(x - 40.0, y - 50.0), glow = std::hypot(x - 318.0, y - 205.0);
+      if (dot < 6.0) put(sparse, x, y, 30, 200, 90, 255);
+      if (y >= kFrame && glow < 110.0)
+        put(sparse, x, y, 255, 120 + x % 100, 40, static_cast<int>(255.0 * (1.0 - glow / 110.0)));
+    }
+  std::vector<std::uint8_t> dense = sparse;
+  // Close enough to the glow's rows to join them in one band, too far from
+  // the second frame for its filtering to reach.
+  for (int y = 0; y < kFrame - 14; ++y) put(dense, 0, y, 0, 0, 0, 1);
+  store_.Add("sparse.png", test::EncodePng(kW, 2 * kFrame, sparse));
+  store_.Add("dense.png", test::EncodePng(kW, 2 * kFrame, dense));
+
+  // Draws the packed strip and its twin alike on an opaque page.
+  auto pages = [&](IGraphicsHeadless& g, auto draw) {
+    const IBitmapStrip packed = g.LoadBitmapStrip("sparse.png", 2, false, 1);
+    const IBitmapStrip whole = g.LoadBitmapStrip("dense.png", 2, false, 1);
+    EXPECT_TRUE(packed.bitmap && whole.bitmap);
+    if (!packed.bitmap || !whole.bitmap) return std::pair<PageImage, PageImage>{};
+    const auto frame = [&](const IBitmapStrip& strip) {
+      g.BeginFrame();
+      AddRect(g, IBounds(0, 0, static_cast<float>(g.Width()), static_cast<float>(g.Height())));
+      g.PathFillWith(IPattern::Solid(IArgb{255, 20, 40, 60}), IFillOptions{}, nullptr);
+      draw(g, strip);
+      g.EndFrame();
+      return g.ReadPage();
+    };
+    PageImage a = frame(packed);
+    EXPECT_NE(dynamic_cast<IGraphicsVector::Bitmap*>(packed.bitmap)->Sparse(), nullptr) << "the strip is packed";
+    EXPECT_EQ(dynamic_cast<IGraphicsVector::Bitmap*>(whole.bitmap)->Sparse(), nullptr) << "its twin is not";
+    return std::pair{std::move(a), frame(whole)};
+  };
+  // Pixels the strip changed, and those where the two differ by 1 and by more.
+  struct Difference {
+    int drawn = 0, offByOne = 0, beyond = 0;
+  };
+  auto compare = [](const PageImage& a, const PageImage& b) {
+    Difference d;
+    if (a.width != b.width || a.height != b.height || a.width == 0) return Difference{0, 0, 1};
+    for (int y = 0; y < a.height; ++y)
+      for (int x = 0; x < a.width; ++x) {
+        const Rgba p = Pixel(a, x, y), q = Pixel(b, x, y);
+        const int most = std::max({std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b), std::abs(p.a - q.a)});
+        d.drawn += p.r != 20 || p.g != 40 || p.b != 60 || p.a != 255;
+        d.offByOne += most == 1;
+        d.beyond += most > 1;
+      }
+    return d;
+  };
+  auto expectSame = [&](const char* what, IGraphicsHeadless& g, auto draw) {
+    const auto [a, b] = pages(g, draw);
+    const Difference d = compare(a, b);
+    EXPECT_GT(d.drawn, 40) << what << ": the strip shows";
+    EXPECT_EQ(d.beyond, 0) << what;
+    EXPECT_LE(d.offByOne, d.drawn / 50) << what << ": rounding alone";
+  };
+  auto scaled = [](float by, float degrees = 0.0f) {
+    IMatrix m;
+    m.Translate(7.3f, 5.6f);
+    if (degrees != 0.0f) m.Rotate(degrees);
+    m.Scale(by, by);
+    return m;
+  };
+  Open(420, 260);
+  const IBounds frameAt(0, 0, 320, 200), bothAt(0, 0, 320, 400);
+  const std::pair<const char*, IMatrix> placements[] = {
+      {"1:1", scaled(1.0f)},           {"magnified", scaled(1.25f)},        {"4 texels a pixel", scaled(0.25f)},
+      {"8 texels a pixel", scaled(0.125f)}, {"turned", scaled(0.5f, 30.0f)}, {"2.7 texels a pixel", scaled(0.37f)}};
+  for (const auto& [what, m] : placements) {
+    expectSame(what, *g_, [&](IGraphicsVector& g, const IBitmapStrip& strip) {
+      g.PathTransform(m);
+      g.DrawBitmapRegion(strip, frameAt, 0, 200, nullptr);  // the glow
+      g.DrawBitmapRegion(strip, frameAt.GetTranslated(330, 0), 0, 0, nullptr);  // the dot
+    });
+  }
+  expectSame("both frames at once", *g_, [&](IGraphicsVector& g, const IBitmapStrip& strip) {
+    g.PathTransform(scaled(0.6f));
+    g.DrawBitmapRegion(strip, bothAt, 0, 0, nullptr);
+  });
+  // A blend that changes what lies under transparent texels: the whole
+  // image, decoded for it.
+  const IBlendMode destinationIn{5, 1.0f};
+  expectSame("destination-in", *g_, [&](IGraphicsVector& g, const IBitmapStrip& strip) {
+    g.PathTransform(scaled(0.5f));
+    g.DrawBitmapRegion(strip, frameAt, 0, 200, &destinationIn);
+  });
+  const IBlendMode xorBlend{9, 1.0f};
+  expectSame("xor", *g_, [&](IGraphicsVector& g, const IBitmapStrip& strip) {
+    g.PathTransform(scaled(0.5f));
+    g.DrawBitmapRegion(strip, frameAt, 0, 200, &xorBlend);
+  });
+  // The page's own scale counts as a transform's does.
+  IGraphicsHeadless half(delegate_, 420, 260, 60, 0.3f);
+  half.SetResourceStore(&store_);
+  ASSERT_TRUE(half.OpenView({gl_->loader(), gl_->loaderUser()}));
+  expectSame("page at 0.3", half, [&](IGraphicsVector& g, const IBitmapStrip& strip) {
+    g.DrawBitmapRegion(strip, frameAt.GetTranslated(1.5f, 2.5f), 0, 200, nullptr);
+  });
+  half.CloseView();
+
+  // In a share group the second context draws the first one's packed texture.
+  SharedTextures group;
+  const GlViewContext view{gl_->loader(), gl_->loaderUser(), &group};
+  IGraphicsHeadless first(delegate_, 420, 260, 60, 1.0f), second(delegate_, 420, 260, 60, 1.0f);
+  first.SetResourceStore(&store_);
+  second.SetResourceStore(&store_);
+  ASSERT_TRUE(first.OpenView(view));
+  ASSERT_TRUE(second.OpenView(view));
+  auto glow = [&](IGraphicsVector& g, const IBitmapStrip& strip) {
+    g.PathTransform(scaled(0.5f));
+    g.DrawBitmapRegion(strip, frameAt, 0, 200, nullptr);
+  };
+  const auto [fromFirst, firstTwin] = pages(first, glow);
+  const auto [fromSecond, secondTwin] = pages(second, glow);
+  EXPECT_EQ(group.Size(), 2u);
+  const Difference d = compare(fromFirst, fromSecond);
+  EXPECT_GT(d.drawn, 40);
+  EXPECT_EQ(d.beyond + d.offByOne, 0) << "one texture, one layout: the same pixels";
+  first.CloseView();
+  second.CloseView();
 }
 
 TEST_F(DrawingGl, ArcsStartAtTwelveOClockAndRunClockwiseForWindingZero) {
