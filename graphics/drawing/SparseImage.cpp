@@ -44,7 +44,7 @@ std::optional<SparseImage::Packed> SparseImage::Pack(const std::uint8_t* rgba, s
     std::int32_t first = 0, last = width - 1;
     while (Texel(row, first) == 0) ++first;
     while (Texel(row, last) == 0) --last;
-    if (parts.empty() || y - lastContent - 1 >= 2 * kPad + kGap) {
+    if (parts.empty() || y - lastContent - 1 >= 2 * kPad + kPartGap) {
       parts.push_back(Part{first, y, last + 1, y + 1, 0, 0});
     } else {
       Part& p = parts.back();
@@ -56,14 +56,14 @@ std::optional<SparseImage::Packed> SparseImage::Pack(const std::uint8_t* rgba, s
   }
   if (parts.empty()) return std::nullopt;  // nothing to keep: not worth a special case
 
-  std::int32_t packedWidth = 0, packedHeight = kGap;
+  std::int32_t packedWidth = 0, packedHeight = 0;
   for (Part& p : parts) {
+    if (packedHeight > 0) packedHeight += kPartGap;
     packedWidth = std::max(packedWidth, p.right - p.left + 2 * kPad);
-    p.packedX = kGap + kPad;
+    p.packedX = kPad;
     p.packedY = packedHeight + kPad;
-    packedHeight += p.bottom - p.top + 2 * kPad + kGap;
+    packedHeight += p.bottom - p.top + 2 * kPad;
   }
-  packedWidth += 2 * kGap;
   const std::size_t pw = static_cast<std::size_t>(packedWidth), ph = static_cast<std::size_t>(packedHeight);
   if (pw * ph * 4 > w * h * 3) return std::nullopt;
 
