@@ -214,7 +214,11 @@ void IGraphicsVector::DrawResize() {
   mainFrameBuffer_.reset();  // the old one goes first
   const std::int32_t w = PagePixelWidth(), h = PagePixelHeight();
   if (w <= 0 || h <= 0) return;
-  mainFrameBuffer_ = fx::vg::FrameBufferImage::create(*renderer_, w, h, fx::vg::ImageFlipY | fx::vg::ImagePremultiplied);
+  // Only ever copied to the window texel for pixel, where filtering changes
+  // nothing; unfiltered sampling is the cheaper on a software rasteriser.
+  mainFrameBuffer_ = fx::vg::FrameBufferImage::create(*renderer_, w, h,
+                                                      fx::vg::ImageFlipY | fx::vg::ImagePremultiplied |
+                                                          fx::vg::ImageNearest);
 }
 
 // ---- frames
