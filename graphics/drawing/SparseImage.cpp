@@ -64,6 +64,9 @@ std::optional<SparseImage::Packed> SparseImage::Pack(const std::uint8_t* rgba, s
     p.packedY = packedHeight + kPad;
     packedHeight += p.bottom - p.top + 2 * kPad;
   }
+  // Never larger than the image a side, so that a texture the image fits
+  // into takes its packing too.
+  if (packedWidth > width || packedHeight > height) return std::nullopt;
   const std::size_t pw = static_cast<std::size_t>(packedWidth), ph = static_cast<std::size_t>(packedHeight);
   if (pw * ph * 4 > w * h * 3) return std::nullopt;
 

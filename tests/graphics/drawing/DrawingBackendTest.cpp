@@ -343,6 +343,11 @@ TEST(ImageDecoder, UploadPacksALargeSparseImageAndLeavesSmallDenseOrEmptyOnesWho
   for (int y = 0; y < kH; y += 20) at(dense, y % kW, y)[3] = 1;
   at(dense, 0, 200)[3] = 1;
   EXPECT_EQ(DecodeImage(test::EncodePng(kW, kH, dense), ImageUse::Upload).sparse, nullptr);
+  // Content from edge to edge in two thin bands: packed it would be wider
+  // than the image, which a texture limit could then refuse.
+  std::vector<std::uint8_t> wide(rgba.size(), 0);
+  for (int x = 0; x < kW; ++x) at(wide, x, 10)[3] = at(wide, x, 380)[3] = 255;
+  EXPECT_EQ(DecodeImage(test::EncodePng(kW, kH, wide), ImageUse::Upload).sparse, nullptr);
   // Nothing at all.
   const DecodedImage empty = DecodeImage(test::EncodePng(kW, kH, std::vector<std::uint8_t>(rgba.size(), 0)), ImageUse::Upload);
   EXPECT_EQ(empty.sparse, nullptr);
