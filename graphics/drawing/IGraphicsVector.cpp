@@ -114,7 +114,7 @@ int IGraphicsVector::Bitmap::EnsureWholeImage() {
   fx::vg::Renderer* r = owner_.GetRenderer();
   if (wholeImage_ || !r || !decodeWhole_) return wholeImage_;
   const DecodedImage image = decodeWhole_();
-  if (image.width != width || image.height != height || image.sparse) return 0;
+  if (image.width != width || image.height != height) return 0;
   wholeImage_ = r->createImageRGBA(width, height, image.premultiplied ? fx::vg::ImagePremultiplied : 0, image.pixels);
   return wholeImage_;
 }
@@ -488,22 +488,20 @@ std::unique_ptr<APIBitmap> IGraphicsVector::LoadAPIBitmap(const char* name, std:
                                                           ResourceLocation location, const std::string& locationText) {
   if (!name || location == ResourceLocation::NotFound || scale <= 0) return nullptr;
   std::string key = ImageKey(location, locationText);
-  // Decodes (or finds) the pixels; kept by the record for a later renderer
-  // whose group no longer has the texture.
-  auto load = [this, key, location, locationText, ext = Extension(name)]() {
-    return decodedImages_->FindOrDecode(key, [&] {
-      std::vector<std::uint8_t> bytes;
-      if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
-      // Premultiplied once for every context that uploads it.
-      return DecodeImage(bytes, ImageUse::Upload);
-    });
-  };
-  // A packed image's whole pixels, should a blend need them: not cached.
-  auto whole = [this, location, locationText, ext = Extension(name)]() {
+  // Reads and decodes the image afresh, premultiplied for upload.
+  auto decode = [this, location, locationText, ext = Extension(name)](ImageUse use) {
     std::vector<std::uint8_t> bytes;
     if (!ReadResource(location, ext.c_str(), locationText, bytes)) return DecodedImage{};
-    return DecodeImage(bytes, ImageUse::UploadWhole);
+    return DecodeImage(bytes, use);
   };
+  // Decodes (or finds) the pixels, once for every context that uploads
+  // them; kept by the record for a later renderer whose group no longer has
+  // the texture.
+  auto load = [this, key, decode]() {
+    return decodedImages_->FindOrDecode(key, [&] { return decode(ImageUse::Upload); });
+  };
+  // A packed image's whole pixels, should a blend need them: not cached.
+  auto whole = [decode]() { return decode(ImageUse::UploadWhole); };
   // Already a texture of this context's share group: nothing to decode.
   SharedTextures::Texture texture;
   std::unique_ptr<Bitmap> bitmap;

@@ -33,8 +33,9 @@ struct SparseImage {
   static constexpr std::int32_t kMaxTexelsPerPixel = 8;
   static constexpr std::int32_t kPad = kMaxTexelsPerPixel + 2;
   static constexpr std::int32_t kApartTexelsPerPixel = 32;
-  // A part's filtering reaches its margin, a device pixel's rim and a texel
-  // beyond its content: 2 * t + 2 texels at t texels a pixel.
+  // At t texels a pixel a part's filtering reaches its margin, a device
+  // pixel's rim and a texel beyond its content, 2 * t + 2 texels; the
+  // contents of neighbouring parts lie 2 * kPad + kPartGap = 2 * t + 3 apart.
   static constexpr std::int32_t kPartGap = 2 * kApartTexelsPerPixel + 3 - 2 * kPad;
   static constexpr std::size_t kMinBytes = 256 * 1024;
 
