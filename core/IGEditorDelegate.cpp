@@ -34,6 +34,8 @@ void IGEditorDelegate::CloseEditor() {
     lastEditorSize_ = {graphics_->Width(), graphics_->Height(), graphics_->GetDrawScale()};
     // A close in the middle of a drag: the host must not keep the parameter touched.
     graphics_->ReleaseInput();
+    // Kept for the next open (the previous handle goes where this one is null).
+    windowSystem_ = graphics_->RetainWindowSystem();
     graphics_->CloseWindow();
     graphics_.reset();
   }

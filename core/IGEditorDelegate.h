@@ -53,7 +53,9 @@ class IGEditorDelegate : public IEditorDelegate {
   bool IsEditorClosing() const { return editorClosing_; }
 
  private:
-  // Destroyed in reverse: an open context goes before the two functions.
+  // Destroyed in reverse: an open context goes before the two functions,
+  // and before what it kept of the window system.
+  std::shared_ptr<void> windowSystem_;
   EditorCreateFunction createFunction_;
   LayoutFunction layoutFunction_;
   std::unique_ptr<IGraphicsContext> graphics_;

@@ -8,6 +8,7 @@
 // that controls need no base of their own from this side.
 
 #include <cstdint>
+#include <memory>
 
 #include "core/IKeyPress.h"
 #include "core/MidiMessage.h"
@@ -33,6 +34,12 @@ class IGraphicsContext {
   // cursor hidden for a drag shows again. The delegate calls it before a
   // close, while it can still hear the ends.
   virtual void ReleaseInput() = 0;
+  // A handle on what the window system loaded for the window that a reopen
+  // would otherwise load again (on X11 the display connection, and with it
+  // the GL driver: tens of milliseconds). The delegate takes it before a
+  // close and drops it with the plug-in, as a host closes and reopens an
+  // instance's editor many times. Null where nothing is worth keeping.
+  virtual std::shared_ptr<void> RetainWindowSystem() { return nullptr; }
 
   // Control walk.
   virtual std::int32_t NControls() const = 0;

@@ -64,6 +64,8 @@ class IGraphicsLinux : public IGraphicsWindow {
   // a pointer, null when the display, the parent or GLX fails.
   void* OpenWindow(void* parent) override;
   void CloseWindow() override;
+  // The thread's shared display connection, kept for the next editor.
+  std::shared_ptr<void> RetainWindowSystem() override { return x_->DisplayOpen() ? x_->KeepConnection() : nullptr; }
   float GetPlatformMonitorScale() const override { return screenScale_; }
 
   // ---- Services ----

@@ -80,6 +80,11 @@ class X11Api {
   // Our context, the stand-in window, cursors, our window and colormap.
   virtual void DestroyWindow() = 0;
   virtual void CloseDisplay() = 0;
+  // Keeps the open display's connection (and the GL driver it loaded) after
+  // CloseDisplay, while the handle lives, so that the thread's next editor
+  // joins it rather than loading the driver again; the handle may be dropped
+  // on any thread. Null for a private connection or none open.
+  virtual std::shared_ptr<void> KeepConnection() = 0;
 
   // ---- GL (the window core's guard drives these) ----
   virtual fx::vg::GlProcLoader GlLoader() = 0;

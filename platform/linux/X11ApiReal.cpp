@@ -120,7 +120,9 @@ class RealX11Api;
 // rasteriser several megabytes of its own (an editor's window costs only
 // its buffers). A window whose visual or screen differs from the one the
 // context was made for gets a context of its own, made with the group's as
-// share list. The group's context goes with the connection.
+// share list. The group's context goes with the last editor; the
+// connection with it too, unless a plug-in keeps it for its next editor
+// (KeepConnection), so that a reopen finds the GL driver loaded.
 class SharedConnection {
  public:
   // The live connection of this thread, or a new one; null when another
@@ -138,14 +140,36 @@ class SharedConnection {
   }
 
   void Leave(RealX11Api* member) {
+    // The context (megabytes on a software rasteriser) goes with the last
+    // editor even where a handle keeps the connection, on the thread that
+    // drew with it. Members join and leave on this thread only, so the
+    // last is still the last below; while it is a member, no handle's end
+    // can close the connection under it.
     bool last = false;
     {
       Guard guard;
-      members_.erase(std::remove(members_.begin(), members_.end(), member), members_.end());
-      last = members_.empty();
-      if (last) current_ = nullptr;
+      last = members_.size() == 1 && members_.front() == member;
     }
-    if (last) delete this;
+    if (last) DestroyContext();
+    bool gone = false;
+    {
+      Guard guard;
+      members_.erase(std::remove(members_.begin(), members_.end(), member), members_.end());
+      gone = members_.empty() && keepers_ == 0;
+      if (gone) current_ = nullptr;
+    }
+    if (gone) delete this;
+  }
+
+  // The connection stays while the handle lives; the handle's end (on any
+  // thread) closes it once no editor is on it either. Only a member asks,
+  // so the connection is live and this thread's.
+  std::shared_ptr<void> Keep() {
+    {
+      Guard guard;
+      ++keepers_;
+    }
+    return std::shared_ptr<void>(this, [](void* connection) { static_cast<SharedConnection*>(connection)->Unkeep(); });
   }
 
   static std::int32_t Members() {
@@ -176,11 +200,31 @@ class SharedConnection {
  private:
   explicit SharedConnection(Display* display) : display_(display), thread_(std::this_thread::get_id()) {}
   ~SharedConnection() {
-    if (context_) {
-      if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, 0, nullptr);
-      glXDestroyContext(display_, context_);
-    }
+    DestroyContext();
     XCloseDisplay(display_);
+  }
+
+  void DestroyContext() {
+    if (!context_) return;
+    if (glXGetCurrentContext() == context_) glXMakeCurrent(display_, 0, nullptr);
+    glXDestroyContext(display_, context_);
+    context_ = nullptr;
+    visual_ = 0;
+  }
+
+  // With no editor on it, nobody else holds the connection: the last
+  // handle may close it from whatever thread drops it (Xlib needs no lock
+  // for a connection no other thread uses). Its context went with the last
+  // editor, so only the display is closed there.
+  void Unkeep() {
+    bool gone = false;
+    {
+      Guard guard;
+      --keepers_;
+      gone = keepers_ == 0 && members_.empty();
+      if (gone) current_ = nullptr;
+    }
+    if (gone) delete this;
   }
 
   struct Guard {
@@ -193,6 +237,7 @@ class SharedConnection {
   Display* display_;
   std::thread::id thread_;
   std::vector<RealX11Api*> members_;
+  std::int32_t keepers_ = 0;  // handles from Keep still held
   GLXContext context_ = nullptr;
   VisualID visual_ = 0;
   int screen_ = 0;
@@ -346,6 +391,8 @@ class RealX11Api final : public X11Api {
     }
     display_ = nullptr;
   }
+
+  std::shared_ptr<void> KeepConnection() override { return connection_ ? connection_->Keep() : nullptr; }
 
   fx::igraphics::SharedTextures* ShareGroupTextures() override {
     return connection_ && sharing_ ? &connection_->textures() : nullptr;

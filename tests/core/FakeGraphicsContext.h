@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,7 @@ class FakeGraphicsContext : public fx::IGraphicsContext {
     return &window;
   }
   void CloseWindow() override { ++closeCount; }
+  std::shared_ptr<void> RetainWindowSystem() override { return windowSystem; }
   void ReleaseInput() override {
     if (releasesBeforeClose && closeCount == 0) ++*releasesBeforeClose;
   }
@@ -92,6 +94,7 @@ class FakeGraphicsContext : public fx::IGraphicsContext {
   std::vector<std::pair<std::int32_t, std::uint8_t>> midi;
   std::vector<std::string> keys;
   int closeCount = 0;
+  std::shared_ptr<void> windowSystem;  // what RetainWindowSystem hands out
   int* releasesBeforeClose = nullptr;  // counts ReleaseInput calls before CloseWindow
   float mouseX = 0.0f, mouseY = 0.0f;
   std::int32_t handledKey = -1;

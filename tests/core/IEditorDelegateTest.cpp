@@ -185,6 +185,28 @@ TEST_F(EditorFixture, DestroyingThePluginDeletesAnOpenContext) {
     EXPECT_EQ(live, 1);
   }
   EXPECT_EQ(live, 0);
+  // What a closing context keeps of the window system stays until the next
+  // close hands over its own, and goes with the plug-in.
+  std::weak_ptr<void> first, second;
+  {
+    TestPlugin p;
+    int n = 0;
+    p.SetEditorCreateFunction([&] {
+      auto g = std::make_unique<FakeGraphicsContext>(10, 10, 1.0f, &live);
+      g->windowSystem = std::make_shared<int>(n++);
+      (n == 1 ? first : second) = g->windowSystem;
+      return g;
+    });
+    p.OpenEditor(&parent);
+    p.CloseEditor();
+    EXPECT_EQ(live, 0);
+    EXPECT_FALSE(first.expired()) << "kept past its context for the next open";
+    p.OpenEditor(&parent);
+    p.CloseEditor();
+    EXPECT_TRUE(first.expired());
+    EXPECT_FALSE(second.expired());
+  }
+  EXPECT_TRUE(second.expired());
   TestPlugin noEditor;
   EXPECT_EQ(noEditor.OpenEditor(&parent), nullptr);  // no creation function
   EXPECT_EQ(noEditor.GetGraphics(), nullptr);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +20,8 @@ class FakeX11Api : public X11Api {
  public:
   // ---- switches and inputs
   bool failOpenDisplay = false;
+  // Handles from KeepConnection still held.
+  std::shared_ptr<int> connectionsKept = std::make_shared<int>(0);
   // What ShareGroupTextures answers while the display is open.
   fx::igraphics::SharedTextures* shareGroup = nullptr;
   bool failCreateWindow = false;
@@ -95,6 +98,12 @@ class FakeX11Api : public X11Api {
   fx::vg::GlProcLoader GlLoader() override {
     // No GL here: every lookup fails, so no renderer is made.
     return [](const char*, void*) -> fx::vg::GlProc { return nullptr; };
+  }
+  std::shared_ptr<void> KeepConnection() override {
+    if (!displayOpen || !shareGroup) return nullptr;
+    ++*connectionsKept;
+    // The count outlives the fake: a handle may be dropped after it.
+    return std::shared_ptr<void>(connectionsKept.get(), [kept = connectionsKept](void*) { --*kept; });
   }
   fx::igraphics::SharedTextures* ShareGroupTextures() override { return displayOpen ? shareGroup : nullptr; }
   void SaveCurrentContext() override {
