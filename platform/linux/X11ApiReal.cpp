@@ -150,7 +150,11 @@ class SharedConnection {
       Guard guard;
       last = members_.size() == 1 && members_.front() == member;
     }
-    if (last) DestroyContext();
+    if (last) {
+      DestroyContext();
+      // Sent now: a kept connection may not speak again for a long time.
+      XFlush(display_);
+    }
     bool gone = false;
     {
       Guard guard;
