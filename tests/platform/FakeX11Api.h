@@ -20,8 +20,6 @@ class FakeX11Api : public X11Api {
  public:
   // ---- switches and inputs
   bool failOpenDisplay = false;
-  // Handles from KeepConnection still held.
-  std::shared_ptr<int> connectionsKept = std::make_shared<int>(0);
   // What ShareGroupTextures answers while the display is open.
   fx::igraphics::SharedTextures* shareGroup = nullptr;
   bool failCreateWindow = false;
@@ -99,12 +97,9 @@ class FakeX11Api : public X11Api {
     // No GL here: every lookup fails, so no renderer is made.
     return [](const char*, void*) -> fx::vg::GlProc { return nullptr; };
   }
-  std::shared_ptr<void> KeepConnection() override {
-    if (!displayOpen || !shareGroup) return nullptr;
-    ++*connectionsKept;
-    // The count outlives the fake: a handle may be dropped after it.
-    return std::shared_ptr<void>(connectionsKept.get(), [kept = connectionsKept](void*) { --*kept; });
-  }
+  // No connection outlives the fake: nothing to keep (the real one is
+  // tested on a server).
+  std::shared_ptr<void> KeepConnection() override { return nullptr; }
   fx::igraphics::SharedTextures* ShareGroupTextures() override { return displayOpen ? shareGroup : nullptr; }
   void SaveCurrentContext() override {
     saved_ = current;
