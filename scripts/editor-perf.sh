@@ -12,7 +12,9 @@
 #     line (the window first shows anything but black), ms;
 #   - peak resident memory with one editor (VmHWM), MB;
 #   - resident memory each further editor adds (a second run with
-#     1 + FURTHER instances, each with its editor open), MB.
+#     1 + FURTHER instances, each with its editor open), MB;
+#   - resident memory once the editor has closed, and once it has been
+#     opened and closed again (what a closed editor leaves resident), MB.
 #   - in that second run, the time from effEditOpen to the first frame of a
 #     second editor opened beside the first, and of a reopen with no other
 #     editor open, against the first open's, ms (what the process keeps of
@@ -107,7 +109,7 @@ sample() {
 
 # One plug-in, one round: a line of results.tsv.
 measure() {
-  local name=$1 plugin=$2 start first idle_open idle_closed peak rss_one rss_more
+  local name=$1 plugin=$2 start first idle_open idle_closed peak rss_one rss_more rss_closed rss_reclosed
   start=$(now_ms)
   coproc HOST { exec "$host" edit "$plugin" --stdin 2>>"$work/host.err"; }
   local pid=$HOST_PID
@@ -124,6 +126,14 @@ measure() {
   wait_for "^editor 0 closed" 30
   sleep 1
   idle_closed=$(sample "$pid")
+  rss_closed=$(status_kb "$pid" VmRSS)
+  rss_reclosed="nan"
+  echo "open 0" >&"${HOST[1]}"
+  if wait_for "^(first-frame 0|error)" 60 && [[ "$reply" == first-frame* ]]; then
+    sleep 0.5
+    echo "close 0" >&"${HOST[1]}"
+    wait_for "^editor 0 closed" 30 && sleep 1 && rss_reclosed=$(status_kb "$pid" VmRSS)
+  fi
   echo "quit" >&"${HOST[1]}"
   wait_for "^bye" 30
   wait "$pid" 2>/dev/null
@@ -152,7 +162,7 @@ measure() {
   echo "quit" >&"${HOST[1]}"
   wait_for "^bye" 30
   wait "$pid" 2>/dev/null
-  echo -e "$name\t$first\t$idle_open\t$idle_closed\t${peak:-nan}\t${rss_one:-nan}\t$rss_more\t$first_open\t$beside\t$alone" >>"$results"
+  echo -e "$name\t$first\t$idle_open\t$idle_closed\t${peak:-nan}\t${rss_one:-nan}\t$rss_more\t$first_open\t$beside\t$alone\t${rss_closed:-nan}\t${rss_reclosed:-nan}" >>"$results"
 }
 
 # One plug-in, one round of --frames: a line of results.tsv per mode,
@@ -299,11 +309,13 @@ for line in open(path):
     closed_cpu, closed_x, closed_w = (num(t) for t in f[3].split())
     peak, one, more = num(f[4]), num(f[5]), num(f[6])
     first_open, beside, alone = num(f[7]), num(f[8]), num(f[9])
+    closed, reclosed = num(f[10]), num(f[11])
     rows[name].append({
         "idle": open_cpu - closed_cpu, "xidle": open_x - closed_x, "wake": open_w, "hostwake": closed_w,
         "first": first, "peak": peak / 1024, "further": (more - one) / 1024 / further if further else math.nan,
         "open1": first_open, "beside": beside, "alone": alone,
         "besideratio": beside / first_open, "aloneratio": alone / first_open,
+        "closed": closed / 1024, "reclosed": reclosed / 1024,
     })
 def med(name, key):
     v = [r[key] for r in rows[name] if not math.isnan(r[key])]
@@ -316,6 +328,8 @@ metrics = [
     ("launch to first frame (ms)", "first", "{:.0f}"),
     ("peak RSS, one editor (MB)", "peak", "{:.0f}"),
     ("each further editor (MB)", "further", "{:.1f}"),
+    ("resident, editor closed (MB)", "closed", "{:.0f}"),
+    ("resident, editor opened and closed again (MB)", "reclosed", "{:.0f}"),
     ("first open, effEditOpen to first frame (ms)", "open1", "{:.0f}"),
     ("second editor beside the first (ms)", "beside", "{:.0f}"),
     ("second editor / first open", "besideratio", "{:.2f}"),
