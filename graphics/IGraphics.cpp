@@ -540,6 +540,17 @@ std::vector<IBounds> IGraphics::ReduceDirtyAreas(const std::vector<IBounds>& are
   return result;
 }
 
+void IGraphics::UniteWhereCheap(std::vector<IBounds>& areas) {
+  if (areas.size() < 2) return;
+  IBounds box = areas.front();
+  double covered = 0.0;
+  for (const IBounds& a : areas) {
+    box = box.Union(a);
+    covered += static_cast<double>(a.W()) * static_cast<double>(a.H());
+  }
+  if (static_cast<double>(box.W()) * static_cast<double>(box.H()) <= covered * 1.125) areas.assign(1, box);
+}
+
 void IGraphics::PaintControl(IControl& control, const IBounds& area, bool isFirst) {
   if (control.IsHidden() && !isFirst) return;
   const IBounds clip = control.GetBounds().GetPadded(kDirtyPadding).GetPixelAligned(GetTotalScale()).Intersect(area);
@@ -565,6 +576,7 @@ void IGraphics::PaintAreas(const std::vector<IBounds>& areas) {
     if (!all.Empty()) reduced.push_back(all);
   } else {
     reduced = ReduceDirtyAreas(areas, s);
+    UniteWhereCheap(reduced);
   }
   BeginFrame();
   for (const IBounds& area : reduced) {

@@ -121,6 +121,29 @@ TEST(DirtyAreaReduction, TheSmallerOfTwoOverlappingAreasGivesWay) {
   EXPECT_EQ(reduced[1], (IBounds{136, 488, 390, 534}));
 }
 
+TEST(DirtyAreaReduction, AreasWhoseBoxHoldsLittleMoreArePaintedAsTheBox) {
+  // The knob's two pieces: their box holds 0.9 % more.
+  std::vector<IBounds> knob = IGraphics::ReduceDirtyAreas({{136, 284, 390, 534}, {136, 204, 384, 454}, {124, 190, 396, 488}}, 0.5f);
+  IGraphics::UniteWhereCheap(knob);
+  ASSERT_EQ(knob.size(), 1u);
+  EXPECT_EQ(knob[0], (IBounds{124, 190, 396, 534}));
+  // Two knobs far apart, and an L whose box holds 2/7 more: kept.
+  std::vector<IBounds> apart{{0, 0, 10, 10}, {100, 0, 110, 10}};
+  IGraphics::UniteWhereCheap(apart);
+  EXPECT_EQ(apart.size(), 2u);
+  std::vector<IBounds> corner{{0, 0, 30, 20}, {0, 20, 10, 30}};
+  IGraphics::UniteWhereCheap(corner);
+  EXPECT_EQ(corner.size(), 2u);
+  // An eighth more at most: 600 + 200 in a box of 900 is united.
+  std::vector<IBounds> eighth{{0, 0, 30, 20}, {0, 20, 20, 30}};
+  IGraphics::UniteWhereCheap(eighth);
+  ASSERT_EQ(eighth.size(), 1u);
+  EXPECT_EQ(eighth[0], (IBounds{0, 0, 30, 30}));
+  std::vector<IBounds> none;
+  IGraphics::UniteWhereCheap(none);
+  EXPECT_TRUE(none.empty());
+}
+
 TEST(DirtyAreaReduction, BadRectanglesAndScalesGiveNothing) {
   const float nan = std::nanf("");
   const float inf = INFINITY;
