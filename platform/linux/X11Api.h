@@ -71,6 +71,9 @@ class X11Api {
   // ---- Connection and window ----
   virtual bool OpenDisplay() = 0;
   virtual bool DisplayOpen() const = 0;
+  // Requests sent on the connection so far, replies awaited included (0
+  // without one): what a frame or an idle call costs the server.
+  virtual std::uint64_t RequestsSent() const = 0;
   // Xft.dpi / 96 of the connection's resource database (1 without one).
   virtual float ScreenScale() = 0;
   // Our child window of parent with a GLX context, mapped; false (nothing

@@ -49,8 +49,9 @@ void GiveBackFreedMemory() {
 
 // Catches the X errors of our own requests on one display while it lives;
 // the previous handler is back when it goes. With sync, a round trip first
-// brings in the errors of our requests. Errors of other displays go on to
-// the previous handler.
+// brings in the errors of our requests; a trap whose last request is
+// checked with Failed() needs no second one (sync = false). Errors of other
+// displays go on to the previous handler.
 class ErrorTrap {
  public:
   explicit ErrorTrap(Display* display, bool sync = true) : display_(display), sync_(sync), outer_(current_) {
@@ -280,6 +281,7 @@ class RealX11Api final : public X11Api {
     return display_ != nullptr;
   }
   bool DisplayOpen() const override { return display_ != nullptr; }
+  std::uint64_t RequestsSent() const override { return display_ ? XNextRequest(display_) - 1 : 0; }
   float ScreenScale() override { return display_ ? ScreenScaleFromResources(XResourceManagerString(display_)) : 1.0f; }
 
   bool CreateWindow(std::uint64_t parentId, std::int32_t width, std::int32_t height) override {
@@ -772,8 +774,10 @@ class RealX11Api final : public X11Api {
   bool MakeCurrentOn(::Window drawable) {
     if (!display_ || !context_ || !drawable) return false;
     if (glXGetCurrentContext() == context_ && glXGetCurrentDrawable() == drawable) return true;
-    ErrorTrap trap(display_);
-    return glXMakeCurrent(display_, drawable, context_) && !trap.Failed();
+    // Once a frame: one round trip, Failed()'s, not a second on the way out.
+    ErrorTrap trap(display_, false);
+    const bool made = glXMakeCurrent(display_, drawable, context_);
+    return !trap.Failed() && made;
   }
 
   void Translate(XEvent& event, Event& out) const {

@@ -67,6 +67,7 @@ class FakeX11Api : public X11Api {
     return true;
   }
   bool DisplayOpen() const override { return displayOpen; }
+  std::uint64_t RequestsSent() const override { return static_cast<std::uint64_t>(requests); }
   float ScreenScale() override { return screenScale; }
   bool CreateWindow(std::uint64_t parentId, std::int32_t width, std::int32_t height) override {
     ++requests;

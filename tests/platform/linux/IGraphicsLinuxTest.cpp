@@ -14,8 +14,10 @@
 
 #include "FakeEditorDelegate.h"
 #include "platform/linux/IGraphicsLinux.h"
+#include "platform/linux/X11Api.h"
 
 // X11 after the framework's headers (its macros clash with their names).
+#include <GL/glx.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
@@ -434,6 +436,52 @@ TEST_F(IGraphicsLinuxX, LeavesTheHostsErrorHandlerInstalled) {
     EXPECT_EQ(ig::IGraphicsLinux::OpenWindowCount(), 0);
   }
   EXPECT_EQ(XSetErrorHandler(nullptr), &CountingHandler);
+}
+
+// Every frame makes the editor's context current, with a round trip to
+// catch an error of a window the host destroyed: one, beyond whatever the
+// GL driver itself asks of the server for a bare glXMakeCurrent.
+TEST_F(IGraphicsLinuxX, MakingTheContextCurrentCostsOneRoundTripBeyondTheDrivers) {
+  int wanted[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, 0};
+  XVisualInfo* visual = glXChooseVisual(display_, DefaultScreen(display_), wanted);
+  ASSERT_NE(visual, nullptr);
+  XSetWindowAttributes attributes{};
+  attributes.colormap = XCreateColormap(display_, parent_, visual->visual, AllocNone);
+  const Window bare = XCreateWindow(display_, parent_, 0, 0, 100, 100, 0, visual->depth, InputOutput,
+                                    visual->visual, CWColormap, &attributes);
+  GLXContext context = glXCreateContext(display_, visual, nullptr, True);
+  ASSERT_NE(context, nullptr);
+  XSync(display_, False);
+  // The first binding of a drawable sets it up; the ones after are what a frame pays.
+  for (int i = 0; i < 2; ++i) {
+    ASSERT_TRUE(glXMakeCurrent(display_, bare, context));
+    glXMakeCurrent(display_, 0, nullptr);
+  }
+  const unsigned long before = XNextRequest(display_);
+  ASSERT_TRUE(glXMakeCurrent(display_, bare, context));
+  const std::uint64_t driver = XNextRequest(display_) - before;
+  glXMakeCurrent(display_, 0, nullptr);
+  glXDestroyContext(display_, context);
+  XDestroyWindow(display_, bare);
+  XFreeColormap(display_, attributes.colormap);
+  XFree(visual);
+
+  std::unique_ptr<fx::x11::X11Api> x = fx::x11::MakeRealX11Api();
+  ASSERT_TRUE(x->OpenDisplay());
+  ASSERT_TRUE(x->CreateWindow(parent_, 100, 100));
+  for (int k = 0; k < 4; ++k) {
+    x->SaveCurrentContext();
+    const std::uint64_t sent = x->RequestsSent();
+    ASSERT_TRUE(x->MakeCurrent());
+    if (k >= 2) {
+      EXPECT_EQ(x->RequestsSent() - sent, driver + 1) << "frame " << k;
+    }
+    x->RestoreSavedContext();
+  }
+  EXPECT_EQ(glXGetCurrentContext(), nullptr);
+  x->DestroyWindow();
+  x->CloseDisplay();
+  EXPECT_EQ(x->RequestsSent(), 0u);
 }
 
 }  // namespace
